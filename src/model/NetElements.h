@@ -1,0 +1,138 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+class QPainter;
+class TArc;
+class TNetMemoryStream;
+class TPetryNet;
+
+// Element kind codes, kept in every element and written in every record.
+enum TElementKind : quint8 {
+    KindPlace = 1,
+    KindTransition = 2,
+    KindArc = 3,
+};
+
+// The word a default name starts with ("Позиция", "Переход", "Дуга"); empty for other kinds.
+QString KindWord(quint8 kind);
+
+// Base of every element of a net: name, description, kind, selection and the
+// header record. An element belongs to exactly one net and removes itself from
+// the net's list of its kind when destroyed.
+class TNetElement
+{
+public:
+    explicit TNetElement(TPetryNet *net);
+    virtual ~TNetElement();
+    TNetElement(const TNetElement &) = delete;
+    TNetElement &operator=(const TNetElement &) = delete;
+
+    virtual void ShiftBy(int dx, int dy) = 0;
+    virtual int GetLeft() const = 0;
+    virtual int GetTop() const = 0;
+    virtual int GetRight() const = 0;
+    virtual int GetBottom() const = 0;
+    virtual void SaveToStream(TNetMemoryStream &stream) const;
+    virtual void LoadFromStream(TNetMemoryStream &stream);
+    virtual bool ContainsPoint(int x, int y) const = 0;
+    virtual bool IntersectsRect(int left, int top, int right, int bottom) const = 0;
+    virtual void Draw(QPainter &canvas) const = 0;
+
+    void SetSelected(bool value);
+    void SetHasDescription(bool value);
+    void AssignDefaultName();
+    // Editors rename and describe through these, so the document is marked changed.
+    void SetName(const QString &value);
+    void SetDescription(const QString &value);
+
+    TPetryNet *Net;
+    QString Name;
+    QString Description;
+    quint8 Kind = 0;
+    bool Selected = false;
+    bool HasDescription = false;
+};
+
+// Base of places and transitions (nodes): centre, attached arcs, highlight.
+class TStaticNetElement : public TNetElement
+{
+public:
+    explicit TStaticNetElement(TPetryNet *net);
+    ~TStaticNetElement() override;
+
+    void ShiftBy(int dx, int dy) override;
+    int GetLeft() const override { return NodeRect().left(); }
+    int GetTop() const override { return NodeRect().top(); }
+    int GetRight() const override { return NodeRect().left() + NodeRect().width(); }
+    int GetBottom() const override { return NodeRect().top() + NodeRect().height(); }
+    void SaveToStream(TNetMemoryStream &stream) const override;
+    void LoadFromStream(TNetMemoryStream &stream) override;
+    virtual void DrawOutline(QPainter &canvas) const = 0;
+
+    int CanvasX() const;
+    int CanvasY() const;
+    QPoint CanvasCenter() const { return {CanvasX(), CanvasY()}; }
+    void SetCanvasX(int v);
+    void SetCanvasY(int v);
+    int NodeWidth() const;
+    int NodeHeight() const;
+    // Canvas rectangle of the node; right and bottom edges lie outside it.
+    QRect NodeRect() const;
+
+    int ArcCount() const { return int(ArcList.size()); }
+    TArc *ArcAt(int i) const;
+    void AttachArc(TArc *arc);
+    bool DetachArc(TArc *arc);
+    int IncomingCount() const;
+    int OutgoingCount() const { return ArcCount() - IncomingCount(); }
+    TArc *IncomingArc(int i) const;
+    TArc *OutgoingArc(int i) const;
+
+    // Owning: destroying the node destroys every attached arc.
+    QList<TArc *> ArcList;
+    qint32 X = 0;
+    qint32 Y = 0;
+    bool Highlighted = false;
+
+protected:
+    // Whether an arc carries tokens into this node.
+    bool IsIncoming(const TArc *arc) const;
+};
+
+// A place ("Позиция"): holds tokens.
+class TPosition : public TStaticNetElement
+{
+public:
+    explicit TPosition(TPetryNet *net);
+
+    void SaveToStream(TNetMemoryStream &stream) const override;
+    void LoadFromStream(TNetMemoryStream &stream) override;
+    bool ContainsPoint(int x, int y) const override;
+    bool IntersectsRect(int left, int top, int right, int bottom) const override;
+    void Draw(QPainter &canvas) const override;
+    void DrawOutline(QPainter &canvas) const override;
+
+    // Takes an undo snapshot first when the value really changes.
+    void SetTokens(qint32 n);
+
+    qint32 Tokens = 0;
+};
+
+// A transition ("Переход"): fires when every incoming arc is satisfied.
+class TTransfer : public TStaticNetElement
+{
+public:
+    explicit TTransfer(TPetryNet *net);
+
+    bool ContainsPoint(int x, int y) const override;
+    bool IntersectsRect(int left, int top, int right, int bottom) const override;
+    void Draw(QPainter &canvas) const override;
+    void DrawOutline(QPainter &canvas) const override;
+
+    bool IsEnabled() const;
+    void Fire();
+};

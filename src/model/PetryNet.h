@@ -1,0 +1,183 @@
+#pragma once
+
+#include "Arc.h"
+#include "NetElements.h"
+#include "StateTree.h"
+#include "UndoClipboard.h"
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QPainter;
+
+// The rubber band of the arc gesture; X1, Y1 also hold the last point of a drag.
+struct TRubberLine
+{
+    qint32 X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+};
+
+// Sides of a rectangle as the net reports them: left and top inside, right and
+// bottom given as coordinates (not as width and height).
+struct TSides
+{
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const TSides &) const = default;
+};
+
+// The whole Petri net of one document: its elements, sheet, undo stack,
+// selection, gestures, modelling state and notifications.
+class TPetryNet
+{
+public:
+    using TNotify = std::function<void(TPetryNet *)>;
+
+    TPetryNet();
+    ~TPetryNet();
+    TPetryNet(const TPetryNet &) = delete;
+    TPetryNet &operator=(const TPetryNet &) = delete;
+
+    // Properties
+    QString GetTitle() const;
+    QPoint GetPlaceSize() const { return {PlaceWidth, PlaceHeight}; }
+    QPoint GetTransitionSize() const { return {TransitionWidth, TransitionHeight}; }
+    int OriginX() const { return SheetLeft + 5; }
+    int OriginY() const { return SheetTop + 5; }
+    int MaxX() const { return SheetLeft + SheetWidth - 6; }
+    int MaxY() const { return SheetTop + SheetHeight - 6; }
+    TSides GetSheetRect() const;
+    void NotifyChange();
+    void NotifySelectionChange();
+    void NotifyStateChange();
+    QString NextNumber(quint8 kind);
+    void DetachElement(TNetElement *element);
+    // Marks the document as having unsaved changes.
+    void MarkChanged() { Saved = false; }
+    void SetNetName(const QString &value);
+    void SetAuthor(const QString &value);
+    void SetDescription(const QString &value);
+
+    // Element access (none or -1 for an index or element not found)
+    int PlaceCount() const { return int(Places.size()); }
+    TPosition *Place(int i) const;
+    int TransitionCount() const { return int(Transitions.size()); }
+    TTransfer *Transition(int i) const;
+    int ArcCount() const { return int(Arcs.size()); }
+    TArc *Arc(int i) const;
+    int ElementCount() const { return PlaceCount() + TransitionCount() + ArcCount(); }
+    TNetElement *Element(int i) const;
+    int IndexOfElement(const TNetElement *element) const;
+    int SelectedCount() const;
+    TNetElement *SelectedElement(int i) const;
+    int SelectedIndexOf(const TNetElement *element) const;
+    bool HasSelectedNodes() const;
+
+    // Hit testing, canvas coordinates
+    TNetElement *ElementAt(int x, int y) const;
+    TStaticNetElement *NodeAt(int x, int y) const;
+    bool IsNodeAt(int x, int y) const { return NodeAt(x, y) != nullptr; }
+    bool CanPlace(int x, int y, quint8 kind) const;
+
+    // Editing
+    TPosition *AddPlace(int x, int y);
+    TTransfer *AddTransition(int x, int y);
+    void DeleteSelection();
+
+    // Selection; rectangles are two opposite corners in canvas coordinates
+    bool SelectAt(int x, int y);
+    bool AddSelectAt(int x, int y);
+    bool UnselectAt(int x, int y);
+    bool SelectInRect(const QRect &r);
+    bool AddSelectInRect(const QRect &r);
+    bool UnselectInRect(const QRect &r);
+    void SelectAll();
+    void ClearSelection();
+    void CancelSelection();
+    TSides GetSelectionRect() const;
+
+    // Drawing and gestures
+    void Draw(QPainter &canvas, bool elementsOnly) const;
+    void BeginArc(int x, int y, QPainter &canvas);
+    void TrackArc(int x, int y, QPainter &canvas);
+    void EndArc(QPainter &canvas);
+    void DrawRubberArc(QPainter &canvas) const;
+    bool BeginDrag(int x, int y, QPainter &canvas);
+    void DragTo(int x, int y, QPainter &canvas);
+    void EndDrag(QPainter &canvas);
+
+    // Document file
+    bool SaveToFile();
+    bool LoadFromFile();
+    void WriteElements(TNetMemoryStream &stream) const;
+    // Replaces every element with those read; false, and nothing changed, when
+    // the stream does not hold well-formed element sections.
+    bool ReadElements(TNetMemoryStream &stream);
+    // The whole document as it would be written to a file.
+    QByteArray SaveToBytes() const;
+    bool LoadFromBytes(const QByteArray &bytes);
+
+    // Undo and clipboard
+    void SaveUndo();
+    bool CanUndo() const { return !UndoStack.IsEmpty(); }
+    void Undo();
+    bool CanPaste() const { return !NetClipboard.IsEmpty(); }
+    void CopySelection();
+    void CutSelection();
+    void Paste();
+    void PasteAt(int x, int y);
+
+    // Modelling
+    bool CanStartModelling() const { return PlaceCount() > 0 && TransitionCount() > 0; }
+    void StartModelling();
+    void EndModelling();
+    bool FireAt(int x, int y);
+    int EnabledCount() const;
+    void RecordFiring(TTransfer *transition);
+    void GoToState(TNetStateTreeNode *node);
+
+    QList<TPosition *> Places;
+    QList<TTransfer *> Transitions;
+    QList<TArc *> Arcs;
+    TUndoStack UndoStack;
+    std::unique_ptr<TNetStateTreeNode> RootState;
+    TNetStateTreeNode *CurrentState = nullptr;
+    bool Modelling = false;
+    QString NetName;
+    QString Author;
+    QString FileName;
+    QString Description;
+    qint32 SheetLeft = 0;
+    qint32 SheetTop = 0;
+    qint32 SheetWidth = 0;
+    qint32 SheetHeight = 0;
+    bool Saved = true;
+    qint32 PlaceWidth = 24;
+    qint32 PlaceHeight = 24;
+    qint32 TransitionWidth = 10;
+    qint32 TransitionHeight = 24;
+    TStaticNetElement *ArcSource = nullptr;
+    TStaticNetElement *ArcTarget = nullptr;
+    TRubberLine RubberLine;
+    bool Dragging = false;
+    bool DraggingBendPoint = false;
+    qint32 DragBendIndex = -1;
+    qint32 DragArcIndex = -1;
+    TNotify OnChange;
+    TNotify OnSelectionChange;
+    TNotify OnStateChange;
+    qint32 PlaceCounter = 0;
+    qint32 TransitionCounter = 0;
+    qint32 ArcCounter = 0;
+
+private:
+    struct TElementLists;
+    void DestroyElements();
+    void InstallElements(TElementLists &lists);
+    bool ParseElements(TNetMemoryStream &stream, TElementLists &lists);
+    void PasteWithOffset(bool atPoint, int x, int y);
+    void DrawDragFeedbacks(QPainter &canvas, int dx, int dy, bool apply);
+};

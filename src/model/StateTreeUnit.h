@@ -1,0 +1,4 @@
+#pragma once
+
+// The state tree of the token game.
+#include "StateTree.h"
