@@ -78,6 +78,7 @@ public:
     qint32 Multiplicity = 1;
 
 private:
+    friend class TPetryNet; // writes records with endpoint indices it has computed
     explicit TArc(TPetryNet *net);
     void ReadRecord(TNetMemoryStream &stream, const QList<TPosition *> &places,
                     const QList<TTransfer *> &transitions);

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 
+class QFont;
 class QPainter;
 class TArc;
 class TNetMemoryStream;
@@ -17,8 +18,21 @@ enum TElementKind : quint8 {
     KindArc = 3,
 };
 
+// Largest distance from the origin a stored coordinate may have; keeps every
+// canvas computation far from 32-bit overflow.
+constexpr qint32 MaxCoordinate = 1 << 24;
+
+// The rectangle the platform makes of four sides: right and bottom lie
+// outside; a zero width or height grows to one pixel, so a click point acts as
+// a 1-pixel rectangle; swapped sides are put in order.
+QRect SidesToRect(int left, int top, int right, int bottom);
+
 // The word a default name starts with ("Позиция", "Переход", "Дуга"); empty for other kinds.
 QString KindWord(quint8 kind);
+
+// The "Arial" font of element texts, whose cell (ascent + descent) is at most
+// cellHeight pixels high.
+QFont ElementFont(int cellHeight);
 
 // Base of every element of a net: name, description, kind, selection and the
 // header record. An element belongs to exactly one net and removes itself from

@@ -21,8 +21,9 @@ struct TRubberLine
     qint32 X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
 };
 
-// Sides of a rectangle as the net reports them: left and top inside, right and
-// bottom given as coordinates (not as width and height).
+// Sides of a rectangle as the net takes and reports them: left and top inside,
+// right and bottom given as coordinates (not as width and height). Selection
+// rectangles may hold two opposite corners in any order.
 struct TSides
 {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -91,9 +92,9 @@ public:
     bool SelectAt(int x, int y);
     bool AddSelectAt(int x, int y);
     bool UnselectAt(int x, int y);
-    bool SelectInRect(const QRect &r);
-    bool AddSelectInRect(const QRect &r);
-    bool UnselectInRect(const QRect &r);
+    bool SelectInRect(const TSides &r);
+    bool AddSelectInRect(const TSides &r);
+    bool UnselectInRect(const TSides &r);
     void SelectAll();
     void ClearSelection();
     void CancelSelection();
@@ -179,5 +180,6 @@ private:
     void InstallElements(TElementLists &lists);
     bool ParseElements(TNetMemoryStream &stream, TElementLists &lists);
     void PasteWithOffset(bool atPoint, int x, int y);
+    bool SetSelectionInRect(const TSides &r, bool value);
     void DrawDragFeedbacks(QPainter &canvas, int dx, int dy, bool apply);
 };

@@ -1,0 +1,118 @@
+#include "PetryNet.h"
+
+bool TPetryNet::AddSelectAt(int x, int y)
+{
+    TNetElement *hit = ElementAt(x, y);
+    if (!hit)
+        return false;
+    hit->SetSelected(true);
+    NotifySelectionChange();
+    return true;
+}
+
+bool TPetryNet::UnselectAt(int x, int y)
+{
+    // Searched from the first element, unlike AddSelectAt; they differ only
+    // where elements overlap.
+    auto clear = [this, x, y](const auto &list) {
+        for (TNetElement *e : list)
+            if (e->ContainsPoint(x, y)) {
+                e->SetSelected(false);
+                NotifySelectionChange();
+                return true;
+            }
+        return false;
+    };
+    return clear(Transitions) || clear(Places) || clear(Arcs);
+}
+
+bool TPetryNet::SelectAt(int x, int y)
+{
+    ClearSelection();
+    const bool hit = AddSelectAt(x, y);
+    NotifySelectionChange();
+    return hit;
+}
+
+bool TPetryNet::SetSelectionInRect(const TSides &r, bool value)
+{
+    bool any = false;
+    auto mark = [&](const auto &list) {
+        for (TNetElement *e : list)
+            if (e->IntersectsRect(r.Left, r.Top, r.Right, r.Bottom)) {
+                e->SetSelected(value);
+                any = true;
+            }
+    };
+    mark(Transitions);
+    mark(Places);
+    mark(Arcs);
+    NotifySelectionChange();
+    return any;
+}
+
+bool TPetryNet::AddSelectInRect(const TSides &r)
+{
+    return SetSelectionInRect(r, true);
+}
+
+bool TPetryNet::UnselectInRect(const TSides &r)
+{
+    return SetSelectionInRect(r, false);
+}
+
+bool TPetryNet::SelectInRect(const TSides &r)
+{
+    ClearSelection();
+    const bool any = AddSelectInRect(r);
+    NotifySelectionChange();
+    return any;
+}
+
+void TPetryNet::SelectAll()
+{
+    for (TNetElement *e : Arcs)
+        e->SetSelected(true);
+    for (TNetElement *e : Places)
+        e->SetSelected(true);
+    for (TNetElement *e : Transitions)
+        e->SetSelected(true);
+    NotifySelectionChange();
+}
+
+void TPetryNet::ClearSelection()
+{
+    for (TNetElement *e : Arcs)
+        e->SetSelected(false);
+    for (TNetElement *e : Places)
+        e->SetSelected(false);
+    for (TNetElement *e : Transitions)
+        e->SetSelected(false);
+}
+
+void TPetryNet::CancelSelection()
+{
+    ClearSelection();
+    NotifySelectionChange();
+}
+
+TSides TPetryNet::GetSelectionRect() const
+{
+    TSides r{MaxX(), MaxY(), 0, 0};
+    auto take = [&r](const TNetElement *e) {
+        r.Left = std::min(r.Left, e->GetLeft());
+        r.Top = std::min(r.Top, e->GetTop());
+        r.Right = std::max(r.Right, e->GetRight());
+        r.Bottom = std::max(r.Bottom, e->GetBottom());
+    };
+    for (const TNetElement *e : Transitions)
+        if (e->Selected)
+            take(e);
+    for (const TNetElement *e : Places)
+        if (e->Selected)
+            take(e);
+    for (const TArc *a : Arcs)
+        if (a->Selected && a->BothEndsSelected())
+            take(a);
+    return r;
+}

@@ -1,0 +1,311 @@
+#include "PetryNet.h"
+
+#include "PetryNetPrivate.h"
+
+#include <QFileInfo>
+
+TPetryNet::TPetryNet()
+    : NetName(QStringLiteral("Сеть Петри"))
+{
+}
+
+TPetryNet::~TPetryNet()
+{
+    RootState.reset();
+    CurrentState = nullptr;
+    DestroyElements();
+}
+
+TPetryNet::TElementLists::~TElementLists()
+{
+    // Arcs first, so that no node has to search its arc list for them.
+    while (!Arcs.isEmpty())
+        delete Arcs.takeLast();
+    while (!Places.isEmpty())
+        delete Places.takeLast();
+    while (!Transitions.isEmpty())
+        delete Transitions.takeLast();
+}
+
+void TPetryNet::DestroyElements()
+{
+    // Destroying from the back keeps every self-removal O(1).
+    while (!Arcs.isEmpty())
+        delete Arcs.last();
+    while (!Places.isEmpty())
+        delete Places.last();
+    while (!Transitions.isEmpty())
+        delete Transitions.last();
+}
+
+void TPetryNet::InstallElements(TElementLists &lists)
+{
+    DestroyElements();
+    Places = std::exchange(lists.Places, {});
+    Transitions = std::exchange(lists.Transitions, {});
+    Arcs = std::exchange(lists.Arcs, {});
+    PlaceCounter += PlaceCount();
+    TransitionCounter += TransitionCount();
+    ArcCounter += ArcCount();
+}
+
+QString TPetryNet::GetTitle() const
+{
+    return QFileInfo(FileName).completeBaseName();
+}
+
+TSides TPetryNet::GetSheetRect() const
+{
+    return {SheetLeft + 4, SheetTop + 4, SheetLeft + SheetWidth - 5, SheetTop + SheetHeight - 5};
+}
+
+void TPetryNet::NotifyChange()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void TPetryNet::NotifySelectionChange()
+{
+    if (OnSelectionChange)
+        OnSelectionChange(this);
+}
+
+void TPetryNet::NotifyStateChange()
+{
+    if (OnStateChange)
+        OnStateChange(this);
+}
+
+QString TPetryNet::NextNumber(quint8 kind)
+{
+    switch (kind) {
+    case KindPlace: return QString::number(++PlaceCounter);
+    case KindTransition: return QString::number(++TransitionCounter);
+    case KindArc: return QString::number(++ArcCounter);
+    default: return {};
+    }
+}
+
+void TPetryNet::DetachElement(TNetElement *element)
+{
+    switch (element->Kind) {
+    case KindPlace: RemoveElement(Places, element); break;
+    case KindTransition: RemoveElement(Transitions, element); break;
+    case KindArc: RemoveElement(Arcs, element); break;
+    default: break;
+    }
+}
+
+void TPetryNet::SetNetName(const QString &value)
+{
+    if (NetName != value) {
+        NetName = value;
+        MarkChanged();
+    }
+}
+
+void TPetryNet::SetAuthor(const QString &value)
+{
+    if (Author != value) {
+        Author = value;
+        MarkChanged();
+    }
+}
+
+void TPetryNet::SetDescription(const QString &value)
+{
+    if (Description != value) {
+        Description = value;
+        MarkChanged();
+    }
+}
+
+// ---- Element access
+
+TPosition *TPetryNet::Place(int i) const
+{
+    return i >= 0 && i < Places.size() ? Places.at(i) : nullptr;
+}
+
+TTransfer *TPetryNet::Transition(int i) const
+{
+    return i >= 0 && i < Transitions.size() ? Transitions.at(i) : nullptr;
+}
+
+TArc *TPetryNet::Arc(int i) const
+{
+    return i >= 0 && i < Arcs.size() ? Arcs.at(i) : nullptr;
+}
+
+TNetElement *TPetryNet::Element(int i) const
+{
+    if (i < 0)
+        return nullptr;
+    if (i < TransitionCount())
+        return Transitions.at(i);
+    i -= TransitionCount();
+    if (i < PlaceCount())
+        return Places.at(i);
+    return Arc(i - PlaceCount());
+}
+
+int TPetryNet::IndexOfElement(const TNetElement *element) const
+{
+    if (!element)
+        return -1;
+    switch (element->Kind) {
+    case KindPlace: return IndexOf(Places, element);
+    case KindTransition: return IndexOf(Transitions, element);
+    case KindArc: return IndexOf(Arcs, element);
+    default: return -1;
+    }
+}
+
+int TPetryNet::SelectedCount() const
+{
+    int n = 0;
+    for (const TNetElement *e : Transitions)
+        n += e->Selected;
+    for (const TNetElement *e : Places)
+        n += e->Selected;
+    for (const TNetElement *e : Arcs)
+        n += e->Selected;
+    return n;
+}
+
+TNetElement *TPetryNet::SelectedElement(int i) const
+{
+    if (i < 0 || i >= ElementCount())
+        return nullptr;
+    for (int k = 0; k < ElementCount(); ++k) {
+        TNetElement *e = Element(k);
+        if (e->Selected && i-- == 0)
+            return e;
+    }
+    return nullptr;
+}
+
+int TPetryNet::SelectedIndexOf(const TNetElement *element) const
+{
+    if (!element)
+        return -1;
+    auto walk = [element](const auto &list) {
+        int count = 0;
+        for (const TNetElement *e : list) {
+            count += e->Selected;
+            if (e == element)
+                return count - 1;
+        }
+        return -1;
+    };
+    switch (element->Kind) {
+    case KindPlace: return walk(Places);
+    case KindTransition: return walk(Transitions);
+    case KindArc: return walk(Arcs);
+    default: return -1;
+    }
+}
+
+bool TPetryNet::HasSelectedNodes() const
+{
+    for (const TNetElement *e : Places)
+        if (e->Selected)
+            return true;
+    for (const TNetElement *e : Transitions)
+        if (e->Selected)
+            return true;
+    return false;
+}
+
+// ---- Hit testing
+
+TNetElement *TPetryNet::ElementAt(int x, int y) const
+{
+    for (qsizetype i = Transitions.size() - 1; i >= 0; --i)
+        if (Transitions[i]->ContainsPoint(x, y))
+            return Transitions[i];
+    for (qsizetype i = Places.size() - 1; i >= 0; --i)
+        if (Places[i]->ContainsPoint(x, y))
+            return Places[i];
+    for (qsizetype i = Arcs.size() - 1; i >= 0; --i)
+        if (Arcs[i]->ContainsPoint(x, y))
+            return Arcs[i];
+    return nullptr;
+}
+
+TStaticNetElement *TPetryNet::NodeAt(int x, int y) const
+{
+    TNetElement *e = ElementAt(x, y);
+    if (e && (e->Kind == KindPlace || e->Kind == KindTransition))
+        return static_cast<TStaticNetElement *>(e);
+    return nullptr;
+}
+
+bool TPetryNet::CanPlace(int x, int y, quint8 kind) const
+{
+    int w, h;
+    if (kind == KindPlace) {
+        w = PlaceWidth;
+        h = PlaceHeight;
+    } else if (kind == KindTransition) {
+        w = TransitionWidth;
+        h = TransitionHeight;
+    } else {
+        return true;
+    }
+    const int left = x - w / 2, top = y - h / 2;
+    const TSides sheet = GetSheetRect();
+    return left >= sheet.Left && top >= sheet.Top && left + w <= sheet.Right && top + h <= sheet.Bottom;
+}
+
+// ---- Editing
+
+namespace {
+
+template <class TNode>
+TNode *AddNode(TPetryNet *net, QList<TNode *> &list, int x, int y)
+{
+    auto *node = new TNode(net);
+    node->SetCanvasX(x);
+    node->SetCanvasY(y);
+    net->SaveUndo(); // the snapshot holds the net without the new node
+    node->AssignDefaultName();
+    list.append(node);
+    net->Saved = false;
+    net->NotifyChange();
+    node->SetSelected(true);
+    return node;
+}
+
+template <class T>
+void DestroySelected(QList<T *> &list)
+{
+    for (qsizetype i = 0; i < list.size();) {
+        if (list[i]->Selected)
+            delete list[i]; // removes itself from the list
+        else
+            ++i;
+    }
+}
+
+} // namespace
+
+TPosition *TPetryNet::AddPlace(int x, int y)
+{
+    return AddNode(this, Places, x, y);
+}
+
+TTransfer *TPetryNet::AddTransition(int x, int y)
+{
+    return AddNode(this, Transitions, x, y);
+}
+
+void TPetryNet::DeleteSelection()
+{
+    SaveUndo();
+    DestroySelected(Places);
+    DestroySelected(Transitions);
+    DestroySelected(Arcs);
+    NotifyChange();
+}

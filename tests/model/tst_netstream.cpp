@@ -1,0 +1,127 @@
+#include "NetStream.h"
+
+#include <QTest>
+
+class TNetStreamTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void encodings_data();
+    void encodings();
+    void readsBackInOrder();
+    void longStrings();
+    void readPastEndFails_data();
+    void readPastEndFails();
+    void cp1251();
+};
+
+void TNetStreamTest::encodings_data()
+{
+    QTest::addColumn<int>("op");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("empty string") << 0 << QByteArray::fromHex("0000");
+    QTest::newRow("abc") << 1 << QByteArray::fromHex("0300616263");
+    QTest::newRow("Дуга") << 2 << QByteArray::fromHex("0400C4F3E3E0");
+    QTest::newRow("integer -1") << 3 << QByteArray::fromHex("FFFFFFFF");
+    QTest::newRow("integer 1") << 4 << QByteArray::fromHex("01000000");
+    QTest::newRow("point 10,20") << 5 << QByteArray::fromHex("0A00000014000000");
+    QTest::newRow("Boolean true") << 6 << QByteArray::fromHex("01");
+    QTest::newRow("byte 3") << 7 << QByteArray::fromHex("03");
+    QTest::newRow("unencodable characters") << 8 << QByteArray::fromHex("03003F613F");
+}
+
+void TNetStreamTest::encodings()
+{
+    QFETCH(int, op);
+    QFETCH(QByteArray, expected);
+    TNetMemoryStream s;
+    switch (op) {
+    case 0: s.WriteString(QString()); break;
+    case 1: s.WriteString(QStringLiteral("abc")); break;
+    case 2: s.WriteString(QStringLiteral("Дуга")); break;
+    case 3: s.WriteInteger(-1); break;
+    case 4: s.WriteInteger(1); break;
+    case 5: s.WritePoint(QPoint(10, 20)); break;
+    case 6: s.WriteBoolean(true); break;
+    case 7: s.WriteByte(3); break;
+    case 8: s.WriteString(QString::fromUtf8("\u4e00a\U0001F600")); break;
+    }
+    QCOMPARE(s.Data().toHex(' '), expected.toHex(' '));
+    QCOMPARE(s.Position(), s.Size());
+}
+
+void TNetStreamTest::readsBackInOrder()
+{
+    TNetMemoryStream s;
+    s.WriteString(QStringLiteral("Позиция1"));
+    s.WriteInteger(std::numeric_limits<qint32>::min());
+    s.WritePoint(QPoint(-5, 70000));
+    s.WriteByte(255);
+    s.WriteBoolean(false);
+    s.WriteString(QString());
+    s.SetPosition(0);
+    QCOMPARE(s.ReadString(), QStringLiteral("Позиция1"));
+    QCOMPARE(s.ReadInteger(), std::numeric_limits<qint32>::min());
+    QCOMPARE(s.ReadPoint(), QPoint(-5, 70000));
+    QCOMPARE(s.ReadByte(), quint8(255));
+    QCOMPARE(s.ReadBoolean(), false);
+    QCOMPARE(s.ReadString(), QString());
+    QCOMPARE(s.Position(), s.Size());
+}
+
+void TNetStreamTest::longStrings()
+{
+    TNetMemoryStream s;
+    const QString max(65535, QLatin1Char('x'));
+    s.WriteString(max);
+    s.WriteString(QString(65536, QLatin1Char('y'))); // count wraps to 0: stored empty
+    s.WriteInteger(42);
+    QCOMPARE(s.Size(), 2 + 65535 + 2 + 4);
+    s.SetPosition(0);
+    QCOMPARE(s.ReadString(), max);
+    QCOMPARE(s.ReadString(), QString());
+    QCOMPARE(s.ReadInteger(), 42);
+}
+
+void TNetStreamTest::readPastEndFails_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("op");
+    QTest::newRow("integer from 3 bytes") << QByteArray::fromHex("010203") << 0;
+    QTest::newRow("string count alone") << QByteArray::fromHex("05") << 1;
+    QTest::newRow("string body short") << QByteArray::fromHex("0500616263") << 1;
+    QTest::newRow("byte from nothing") << QByteArray() << 2;
+    QTest::newRow("point from 4 bytes") << QByteArray::fromHex("01000000") << 3;
+    QTest::newRow("Boolean 2") << QByteArray::fromHex("02") << 4;
+}
+
+void TNetStreamTest::readPastEndFails()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, op);
+    TNetMemoryStream s(bytes);
+    auto read = [&] {
+        switch (op) {
+        case 0: s.ReadInteger(); break;
+        case 1: s.ReadString(); break;
+        case 2: s.ReadByte(); break;
+        case 3: s.ReadPoint(); break;
+        case 4: s.ReadBoolean(); break;
+        }
+    };
+    QVERIFY_THROWS_EXCEPTION(TNetStreamError, read());
+}
+
+void TNetStreamTest::cp1251()
+{
+    // Every byte decodes to a character that encodes back to the same byte.
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(char(i));
+    QCOMPARE(EncodeCp1251(DecodeCp1251(all)), all);
+    QCOMPARE(EncodeCp1251(QStringLiteral("Сеть Петри")).toHex(), QByteArray("d1e5f2fc20cfe5f2f0e8"));
+}
+
+QTEST_GUILESS_MAIN(TNetStreamTest)
+#include "tst_netstream.moc"
