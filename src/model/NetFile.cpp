@@ -135,8 +135,11 @@ bool TPetryNet::SaveToFile()
     // The whole document is composed first and replaces the previous file only
     // once it has been written completely.
     const QByteArray bytes = SaveToBytes();
+    // Unbuffered, so a short write (disk full, size limit) shows in write()'s
+    // result instead of being lost in a flush that commit() does not check.
     QSaveFile file(FileName);
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+                    && file.write(bytes) == bytes.size() && file.commit();
     Saved = ok;
     return ok;
 }
