@@ -1,0 +1,331 @@
+#include "NetFixtures.h"
+
+#include <QTest>
+
+// Whole-net undo snapshots and the process-wide net clipboard.
+class TUndoClipboardTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { NetClipboard.Clear(); }
+    void undoDepth();
+    void undoAddAndDelete();
+    void undoKeepsAuthorAndFileName();
+    void undoRestoresNameAndSizes();
+    void undoAfterEveryEdit_data();
+    void undoAfterEveryEdit();
+    void cutTakesTwoSnapshots();
+    void copyNeedsNodes();
+    void copiesOnlyArcsWithBothEnds_data();
+    void copiesOnlyArcsWithBothEnds();
+    void pasteBetweenNets();
+    void pasteAtPoint();
+    void plainPasteNeverHidesOriginal();
+    void pasteKeepsShapeAndRenames();
+    void pasteEmptyClipboard();
+    void damagedClipboardPastesNothing();
+};
+
+void TUndoClipboardTest::undoDepth()
+{
+    auto net = MakeNet();
+    for (int i = 0; i < 12; ++i)
+        net->AddPlace(20 + 40 * (i % 15), 50 + 40 * (i / 15));
+    int undos = 0;
+    while (net->CanUndo()) {
+        net->Undo();
+        ++undos;
+    }
+    QCOMPARE(undos, 10);
+    QCOMPARE(net->PlaceCount(), 2);
+    net->Undo(); // the 11th does nothing
+    QCOMPARE(net->PlaceCount(), 2);
+}
+
+void TUndoClipboardTest::undoAddAndDelete()
+{
+    auto net = MakeNet();
+    TPosition *p = net->AddPlace(100, 100);
+    TTransfer *t = net->AddTransition(200, 100);
+    Connect(*net, p, t)->Name = QStringLiteral("Связь");
+    Connect(*net, t, net->AddPlace(300, 100));
+    net->AddPlace(400, 100);
+    net->Undo();
+    QCOMPARE(net->PlaceCount(), 2); // the last place is gone again
+
+    net->CancelSelection();
+    net->Place(0)->Selected = true;
+    net->DeleteSelection();
+    QCOMPARE(net->ArcCount(), 1);
+    int changes = 0;
+    net->OnChange = [&changes](TPetryNet *) { ++changes; };
+    net->Undo();
+    QCOMPARE(changes, 1);
+    QCOMPARE(net->PlaceCount(), 2);
+    QCOMPARE(net->ArcCount(), 2);
+    QCOMPARE(net->Arc(0)->Name, QStringLiteral("Связь"));
+    QCOMPARE(net->Arc(0)->StartNode, net->Place(0));
+    QCOMPARE(net->Place(0)->ArcCount(), 1);
+    QCOMPARE(net->SelectedCount(), 0);
+}
+
+void TUndoClipboardTest::undoKeepsAuthorAndFileName()
+{
+    auto net = MakeNet();
+    net->AddPlace(100, 100);
+    net->Author = QStringLiteral("Петров");
+    net->FileName = QStringLiteral("/tmp/a.qvx");
+    net->Undo();
+    QCOMPARE(net->Author, QStringLiteral("Петров"));
+    QCOMPARE(net->FileName, QStringLiteral("/tmp/a.qvx"));
+}
+
+void TUndoClipboardTest::undoRestoresNameAndSizes()
+{
+    auto net = MakeNet();
+    net->SaveUndo();
+    net->NetName = QStringLiteral("Другое имя");
+    net->Description = QStringLiteral("другое");
+    net->SheetWidth = 1000;
+    net->Undo();
+    QCOMPARE(net->NetName, QStringLiteral("Сеть Петри"));
+    QCOMPARE(net->Description, QString());
+    QCOMPARE(net->SheetWidth, 710);
+}
+
+void TUndoClipboardTest::undoAfterEveryEdit_data()
+{
+    QTest::addColumn<int>("op");
+    QTest::newRow("add place") << 0;
+    QTest::newRow("add transition") << 1;
+    QTest::newRow("delete selection") << 2;
+    QTest::newRow("paste") << 3;
+    QTest::newRow("tokens") << 4;
+    QTest::newRow("multiplicity") << 5;
+    QTest::newRow("add bend point") << 6;
+    QTest::newRow("delete bend point") << 7;
+}
+
+void TUndoClipboardTest::undoAfterEveryEdit()
+{
+    QFETCH(int, op);
+    for (quint32 seed = 1; seed <= 10; ++seed) {
+        auto net = MakeNet();
+        FillRandomNet(*net, seed, 4, 3, 8);
+        net->Place(1)->Selected = true;
+        net->Arc(0)->BendPoints.append(QPoint(30, 30));
+        net->CopySelection();
+        const QByteArray before = ElementBytes(*net);
+        switch (op) {
+        case 0: net->AddPlace(300, 300); break;
+        case 1: net->AddTransition(300, 300); break;
+        case 2: net->DeleteSelection(); break;
+        case 3: net->PasteAt(50, 50); break;
+        case 4: net->Place(0)->SetTokens(net->Place(0)->Tokens + 1); break;
+        case 5: net->Arc(0)->SetMultiplicity(9); break;
+        case 6: net->Arc(0)->AddPoint(0, 0, true); break;
+        case 7: net->Arc(0)->DeletePoint(0); break;
+        }
+        QVERIFY(ElementBytes(*net) != before);
+        net->Undo();
+        QCOMPARE(ElementBytes(*net), before);
+    }
+}
+
+void TUndoClipboardTest::cutTakesTwoSnapshots()
+{
+    auto net = MakeNet();
+    net->AddPlace(100, 100);
+    net->AddTransition(200, 100);
+    const QByteArray before = ElementBytes(*net);
+    const int snapshots = net->UndoStack.Count();
+    net->CutSelection();
+    QCOMPARE(net->ElementCount(), 0);
+    QCOMPARE(net->UndoStack.Count(), snapshots + 2);
+    net->Undo();
+    QCOMPARE(ElementBytes(*net), before);
+    net->Undo();
+    QCOMPARE(ElementBytes(*net), before);
+    QVERIFY(net->CanPaste());
+}
+
+void TUndoClipboardTest::copyNeedsNodes()
+{
+    auto net = MakeNet();
+    TPosition *p = net->AddPlace(100, 100);
+    TArc *arc = Connect(*net, p, net->AddTransition(200, 100));
+    net->CopySelection();
+    const QByteArray kept = NetClipboard.Data->Data();
+    net->CancelSelection();
+    arc->Selected = true;
+    net->CopySelection();
+    QCOMPARE(NetClipboard.Data->Data(), kept);
+    const int snapshots = net->UndoStack.Count();
+    net->CutSelection();
+    QCOMPARE(net->UndoStack.Count(), snapshots);
+    QCOMPARE(net->ArcCount(), 1);
+}
+
+void TUndoClipboardTest::copiesOnlyArcsWithBothEnds_data()
+{
+    QTest::addColumn<bool>("arcSelected");
+    QTest::addColumn<bool>("transitionSelected");
+    QTest::addColumn<int>("arcsCopied");
+    QTest::newRow("arc and both ends") << true << true << 1;
+    QTest::newRow("arc with one end") << true << false << 0;
+    QTest::newRow("both ends, arc not selected") << false << true << 0;
+}
+
+void TUndoClipboardTest::copiesOnlyArcsWithBothEnds()
+{
+    QFETCH(bool, arcSelected);
+    QFETCH(bool, transitionSelected);
+    QFETCH(int, arcsCopied);
+    auto net = MakeNet();
+    TPosition *p = net->AddPlace(100, 100);
+    TPosition *q = net->AddPlace(100, 200);
+    TTransfer *t = net->AddTransition(200, 100);
+    TArc *arc = Connect(*net, q, t);
+    net->CancelSelection();
+    p->Selected = q->Selected = true;
+    t->Selected = transitionSelected;
+    arc->Selected = arcSelected;
+    net->CopySelection();
+    auto target = MakeNet();
+    target->PasteAt(300, 300);
+    QCOMPARE(target->PlaceCount(), 2);
+    QCOMPARE(target->TransitionCount(), transitionSelected ? 1 : 0);
+    QCOMPARE(target->ArcCount(), arcsCopied);
+    if (arcsCopied) {
+        QCOMPARE(target->Arc(0)->StartNode, target->Place(1));
+        QCOMPARE(target->Arc(0)->EndNode, target->Transition(0));
+    }
+}
+
+void TUndoClipboardTest::pasteBetweenNets()
+{
+    auto source = MakeNet();
+    TPosition *p = source->AddPlace(100, 100);
+    p->Tokens = 4;
+    p->SetHasDescription(true);
+    p->Description = QStringLiteral("склад");
+    TTransfer *t = source->AddTransition(200, 100);
+    TArc *arc = Connect(*source, t, p, 3);
+    arc->BendPoints = {QPoint(145, 45)};
+    arc->Selected = true;
+    source->CopySelection();
+    source.reset(); // the clipboard outlives its source
+
+    auto target = MakeNet();
+    target->AddPlace(500, 400);
+    target->Paste();
+    target->Paste();
+    QCOMPARE(target->PlaceCount(), 3);
+    QCOMPARE(target->ArcCount(), 2);
+    QCOMPARE(target->Place(1)->Name, QStringLiteral("Позиция2"));
+    QCOMPARE(target->Place(2)->Name, QStringLiteral("Позиция3"));
+    QCOMPARE(target->Transition(1)->Name, QStringLiteral("Переход2"));
+    QCOMPARE(target->Arc(1)->Name, QStringLiteral("Дуга2"));
+    QCOMPARE(target->Place(1)->Tokens, 4);
+    QVERIFY(!target->Place(1)->HasDescription);
+    QVERIFY(target->Place(1)->Description.isEmpty());
+    QCOMPARE(target->Arc(1)->Multiplicity, 3);
+    QVERIFY(target->Arc(1)->TransitionToPlace);
+    // Only the second group is selected.
+    QCOMPARE(target->SelectedCount(), 3);
+    QVERIFY(target->Place(2)->Selected && !target->Place(1)->Selected && !target->Place(0)->Selected);
+}
+
+void TUndoClipboardTest::pasteAtPoint()
+{
+    auto net = MakeNet();
+    net->SheetLeft = 20; // origin (25, 5)
+    TPosition *p = net->AddPlace(100, 100);
+    TTransfer *t = net->AddTransition(200, 150);
+    net->CopySelection();
+    net->PasteAt(300, 250);
+    TPosition *pasted = net->Place(1);
+    TTransfer *pastedT = net->Transition(1);
+    // Group top-left (88, 88) lands on (300, 250); relative positions kept.
+    QCOMPARE(pasted->NodeRect().topLeft(), QPoint(300, 250));
+    QCOMPARE(pastedT->CanvasCenter() - pasted->CanvasCenter(), t->CanvasCenter() - p->CanvasCenter());
+    QCOMPARE(net->GetSelectionRect().Left, 300);
+    QCOMPARE(net->GetSelectionRect().Top, 250);
+
+    // A point near the sheet's corner: nodes are clamped inside it.
+    net->PasteAt(700, 500);
+    for (const TPosition *place : net->Places)
+        QVERIFY(net->CanPlace(place->CanvasX(), place->CanvasY(), KindPlace));
+}
+
+void TUndoClipboardTest::plainPasteNeverHidesOriginal()
+{
+    auto net = MakeNet();
+    TPosition *p = net->AddPlace(100, 100);
+    net->CopySelection();
+    net->Paste();
+    TPosition *copy = net->Place(1);
+    QVERIFY(copy->CanvasX() > p->CanvasX());
+    QVERIFY(copy->CanvasY() > p->CanvasY());
+    QCOMPARE(net->ElementAt(p->CanvasX() - 8, p->CanvasY() - 8), p);
+}
+
+void TUndoClipboardTest::pasteKeepsShapeAndRenames()
+{
+    for (quint32 seed = 1; seed <= 10; ++seed) {
+        auto net = MakeNet();
+        net->SheetWidth = 3000;
+        net->SheetHeight = 3000;
+        FillRandomNet(*net, seed, 5, 4, 10);
+        net->SelectAll();
+        net->CopySelection();
+        auto target = MakeNet();
+        target->SheetWidth = 3000;
+        target->SheetHeight = 3000;
+        target->PasteAt(1000, 1000);
+        QCOMPARE(target->PlaceCount(), net->PlaceCount());
+        QCOMPARE(target->ArcCount(), net->ArcCount());
+        const QPoint shift = target->Place(0)->CanvasCenter() - net->Place(0)->CanvasCenter();
+        for (int i = 0; i < net->PlaceCount(); ++i) {
+            QCOMPARE(target->Place(i)->CanvasCenter() - shift, net->Place(i)->CanvasCenter());
+            QCOMPARE(target->Place(i)->Name, QStringLiteral("Позиция%1").arg(i + 1));
+        }
+        for (int i = 0; i < net->ArcCount(); ++i) {
+            const TArc *a = net->Arc(i), *b = target->Arc(i);
+            QCOMPARE(target->IndexOfElement(b->StartNode), net->IndexOfElement(a->StartNode));
+            QCOMPARE(b->StartNode->Kind, a->StartNode->Kind);
+            QCOMPARE(b->Multiplicity, a->Multiplicity);
+            QCOMPARE(b->TransitionToPlace, a->TransitionToPlace);
+            for (int k = 0; k < a->PointCount(); ++k)
+                QCOMPARE(b->GetPoint(k) - shift, a->GetPoint(k));
+        }
+    }
+}
+
+void TUndoClipboardTest::pasteEmptyClipboard()
+{
+    auto net = MakeNet();
+    QVERIFY(!net->CanPaste());
+    net->Paste();
+    QVERIFY(!net->CanUndo());
+    QVERIFY(net->Saved);
+}
+
+void TUndoClipboardTest::damagedClipboardPastesNothing()
+{
+    auto net = MakeNet();
+    net->AddPlace(100, 100);
+    net->AddTransition(200, 100);
+    net->CopySelection();
+    QByteArray bytes = NetClipboard.Data->Data();
+    bytes.chop(3);
+    NetClipboard.SetData(std::make_unique<TNetMemoryStream>(bytes));
+    const int snapshots = net->UndoStack.Count();
+    net->Paste();
+    QCOMPARE(net->ElementCount(), 2);
+    QCOMPARE(net->UndoStack.Count(), snapshots);
+}
+
+QTEST_GUILESS_MAIN(TUndoClipboardTest)
+#include "tst_undoclipboard.moc"
