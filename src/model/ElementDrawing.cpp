@@ -1,9 +1,121 @@
 #include "NetElements.h"
 #include "PetryNet.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 
-void TPosition::Draw(QPainter &) const {}
-void TPosition::DrawOutline(QPainter &) const {}
-void TTransfer::Draw(QPainter &) const {}
-void TTransfer::DrawOutline(QPainter &) const {}
+// Painting of places and transitions. NodeRect's right and bottom edges lie
+// outside the node, and so do those of every rectangle below; QPainter with a
+// 1-pixel pen draws one pixel beyond width and height, hence the "- 1"s.
+
+namespace {
+
+const QColor SelectedBody(94, 174, 255);
+const QColor PlainBody(0, 0, 255);
+const QColor EnabledBody(192, 192, 192);
+const QColor SelectedPen(128, 128, 128);
+const QColor Lime(0, 255, 0);
+
+void SetBodyTools(QPainter &canvas, bool selected, const QColor &body)
+{
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    canvas.setPen(QPen(selected ? SelectedPen : QColor(Qt::black), 1, Qt::SolidLine));
+    canvas.setBrush(body);
+}
+
+void SetOutlineTools(QPainter &canvas)
+{
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    canvas.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    canvas.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+    canvas.setBrush(Qt::NoBrush);
+}
+
+// The outline (pen) form of a rectangle whose right and bottom edges are outside.
+QRect OutlineRect(const QRect &r)
+{
+    return {r.left(), r.top(), r.width() - 1, r.height() - 1};
+}
+
+} // namespace
+
+QFont ElementFont(int cellHeight)
+{
+    // Heights are cell heights (ascent + descent): take the largest pixel size
+    // whose cell fits, so a 12-pixel cell gives Liberation Sans at 11 pixels.
+    QFont font(QStringLiteral("Arial"));
+    int size = qMax(1, cellHeight);
+    font.setPixelSize(size);
+    while (size > 1 && QFontMetrics(font).height() > cellHeight)
+        font.setPixelSize(--size);
+    return font;
+}
+
+void TPosition::Draw(QPainter &canvas) const
+{
+    const QRect r = NodeRect();
+    const QColor body = Selected ? SelectedBody : PlainBody;
+    SetBodyTools(canvas, Selected, body);
+    canvas.drawEllipse(OutlineRect(r));
+
+    if (Highlighted) {
+        // The highlight spot stays 3 pixels inside the body on every side.
+        canvas.setPen(Qt::NoPen);
+        canvas.setBrush(Lime);
+        canvas.drawEllipse(r.adjusted(3, 3, -3, -3));
+        return; // a highlighted place shows no number
+    }
+
+    if (Tokens > 0) {
+        canvas.setFont(ElementFont(r.height() / 2));
+        const QFontMetrics metrics(canvas.font());
+        const QString text = QString::number(Tokens);
+        const int w = metrics.horizontalAdvance(text);
+        const int h = metrics.height();
+        const QPoint topLeft(r.left() + (r.width() - w) / 2, r.top() + h / 2);
+        canvas.fillRect(QRect(topLeft, QSize(w, h)), body);
+        canvas.setPen(Selected ? QColor(Qt::black) : QColor(Qt::white));
+        canvas.drawText(topLeft.x(), topLeft.y() + metrics.ascent(), text);
+    }
+}
+
+void TPosition::DrawOutline(QPainter &canvas) const
+{
+    SetOutlineTools(canvas);
+    canvas.drawEllipse(OutlineRect(NodeRect()));
+}
+
+void TTransfer::Draw(QPainter &canvas) const
+{
+    QRect r = NodeRect();
+    const bool enabled = Net->Modelling && IsEnabled();
+    const QColor body = Selected ? SelectedBody : enabled ? EnabledBody : PlainBody;
+    SetBodyTools(canvas, Selected, body);
+    canvas.drawRect(OutlineRect(r));
+
+    if (Highlighted) {
+        r.adjust(2, 2, -2, -2);
+        canvas.setPen(Qt::NoPen);
+        canvas.setBrush(Lime);
+        canvas.drawRect(r);
+    }
+
+    if (enabled) {
+        // A lime triangle pointing right: this transition may fire.
+        const int s = NodeWidth() - 4;
+        const int x = r.left() + s / 3;
+        const int y = r.top() + 2;
+        const QPoint corners[3] = {{x, y}, {x + s, y + s}, {x, y + 2 * s}};
+        canvas.setPen(QPen(Lime, 1, Qt::SolidLine));
+        canvas.setBrush(Lime);
+        canvas.drawPolygon(corners, 3);
+    }
+}
+
+void TTransfer::DrawOutline(QPainter &canvas) const
+{
+    SetOutlineTools(canvas);
+    canvas.drawRect(OutlineRect(NodeRect()));
+}

@@ -1,12 +1,298 @@
 #include "PetryNet.h"
 
+#include <QImage>
+#include <QPaintDevice>
 #include <QPainter>
 
-void TPetryNet::BeginArc(int, int, QPainter &) {}
-void TPetryNet::TrackArc(int, int, QPainter &) {}
-void TPetryNet::EndArc(QPainter &) {}
-void TPetryNet::DrawRubberArc(QPainter &) const {}
-bool TPetryNet::BeginDrag(int, int, QPainter &) { return false; }
-void TPetryNet::DragTo(int, int, QPainter &) {}
-void TPetryNet::EndDrag(QPainter &) {}
-void TPetryNet::DrawDragFeedbacks(QPainter &, int, int, bool) {}
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+// The arc gesture (rubber band from a node to a node of the other kind) and
+// dragging of the selection or of one bend point. All feedback is inverted
+// onto the canvas and erased by drawing it again.
+
+namespace {
+
+int Nearest(double v)
+{
+    return int(std::nearbyint(v));
+}
+
+// Inverts every pixel that paint covers, each exactly once, however the shapes
+// it draws overlap (a polygon's outline and fill, the band's line and head).
+// paint draws in black onto a mask laid over bounds (canvas coordinates).
+template <typename TPaint>
+void InvertCovered(QPainter &canvas, QRect bounds, TPaint paint)
+{
+    if (const QPaintDevice *device = canvas.device()) {
+        const QRect visible(0, 0, device->width(), device->height());
+        bounds &= canvas.worldTransform().inverted().mapRect(visible);
+    }
+    if (bounds.isEmpty())
+        return;
+    QImage mask(bounds.size(), QImage::Format_Grayscale8);
+    mask.fill(255);
+    {
+        QPainter p(&mask);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.translate(-bounds.topLeft());
+        paint(p);
+    }
+    canvas.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    for (int y = 0; y < mask.height(); ++y) {
+        const uchar *row = mask.constScanLine(y);
+        for (int x = 0; x < mask.width();) {
+            if (row[x] == 255) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < mask.width() && row[x] != 255)
+                ++x;
+            canvas.fillRect(QRect(bounds.left() + start, bounds.top() + y, x - start, 1), Qt::black);
+        }
+    }
+}
+
+} // namespace
+
+void TPetryNet::BeginArc(int x, int y, QPainter &canvas)
+{
+    ArcSource = NodeAt(x, y);
+    ArcTarget = nullptr;
+    if (!ArcSource)
+        return;
+    const QPoint centre = ArcSource->CanvasCenter();
+    RubberLine = {centre.x(), centre.y(), centre.x(), centre.y()};
+    ArcSource->Highlighted = true;
+    ArcSource->Draw(canvas);
+    DrawRubberArc(canvas);
+}
+
+void TPetryNet::TrackArc(int x, int y, QPainter &canvas)
+{
+    if (!ArcSource)
+        return;
+    TStaticNetElement *node = NodeAt(x, y);
+    DrawRubberArc(canvas); // erase while it still looks as it was drawn
+    if (node && node != ArcSource && node->Kind != ArcSource->Kind) {
+        if (node != ArcTarget) {
+            if (ArcTarget) {
+                ArcTarget->Highlighted = false;
+                ArcTarget->Draw(canvas);
+            }
+            ArcTarget = node;
+            ArcTarget->Highlighted = true;
+            ArcTarget->Draw(canvas);
+        }
+        RubberLine.X2 = ArcTarget->CanvasX();
+        RubberLine.Y2 = ArcTarget->CanvasY();
+    } else {
+        if (ArcTarget) {
+            ArcTarget->Highlighted = false;
+            ArcTarget->Draw(canvas);
+            ArcTarget = nullptr;
+        }
+        RubberLine.X2 = x;
+        RubberLine.Y2 = y;
+    }
+    DrawRubberArc(canvas);
+}
+
+void TPetryNet::EndArc(QPainter &canvas)
+{
+    if (!ArcSource)
+        return;
+    DrawRubberArc(canvas);
+    TStaticNetElement *source = ArcSource;
+    TStaticNetElement *target = ArcTarget;
+    ArcSource = nullptr;
+    ArcTarget = nullptr;
+    source->Highlighted = false;
+    source->Draw(canvas);
+    if (!target)
+        return;
+    target->Highlighted = false;
+    target->Draw(canvas);
+
+    // At most one arc per pair of nodes and direction; a duplicate is refused silently.
+    const bool fromTransition = source->Kind == KindTransition;
+    const bool exists = std::any_of(Arcs.cbegin(), Arcs.cend(), [&](const TArc *arc) {
+        return (arc->StartNode == source || arc->StartNode == target)
+            && (arc->EndNode == target || arc->EndNode == source)
+            && arc->TransitionToPlace == fromTransition;
+    });
+    if (exists)
+        return;
+    TArc *arc = TArc::CreateBetween(this, source, target);
+    SaveUndo(); // the snapshot holds the net without the new arc
+    Arcs.append(arc);
+    Saved = false;
+    NotifyChange();
+    arc->SetSelected(true);
+}
+
+void TPetryNet::DrawRubberArc(QPainter &canvas) const
+{
+    const TRubberLine &band = RubberLine;
+    QPolygon head;
+    if (band.X1 != band.X2) { // a vertical band, or one of length 0, has no head
+        const double k = double(band.Y1 - band.Y2) / (band.X1 - band.X2);
+        const double length = std::hypot(double(band.X1 - band.X2), double(band.Y1 - band.Y2));
+        // The tip stops on the target's outline, or at the mouse without a target.
+        double e = 0;
+        if (ArcTarget && ArcTarget->Kind == KindPlace) {
+            e = PlaceWidth / 2;
+        } else if (ArcTarget) {
+            const double a = TransitionWidth / 2.0;
+            const double b = TransitionHeight / 2.0;
+            e = b >= std::fabs(a * k) ? std::hypot(a, a * k) : std::hypot(b, b / k);
+        }
+        const QPoint tip(Nearest((band.X1 * e + (length - e) * band.X2) / length),
+                         Nearest((band.Y1 * e + (length - e) * band.Y2) / length));
+        const double turn = band.X1 < tip.x() ? std::numbers::pi : 0;
+        head << tip;
+        for (const double delta : {0.2, -0.2}) {
+            const double angle = std::atan(k) + delta + turn;
+            head << tip + QPoint(Nearest(20 * std::cos(angle)), Nearest(20 * std::sin(angle)));
+        }
+    }
+
+    const QRect bounds = QRect(QPoint(band.X1, band.Y1), QPoint(band.X2, band.Y2))
+                             .normalized()
+                             .united(head.boundingRect())
+                             .adjusted(-2, -2, 2, 2);
+    InvertCovered(canvas, bounds, [&](QPainter &p) {
+        p.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+        p.drawLine(band.X1, band.Y1, band.X2, band.Y2);
+        if (!head.isEmpty()) {
+            p.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(Qt::black);
+            p.drawPolygon(head);
+            p.setPen(QPen(Qt::black, 1));
+            p.drawPoints(head); // corners QPainter may leave out
+        }
+    });
+}
+
+bool TPetryNet::BeginDrag(int x, int y, QPainter &canvas)
+{
+    // A bend point under the mouse wins over the nodes.
+    DraggingBendPoint = false;
+    for (int i = 0; i < ArcCount(); ++i) {
+        TArc *arc = Arcs[i];
+        const int index = arc->PointIndexAt(x, y);
+        if (index < 0)
+            continue;
+        DragBendIndex = index;
+        DragArcIndex = i;
+        DraggingBendPoint = true;
+        if (!arc->Selected) {
+            ClearSelection();
+            arc->SetSelected(true);
+            Draw(canvas, true);
+        }
+        break;
+    }
+    if (DraggingBendPoint) {
+        SaveUndo();
+        Dragging = true;
+        Arcs[DragArcIndex]->DrawPointDragFeedback(DragBendIndex, 0, 0, false, canvas);
+        RubberLine.X1 = x;
+        RubberLine.Y1 = y;
+        NotifySelectionChange();
+        return true;
+    }
+
+    TStaticNetElement *node = NodeAt(x, y);
+    if (!node)
+        return false;
+    if (!node->Selected) {
+        ClearSelection();
+        node->SetSelected(true);
+        Draw(canvas, true);
+        NotifySelectionChange();
+    }
+    SaveUndo();
+    DrawDragFeedbacks(canvas, 0, 0, false);
+    RubberLine.X1 = x;
+    RubberLine.Y1 = y;
+    Dragging = true;
+    return true;
+}
+
+void TPetryNet::DragTo(int x, int y, QPainter &canvas)
+{
+    if (!Dragging)
+        return;
+    // The selection's bounds stop at the sheet's inner border.
+    const TSides s = GetSelectionRect();
+    int dx = x - RubberLine.X1;
+    int dy = y - RubberLine.Y1;
+    const int limitX = dx < 0 ? OriginX() - s.Left : MaxX() - s.Right;
+    if (std::abs(limitX) < std::abs(dx))
+        dx = limitX;
+    const int limitY = dy < 0 ? OriginY() - s.Top : MaxY() - s.Bottom;
+    if (std::abs(limitY) < std::abs(dy))
+        dy = limitY;
+    if (dx == 0 && dy == 0)
+        return;
+    RubberLine.X1 += dx;
+    RubberLine.Y1 += dy;
+
+    if (DraggingBendPoint) {
+        if (TArc *arc = Arc(DragArcIndex)) {
+            arc->DrawPointDragFeedback(DragBendIndex, 0, 0, false, canvas);
+            arc->DrawPointDragFeedback(DragBendIndex, dx, dy, true, canvas);
+        }
+        return;
+    }
+
+    DrawDragFeedbacks(canvas, 0, 0, false);
+    for (TPosition *place : Places) {
+        if (place->Selected) {
+            place->SetCanvasX(place->CanvasX() + dx);
+            place->SetCanvasY(place->CanvasY() + dy);
+        }
+    }
+    for (TTransfer *transition : Transitions) {
+        if (transition->Selected) {
+            transition->SetCanvasX(transition->CanvasX() + dx);
+            transition->SetCanvasY(transition->CanvasY() + dy);
+        }
+    }
+    DrawDragFeedbacks(canvas, dx, dy, true);
+}
+
+void TPetryNet::EndDrag(QPainter &canvas)
+{
+    if (!Dragging)
+        return;
+    Dragging = false;
+    if (DraggingBendPoint) {
+        DraggingBendPoint = false;
+        if (TArc *arc = Arc(DragArcIndex))
+            arc->DrawPointDragFeedback(DragBendIndex, 0, 0, false, canvas);
+    } else {
+        DrawDragFeedbacks(canvas, 0, 0, false);
+    }
+    Saved = false;
+}
+
+// Outlines of the selected nodes and the arc parts that follow them; with
+// apply, arcs whose both ends are selected also move their bend points.
+void TPetryNet::DrawDragFeedbacks(QPainter &canvas, int dx, int dy, bool apply)
+{
+    for (const TPosition *place : Places) {
+        if (place->Selected)
+            place->DrawOutline(canvas);
+    }
+    for (const TTransfer *transition : Transitions) {
+        if (transition->Selected)
+            transition->DrawOutline(canvas);
+    }
+    for (TArc *arc : Arcs)
+        arc->DrawDragFeedback(dx, dy, apply, canvas);
+}
