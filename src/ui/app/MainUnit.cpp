@@ -1,0 +1,268 @@
+#include "MainUnit.h"
+
+#include "PetryNet.h"
+#include "controls/PanelUnit.h"
+#include "doc/DocForm.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace {
+TAppMainForm *TheMainForm = nullptr;
+}
+
+TAppMainForm::TAppMainForm(std::unique_ptr<TPrompter> prompter, QObject *parent)
+    : QObject(parent)
+    , OnEnd([] { QCoreApplication::quit(); })
+    , Prompts(prompter ? std::move(prompter) : std::make_unique<TDialogPrompter>())
+{
+    setObjectName(QStringLiteral("AppMainForm"));
+    TheMainForm = this;
+    // Commands of the active window whose state no notification reports
+    // (another window's unsaved changes) are refreshed when idle.
+    IdleTimer = new QTimer(this);
+    IdleTimer->setInterval(250);
+    connect(IdleTimer, &QTimer::timeout, this, [this] {
+        if (ActiveDocument)
+            ActiveDocument->UpdateActions();
+    });
+    IdleTimer->start();
+    NewDocument();
+}
+
+TAppMainForm::~TAppMainForm()
+{
+    for (const QPointer<TDocForm> &w : Windows)
+        if (w) {
+            w->SetClosingForExit();
+            delete w.data();
+        }
+    if (TheMainForm == this)
+        TheMainForm = nullptr;
+}
+
+TAppMainForm *TAppMainForm::Instance()
+{
+    return TheMainForm;
+}
+
+void TAppMainForm::SetPrompter(std::unique_ptr<TPrompter> prompter)
+{
+    Prompts = std::move(prompter);
+}
+
+TDocForm *TAppMainForm::CreateWindow()
+{
+    auto *window = new TDocForm(this);
+    Windows.append(window);
+    return window;
+}
+
+TDocForm *TAppMainForm::DocumentAt(int index) const
+{
+    return index >= 0 && index < Documents.size() ? Documents[index] : nullptr;
+}
+
+void TAppMainForm::NewDocument()
+{
+    TDocForm *window = CreateWindow();
+    AddUntitledDocument(window);
+    window->show();
+}
+
+void TAppMainForm::OpenDocument(const QString &path)
+{
+    TDocForm *window = CreateWindow();
+    window->Net->FileName = path;
+    AddOpenedDocument(window);
+    if (window->Net->LoadFromFile()) {
+        window->NeedSaveAs = false;
+        window->InfoPanel->SetCaption(window->Net->NetName);
+        window->LayoutSheet(window->DocArea->width(), window->DocArea->height());
+        window->UpdateInspector();
+        window->show();
+        return;
+    }
+    Prompts->MessageBox(nullptr,
+                        QStringLiteral("Невозможно открыть документ!\r\nФайл поврежден или имеет неправильный формат."),
+                        QStringLiteral("Ошибка открытия"), QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok);
+    RemoveDocument(window);
+    Windows.removeAll(window);
+    window->SetClosingForExit();
+    delete window;
+    if (Documents.isEmpty())
+        ExitApplication();
+}
+
+void TAppMainForm::AddUntitledDocument(TDocForm *document)
+{
+    Documents.append(document);
+    const QString name = DocTexts::UntitledStem() + QString::number(NextUntitledNumber);
+    document->setWindowTitle(name + DocTexts::TitleSuffix());
+    document->ActionWndMe->setText(name);
+    document->Net->FileName = name + DocTexts::Extension();
+    ++NextUntitledNumber;
+    UpdateWindowMenus(document);
+}
+
+void TAppMainForm::AddOpenedDocument(TDocForm *document)
+{
+    Documents.append(document);
+    const QString title = document->Net->GetTitle();
+    document->setWindowTitle(title + DocTexts::TitleSuffix());
+    document->ActionWndMe->setText(title);
+    UpdateWindowMenus(document);
+}
+
+void TAppMainForm::UpdateWindowMenus(TDocForm *document)
+{
+    const qsizetype k = Documents.indexOf(document);
+    for (qsizetype i = 0; i < Documents.size(); ++i) {
+        TDocForm *v = Documents[i];
+        if (i == k) {
+            for (qsizetype j = 0; j < Documents.size(); ++j)
+                if (j != k)
+                    document->AddWindowEntry(Documents[j], Documents[j]->Net->GetTitle());
+        } else {
+            v->AddWindowEntry(document, document->Net->GetTitle());
+        }
+    }
+    UpdateAllActions();
+}
+
+void TAppMainForm::DocumentActivated(TDocForm *document)
+{
+    if (ActiveDocument && ActiveDocument != document)
+        ActiveDocument->HideFloatingBars();
+    ActiveDocument = document;
+}
+
+void TAppMainForm::DocumentRetitled(TDocForm *document)
+{
+    const QString title = document->Net->GetTitle();
+    document->setWindowTitle(title + DocTexts::TitleSuffix());
+    document->ActionWndMe->setText(title);
+    for (TDocForm *v : Documents)
+        v->RenameWindowEntries(document, title);
+}
+
+bool TAppMainForm::RemoveDocument(TDocForm *document)
+{
+    Documents.removeOne(document);
+    for (TDocForm *v : Documents)
+        v->RemoveWindowEntry(document);
+    document->setWindowTitle(DocTexts::AppTitle());
+    document->ActionWndMe->setText(QStringLiteral("Нет"));
+    UpdateAllActions();
+    return Documents.isEmpty();
+}
+
+void TAppMainForm::ForgetDocument(TDocForm *document)
+{
+    if (ActiveDocument == document)
+        ActiveDocument = nullptr;
+}
+
+void TAppMainForm::ExitApplication()
+{
+    const QList<TDocForm *> documents = Documents;
+    for (TDocForm *document : documents)
+        if (!document->QuerySave())
+            return;
+    EndApplication();
+}
+
+void TAppMainForm::EndApplication()
+{
+    if (Ended)
+        return;
+    Ended = true;
+    IdleTimer->stop();
+    // The windows go without further questions.
+    for (const QPointer<TDocForm> &w : Windows)
+        if (w) {
+            w->SetClosingForExit();
+            w->close();
+            w->deleteLater();
+        }
+    Windows.clear();
+    Documents.clear();
+    ActiveDocument = nullptr;
+    emit ApplicationEnded();
+    if (OnEnd)
+        OnEnd();
+}
+
+void TAppMainForm::ShowNextDocument(TDocForm *document, bool forward)
+{
+    const qsizetype index = Documents.indexOf(document);
+    if (index < 0)
+        return;
+    const qsizetype n = Documents.size();
+    ShowDocument(Documents[forward ? (index + 1) % n : (index - 1 + n) % n]);
+}
+
+void TAppMainForm::ShowDocument(TDocForm *document)
+{
+    if (document->isMinimized())
+        document->showNormal();
+    document->show();
+    document->raise();
+    document->activateWindow();
+}
+
+void TAppMainForm::ShowWindowList()
+{
+    // The window list dialog hangs here.
+}
+
+void TAppMainForm::ShowAboutBox()
+{
+    // The about dialog hangs here.
+}
+
+void TAppMainForm::SaveAll()
+{
+    const QList<TDocForm *> documents = Documents;
+    for (TDocForm *document : documents)
+        document->SaveDocument();
+}
+
+bool TAppMainForm::HasUnsavedDocuments() const
+{
+    for (TDocForm *document : Documents)
+        if (document->Net && !document->Net->Saved)
+            return true;
+    return false;
+}
+
+void TAppMainForm::UpdateAllActions()
+{
+    for (const QPointer<TDocForm> &w : Windows)
+        if (w)
+            w->UpdateActions();
+}
+
+void TAppMainForm::MarkWakeUp()
+{
+    ApplicationTitle = QStringLiteral("?Qvantrix?");
+    QTimer::singleShot(0, this, &TAppMainForm::ApplicationEventsIdle);
+}
+
+void TAppMainForm::ApplicationEventsIdle()
+{
+    if (ApplicationTitle == DocTexts::AppTitle())
+        return;
+    ApplicationTitle = DocTexts::AppTitle();
+    TDocForm *document = ActiveDocument;
+    if (!document)
+        return;
+    const Qt::WindowStates state = document->windowState();
+    document->hide();
+    document->setWindowState(Qt::WindowMinimized);
+    document->show();
+    document->setWindowState(state & ~Qt::WindowMinimized);
+    document->raise();
+    document->activateWindow();
+}

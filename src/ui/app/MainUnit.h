@@ -1,0 +1,77 @@
+#pragma once
+
+#include "doc/DocShell.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QTimer;
+
+// The hidden main form: the document manager. It keeps the ordered list of
+// registered document windows, numbers untitled documents, keeps every
+// window's title and Окно menu current, switches between windows, saves all
+// and ends the application.
+class TAppMainForm : public QObject, public TDocShell
+{
+    Q_OBJECT
+public:
+    // Creates the manager, which at once opens the first untitled document.
+    explicit TAppMainForm(std::unique_ptr<TPrompter> prompter = nullptr, QObject *parent = nullptr);
+    ~TAppMainForm() override;
+
+    // The manager of the running application, or none.
+    static TAppMainForm *Instance();
+
+    // TDocShell
+    void NewDocument() override;
+    void OpenDocument(const QString &path) override;
+    void AddUntitledDocument(TDocForm *document) override;
+    void AddOpenedDocument(TDocForm *document) override;
+    void DocumentActivated(TDocForm *document) override;
+    void DocumentRetitled(TDocForm *document) override;
+    bool RemoveDocument(TDocForm *document) override;
+    void ForgetDocument(TDocForm *document) override;
+    void ExitApplication() override;
+    void ShowNextDocument(TDocForm *document, bool forward) override;
+    void ShowDocument(TDocForm *document) override;
+    int DocumentCount() const override { return int(Documents.size()); }
+    TDocForm *DocumentAt(int index) const override;
+    void ShowWindowList() override;
+    void ShowAboutBox() override;
+    void SaveAll() override;
+    bool HasUnsavedDocuments() const override;
+    TPrompter &Prompter() override { return *Prompts; }
+    void SetPrompter(std::unique_ptr<TPrompter> prompter);
+
+    // A second start marks the application title; the next idle moment
+    // restores it and brings the active document to the front.
+    void MarkWakeUp();
+    void ApplicationEventsIdle();
+    // Ends at once, without any question (unhandled errors).
+    void EndApplication();
+
+    QString Caption() const { return QStringLiteral("Сети Петри - ApplicationForm"); }
+    QList<TDocForm *> Documents;
+    int NextUntitledNumber = 1;
+    QPointer<TDocForm> ActiveDocument;
+    QString ApplicationTitle = DocTexts::AppTitle();
+    bool Ended = false;
+    // What ending the application does; tests replace it.
+    std::function<void()> OnEnd;
+
+signals:
+    void ApplicationEnded();
+
+private:
+    TDocForm *CreateWindow();
+    void UpdateWindowMenus(TDocForm *document);
+    void UpdateAllActions();
+
+    std::unique_ptr<TPrompter> Prompts;
+    QList<QPointer<TDocForm>> Windows;
+    QTimer *IdleTimer = nullptr;
+};

@@ -1,0 +1,134 @@
+// File and edit commands of the document window. An empty frame takes a new
+// or opened document into itself; otherwise the shell opens a new window.
+#include "DocForm.h"
+
+#include "PetryNet.h"
+#include "controls/GKActnCtrls.h"
+#include "controls/PanelUnit.h"
+
+void TDocForm::SetDocumentPresent()
+{
+    NoDocument = false;
+    SelectionInfo->setEnabled(true);
+    DSBPanel->show();
+    RSBPanel->show();
+    setWindowIcon(DocumentIcon);
+    LayoutSheet(DocArea->width(), DocArea->height());
+    InfoPanel->setEnabled(true);
+    InfoPanel->SetCaption(Net->NetName);
+    UpdateInspector();
+    RepaintCanvas();
+}
+
+void TDocForm::ActionFileNewExecute()
+{
+    if (HasDoc()) {
+        Shell->NewDocument();
+        return;
+    }
+    NeedSaveAs = true;
+    MainMenuBar->SetCloseButtonVisible(true);
+    CreateNet();
+    Shell->AddUntitledDocument(this);
+    SetDocumentPresent();
+}
+
+void TDocForm::ActionFileOpenExecute()
+{
+    const QString path = Prompter().OpenFileName(this, QStringLiteral("Открыть"), DocTexts::FileFilter());
+    if (path.isEmpty())
+        return;
+    if (HasDoc()) {
+        Shell->OpenDocument(path);
+        return;
+    }
+    MainMenuBar->SetCloseButtonVisible(true);
+    CreateNet();
+    Net->FileName = path;
+    Shell->AddOpenedDocument(this);
+    if (Net->LoadFromFile()) {
+        SetDocumentPresent();
+        NeedSaveAs = false;
+        return;
+    }
+    Prompter().MessageBox(this,
+                          QStringLiteral("Невозможно открыть документ!\r\nФайл поврежден или имеет неправильный формат."),
+                          QStringLiteral("Ошибка открытия"), QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok);
+    Shell->ForgetDocument(this);
+    Shell->RemoveDocument(this);
+    MainMenuBar->SetCloseButtonVisible(false);
+    Net.reset();
+}
+
+bool TDocForm::SaveDocument()
+{
+    if (!HasDoc())
+        return false;
+    const bool retitle = NeedSaveAs;
+    if (NeedSaveAs) {
+        const QString path =
+            Prompter().SaveFileName(this, QStringLiteral("Сохранить как..."), DocTexts::FileFilter());
+        if (path.isEmpty())
+            return false;
+        Net->FileName = path;
+    }
+    if (!Net->SaveToFile()) {
+        Prompter().MessageBox(this, QStringLiteral("Невозможно сохранить документ!"),
+                              QStringLiteral("Ошибка сохранения"), QMessageBox::Ok, QMessageBox::Critical,
+                              QMessageBox::Ok);
+        return false;
+    }
+    if (retitle)
+        Shell->DocumentRetitled(this);
+    NeedSaveAs = false;
+    return true;
+}
+
+void TDocForm::ActionFileSaveExecute()
+{
+    SaveDocument();
+}
+
+void TDocForm::ActionFileSaveAsExecute()
+{
+    NeedSaveAs = true;
+    SaveDocument();
+}
+
+void TDocForm::ActionEditUndoExecute()
+{
+    Net->Undo();
+    RepaintCanvas();
+}
+
+void TDocForm::ActionEditCopyExecute()
+{
+    Net->CopySelection();
+}
+
+void TDocForm::ActionEditCutExecute()
+{
+    Net->CutSelection();
+    RepaintCanvas();
+}
+
+void TDocForm::ActionEditPasteExecute()
+{
+    if (PasteAtPoint)
+        Net->PasteAt(ClickPoint.x(), ClickPoint.y());
+    else
+        Net->Paste();
+    PasteAtPoint = false;
+    RepaintCanvas();
+}
+
+void TDocForm::ActionEditDeleteExecute()
+{
+    Net->DeleteSelection();
+    RepaintCanvas();
+}
+
+void TDocForm::ActionNetPropertiesExecute()
+{
+    // The properties dialog hangs here.
+}

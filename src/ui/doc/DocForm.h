@@ -1,0 +1,261 @@
+#pragma once
+
+#include "DocShell.h"
+#include "controls/ColorMap.h"
+
+#include <QIcon>
+#include <QMainWindow>
+#include <QPoint>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QScrollBar;
+class QSplitter;
+class QTimer;
+class TGKMainMenuBar;
+class TGKPanel;
+class TGKPopupMenu;
+class TGKSpeedButton;
+class TGKToolBar;
+class TGKGripper;
+class TNetElement;
+class TPetryNet;
+
+// The window of one document: menu bar and toolbars, the inspector and state
+// panels, the canvas and the status line. Its commands are actions whose
+// enabling rules are refreshed whenever the net or the document list changes.
+// The implementation is split by concern: DocForm.cpp (life cycle, status),
+// DocLayout.cpp, DocActions.cpp, DocCanvas.cpp, DocInspector.cpp,
+// DocFileCommands.cpp and DocModelling.cpp.
+class TDocForm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TDocForm(TDocShell *shell, QWidget *parent = nullptr);
+    ~TDocForm() override;
+
+    // Offered to the shell
+    void CloseDocument();
+    bool QuerySave();
+    bool SaveDocument();
+    void HideFloatingBars();
+    void ShowFloatingBars();
+    // Entries of the Окно menu that stand for other documents.
+    void AddWindowEntry(TDocForm *document, const QString &caption);
+    void RemoveWindowEntry(TDocForm *document);
+    void RenameWindowEntries(TDocForm *document, const QString &caption);
+    QList<QAction *> WindowEntries() const;
+    // Refreshes the enabled and checked state of every command.
+    void UpdateActions();
+    // The menu bar's own menus, in order.
+    QList<QMenu *> Menus() const;
+    // Set while the application ends: the window closes without questions.
+    void SetClosingForExit() { ClosingForExit = true; }
+
+    // The status line text for a selection.
+    static QString SelectionText(int selected, int total, int places, int transitions, int arcs);
+
+    // Window state
+    std::unique_ptr<TPetryNet> Net;
+    bool NoDocument = false;
+    bool CloseByCommand = false;
+    bool NeedSaveAs = true;
+    bool FirstActivation = true;
+    QIcon DocumentIcon;
+    quint8 Instrument = 0;
+    int LastElementIndex = 0;
+    bool Capturing = false;
+    bool ButtonPressed = false;
+    bool PasteAtPoint = false;
+    bool CountUp = false;
+    bool SyncingStateTree = false;
+    QPoint ClickPoint;
+    QPoint TrackPoint;
+    TWindowColorMaps ColorMaps;
+    const TXPColorMap &XPColorMap() const { return ColorMaps.XPColorMap; }
+    const TXPColorMap &LPXPColorMap() const { return ColorMaps.LPXPColorMap; }
+
+    // Top strip
+    TGKToolBar *MainMenuBand = nullptr;
+    TGKMainMenuBar *MainMenuBar = nullptr;
+    TGKToolBar *StandartToolBar = nullptr;
+    TGKToolBar *NetToolBar = nullptr;
+    TGKToolBar *ModelToolBar = nullptr;
+    QMenu *FileMenu = nullptr, *EditMenu = nullptr, *ViewMenu = nullptr, *ToolBarsMenu = nullptr,
+          *NetMenu = nullptr, *ModelingMenu = nullptr, *WindowMenu = nullptr, *HelpMenu = nullptr;
+    TGKPopupMenu *BarsPopup = nullptr;
+    TGKPopupMenu *CanvasPopup = nullptr;
+    TGKPopupMenu *PlacePopup = nullptr;
+    TGKPopupMenu *TransitionPopup = nullptr;
+
+    // Left column
+    QWidget *LeftPanel = nullptr;
+    QSplitter *SplitterUD = nullptr;
+    TGKPanel *NetInspector = nullptr;
+    TGKPanel *InspectorCaption = nullptr;
+    TGKSpeedButton *CloseInspectorButton = nullptr;
+    TGKPanel *InspectorContent = nullptr;
+    TGKPanel *NetState = nullptr;
+    TGKPanel *NetStateCaption = nullptr;
+    TGKSpeedButton *NetStateCloseButton = nullptr;
+    TGKPanel *NetStateContent = nullptr;
+    QSplitter *Splitter = nullptr;
+
+    // Canvas
+    TGKPanel *DocArea = nullptr;
+    TGKPanel *DSBPanel = nullptr;
+    QScrollBar *DownScrollBar = nullptr;
+    TGKPanel *RSBPanel = nullptr;
+    QScrollBar *RightScrollBar = nullptr;
+    TGKSpeedButton *PropCall = nullptr;
+
+    // Status line
+    TGKPanel *StatusBar = nullptr;
+    TGKPanel *InfoPanel = nullptr;
+    TGKPanel *SelectionInfo = nullptr;
+    TGKPanel *RunsPanel = nullptr;
+    TGKGripper *Gripper = nullptr;
+
+    QTimer *ScrollTimer = nullptr;
+    QTimer *Counter = nullptr;
+    QTimer *ExecTimer = nullptr;
+
+    // Commands
+    QAction *ActionFileNew = nullptr, *ActionFileOpen = nullptr, *ActionFileSave = nullptr,
+            *ActionFileSaveAs = nullptr, *ActionFileSaveAll = nullptr, *ActionNetProperties = nullptr,
+            *ActionFileExit = nullptr;
+    QAction *ActionEditUndo = nullptr, *ActionEditCopy = nullptr, *ActionEditPaste = nullptr,
+            *ActionEditCut = nullptr, *ActionEditDelete = nullptr, *ActionEditSelectAll = nullptr,
+            *ActionEditCancSel = nullptr, *ActionEditCreateDescr = nullptr, *ActionEditDelDescr = nullptr,
+            *ActionEditInvDirection = nullptr, *ActionEditArcAddPoint = nullptr, *ActionEditArcDelPoint = nullptr,
+            *ActionEditInvDirC = nullptr, *ActionEditArcAddPointC = nullptr, *ActionEditArcDelPointC = nullptr;
+    QAction *ActionNetDoSelection = nullptr, *ActionNetDoPosition = nullptr, *ActionNetDoTransfer = nullptr,
+            *ActionNetDoArc = nullptr, *ActionNetDoPoint = nullptr, *ActionNetArcCrate = nullptr,
+            *ActionNetCreatePos = nullptr, *ActionNetCreateTransfer = nullptr;
+    QAction *ActionModelingStart = nullptr, *ActionModelingPause = nullptr, *ActionModelingEnd = nullptr;
+    QAction *ActionViewStdToolBar = nullptr, *ActionViewNetToolBar = nullptr, *ActionViewModelToolBar = nullptr,
+            *ActionViewInspector = nullptr, *ActionViewNetState = nullptr;
+    QAction *ActionWindowClose = nullptr, *ActionWindowNext = nullptr, *ActionWindowPrev = nullptr,
+            *ActionWindowList = nullptr, *ActionWndMe = nullptr, *ActionAbout = nullptr;
+    QActionGroup *InstrumentGroup = nullptr;
+    // Every command of the window, in table order.
+    QList<QAction *> ActionManager;
+
+    // Runs a command the way a user would: refresh its rule, then trigger it if enabled.
+    void Execute(QAction *action);
+
+    // Life cycle (DocForm.cpp)
+    void FormActivate();
+
+    // Net notifications and inspector (DocInspector.cpp)
+    void NetChange();
+    void NetSelectionChange();
+    void UpdateInspector();
+    // The element the inspector shows, or none.
+    TNetElement *InspectedElement() const;
+
+    // Canvas (DocCanvas.cpp)
+    void LayoutSheet(int width, int height);
+    void RepaintCanvas();
+
+    // Modelling (DocModelling.cpp)
+    void NetStateChange();
+    bool ModellingRunning() const;
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    QMenu *createPopupMenu() override { return nullptr; }
+
+private:
+    enum class TCloseAction { None, Free, Keep };
+    using TRule = std::function<bool()>;
+
+    // DocForm.cpp
+    void FormCreate();
+    TCloseAction FormClose();
+    void CreateNet();
+    void MakeEmptyFrame();
+    void SetDocumentPresent();
+    TPrompter &Prompter() const { return Shell->Prompter(); }
+
+    // DocLayout.cpp
+    void BuildLayout();
+    void BuildTopStrip();
+    void BuildLeftColumn();
+    void BuildCanvas();
+    void BuildStatusBar();
+    void LayoutCanvasChildren();
+    void LayoutStatusBar();
+    void InfoPanelPaint(TGKPanel *panel);
+
+    // DocActions.cpp
+    void CreateActions();
+    void BuildMenus();
+    void BuildToolBars();
+    void BuildPopups();
+    void BindRules();
+    void Handle(QAction *action, std::function<void()> handler);
+    bool RefreshRule(QAction *action);
+    QAction *MenuItem(QAction *source, const QString &caption);
+    void ShowBarsPopup(QPoint globalPos);
+    void ToolBarCommand(QAction *action, TGKToolBar *bar);
+    void SelectInstrument(QAction *action);
+    void ActionEditSelectAllUpdate();
+    std::map<QAction *, TRule> Rules;
+    std::map<QAction *, TGKToolBar *> ToolBarCommands;
+    bool HasDoc() const;
+
+    // DocCanvas.cpp
+    void DocContentPaint(TGKPanel *panel);
+    void SetCanvasHints(bool on);
+    void ActionNetCreatePosExecute();
+    void ActionNetCreateTransferExecute();
+    void ActionEditInvDirCExecute();
+    void ActionEditArcAddPointCExecute();
+    void ActionEditArcDelPointCExecute();
+    void ActionEditInvDirectionExecute();
+    void ActionEditArcAddPointExecute();
+    void ActionEditArcDelPointExecute();
+    void ActionEditSelectAllExecute();
+    void ActionEditCancSelExecute();
+    bool SingleSelectedArc() const;
+    TNetElement *ElementAtClickPoint() const;
+
+    // DocInspector.cpp
+    void ActionViewInspectorExecute();
+    void ActionViewNetStateExecute();
+    void CloseInspectorButtonClick();
+    void NetStateCloseButtonClick();
+    void UpdateLeftPanel();
+    void ActionEditCreateDescrExecute();
+    void ActionEditDelDescrExecute();
+    void UpdatePanelScrollButtons(TGKPanel *panel);
+
+    // DocFileCommands.cpp
+    void ActionFileNewExecute();
+    void ActionFileOpenExecute();
+    void ActionFileSaveExecute();
+    void ActionFileSaveAsExecute();
+    void ActionEditUndoExecute();
+    void ActionEditCopyExecute();
+    void ActionEditCutExecute();
+    void ActionEditPasteExecute();
+    void ActionEditDeleteExecute();
+    void ActionNetPropertiesExecute();
+
+    // DocModelling.cpp
+    void ActionModelingStartExecute();
+    void ActionModelingPauseExecute();
+    void ActionModelingEndExecute();
+    void ExecTimerTimer();
+
+    TDocShell *Shell;
+    bool ClosingForExit = false;
+};

@@ -1,0 +1,6 @@
+#pragma once
+
+// The document window and what it needs of the application shell.
+#include "DocForm.h"
+#include "DocShell.h"
+#include "MenuImages.h"
