@@ -116,8 +116,8 @@ void TArc::Draw(QPainter &canvas) const
     if (Multiplicity <= 1)
         return;
 
-    // Label: a tick across the middle of the longest segment and the weight
-    // beside its lower or upper end, kept clear of the line.
+    // Label: a tick across the middle of the longest segment, and the weight
+    // beside the tick's end K, pushed off the line by half its size.
     const TSegment seg = LongestSegment();
     const double gamma = std::atan(Slope(seg.A, seg.B)) + Pi / 2;
     const QPoint across(Nearest(TickHalf * std::cos(gamma)), Nearest(TickHalf * std::sin(gamma)));
@@ -147,8 +147,8 @@ void TArc::DrawDragFeedback(int dx, int dy, bool apply, QPainter &canvas)
     const bool endMoves = EndNode && EndNode->Selected;
     if (!startMoves && !endMoves)
         return;
+    canvas.save();
     SetFeedbackTools(canvas);
-
     if (startMoves && endMoves) {
         // The whole arc travels with its nodes, bend points included.
         if (apply) {
@@ -156,19 +156,19 @@ void TArc::DrawDragFeedback(int dx, int dy, bool apply, QPainter &canvas)
                 SetPoint(i, GetPoint(i) + QPoint(dx, dy));
         }
         canvas.drawPolyline(Polyline());
-        return;
+    } else {
+        // One end moves: only the segment touching it follows.
+        QPoint from = StartNode->CanvasCenter();
+        QPoint to = EndNode->CanvasCenter();
+        if (PointCount() > 0) {
+            if (startMoves)
+                to = GetPoint(0);
+            else
+                from = GetPoint(PointCount() - 1);
+        }
+        canvas.drawLine(from, to);
     }
-
-    // One end moves: only the segment touching it follows.
-    QPoint from = StartNode->CanvasCenter();
-    QPoint to = EndNode->CanvasCenter();
-    if (PointCount() > 0) {
-        if (startMoves)
-            to = GetPoint(0);
-        else
-            from = GetPoint(PointCount() - 1);
-    }
-    canvas.drawLine(from, to);
+    canvas.restore();
 }
 
 void TArc::DrawPointDragFeedback(int index, int dx, int dy, bool apply, QPainter &canvas)
@@ -182,6 +182,8 @@ void TArc::DrawPointDragFeedback(int index, int dx, int dy, bool apply, QPainter
         GetPoint(index),
         index == PointCount() - 1 ? EndNode->CanvasCenter() : GetPoint(index + 1),
     };
+    canvas.save();
     SetFeedbackTools(canvas);
     canvas.drawPolyline(points, 3);
+    canvas.restore();
 }

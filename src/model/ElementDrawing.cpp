@@ -25,6 +25,8 @@ void SetBodyTools(QPainter &canvas, bool selected, const QColor &body)
     canvas.setBrush(body);
 }
 
+// Outlines invert what they cover; callers save and restore the painter so
+// the inverting mode never outlives them.
 void SetOutlineTools(QPainter &canvas)
 {
     canvas.setRenderHint(QPainter::Antialiasing, false);
@@ -83,8 +85,10 @@ void TPosition::Draw(QPainter &canvas) const
 
 void TPosition::DrawOutline(QPainter &canvas) const
 {
+    canvas.save();
     SetOutlineTools(canvas);
     canvas.drawEllipse(OutlineRect(NodeRect()));
+    canvas.restore();
 }
 
 void TTransfer::Draw(QPainter &canvas) const
@@ -116,6 +120,8 @@ void TTransfer::Draw(QPainter &canvas) const
 
 void TTransfer::DrawOutline(QPainter &canvas) const
 {
+    canvas.save();
     SetOutlineTools(canvas);
     canvas.drawRect(OutlineRect(NodeRect()));
+    canvas.restore();
 }

@@ -40,6 +40,7 @@ void InvertCovered(QPainter &canvas, QRect bounds, TPaint paint)
         p.translate(-bounds.topLeft());
         paint(p);
     }
+    const QPainter::CompositionMode mode = canvas.compositionMode();
     canvas.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
     for (int y = 0; y < mask.height(); ++y) {
         const uchar *row = mask.constScanLine(y);
@@ -54,6 +55,7 @@ void InvertCovered(QPainter &canvas, QRect bounds, TPaint paint)
             canvas.fillRect(QRect(bounds.left() + start, bounds.top() + y, x - start, 1), Qt::black);
         }
     }
+    canvas.setCompositionMode(mode);
 }
 
 } // namespace

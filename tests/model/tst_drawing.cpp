@@ -556,7 +556,12 @@ void TDrawingTest::feedbackDrawnTwiceRestores()
     };
     for (const TCase &test : cases) {
         QImage image = background;
-        PaintOnto(image, test.Paint);
+        {
+            // Later painting must not invert: the mode is restored.
+            QPainter canvas(&image);
+            test.Paint(canvas);
+            QVERIFY2(canvas.compositionMode() == QPainter::CompositionMode_SourceOver, test.Name);
+        }
         QVERIFY2((image != background) == test.Visible, test.Name);
         PaintOnto(image, test.Paint);
         QVERIFY2(image == background, test.Name);
@@ -575,7 +580,11 @@ void TDrawingTest::feedbackDrawnTwiceRestores()
         net->ArcTarget = target;
         net->RubberLine = line;
         QImage image = background;
-        PaintOnto(image, [&](QPainter &c) { net->DrawRubberArc(c); });
+        {
+            QPainter canvas(&image);
+            net->DrawRubberArc(canvas);
+            QCOMPARE(canvas.compositionMode(), QPainter::CompositionMode_SourceOver);
+        }
         QVERIFY(image != background);
         PaintOnto(image, [&](QPainter &c) { net->DrawRubberArc(c); });
         QVERIFY2(image == background, qPrintable(QStringLiteral("band %1,%2 to %3,%4")
