@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 
 // Painting of places and transitions. NodeRect's right and bottom edges lie
@@ -47,11 +48,18 @@ QFont ElementFont(int cellHeight)
 {
     // Heights are cell heights (ascent + descent): take the largest pixel size
     // whose cell fits, so a 12-pixel cell gives Liberation Sans at 11 pixels.
+    // Text is drawn without smoothing, like every other shape of the net. The
+    // search runs once per height: a repaint asks for the font of every node.
+    thread_local QHash<int, QFont> cache;
+    if (auto it = cache.constFind(cellHeight); it != cache.constEnd())
+        return *it;
     QFont font(QStringLiteral("Arial"));
+    font.setStyleStrategy(QFont::NoAntialias);
     int size = qMax(1, cellHeight);
     font.setPixelSize(size);
     while (size > 1 && QFontMetrics(font).height() > cellHeight)
         font.setPixelSize(--size);
+    cache.insert(cellHeight, font);
     return font;
 }
 
