@@ -135,7 +135,7 @@ void TArc::ReadRecord(TNetMemoryStream &stream, const QList<TPosition *> &places
     BendPoints.reserve(n);
     for (qint32 i = 0; i < n; ++i) {
         const QPoint p = stream.ReadPoint();
-        if (qAbs(p.x()) > MaxCoordinate || qAbs(p.y()) > MaxCoordinate)
+        if (!InCoordinateRange(p))
             throw TNetStreamError("bend point out of range");
         BendPoints.append(p);
     }

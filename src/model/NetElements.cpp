@@ -121,7 +121,7 @@ void TStaticNetElement::LoadFromStream(TNetMemoryStream &stream)
     while (!ArcList.isEmpty())
         delete ArcList.last();
     const QPoint p = stream.ReadPoint();
-    if (qAbs(p.x()) > MaxCoordinate || qAbs(p.y()) > MaxCoordinate)
+    if (!InCoordinateRange(p))
         throw TNetStreamError("node centre out of range");
     X = p.x();
     Y = p.y();

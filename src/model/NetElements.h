@@ -22,6 +22,13 @@ enum TElementKind : quint8 {
 // canvas computation far from 32-bit overflow.
 constexpr qint32 MaxCoordinate = 1 << 24;
 
+// Whether a stored point lies within MaxCoordinate of the origin on both axes.
+// Compared without qAbs, which overflows for the smallest 32-bit integer.
+inline bool InCoordinateRange(QPoint p)
+{
+    return p.x() >= -MaxCoordinate && p.x() <= MaxCoordinate && p.y() >= -MaxCoordinate && p.y() <= MaxCoordinate;
+}
+
 // The rectangle the platform makes of four sides: right and bottom lie
 // outside; a zero width or height grows to one pixel, so a click point acts as
 // a 1-pixel rectangle; swapped sides are put in order.

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <limits>
 #include <sys/resource.h>
 
 // The document file: exact bytes, round trips, damaged files and safe saving.
@@ -225,6 +226,10 @@ void TNetFileTest::damagedFiles_data()
     QTest::newRow("bend points cut") << valid.left(valid.size() - 4);
     QTest::newRow("Boolean byte 7") << [&] { QByteArray b = valid; b[b.size() - 16 - 4 - 18] = 7; return b; }();
     QTest::newRow("node far off the sheet") << doc().Int(1).Node(1, QStringLiteral("P"), {0x7ffffff0, 1}).Int(0).Int(0).S.Data();
+    // The smallest integer has no positive counterpart: a range check through
+    // abs() let it pass.
+    QTest::newRow("node at the smallest integer") << doc().Int(1).Node(1, QStringLiteral("P"), {1, std::numeric_limits<qint32>::min()}).Int(0).Int(0).S.Data();
+    QTest::newRow("bend point at the smallest integer") << [&] { QByteArray b = valid; b.replace(b.size() - 8, 4, QByteArray::fromHex("00000080")); return b; }();
     QTest::newRow("negative sheet width") << [] {
         TDocBuilder b;
         b.S.WriteInteger(43215678);
