@@ -1,5 +1,8 @@
 #include "MainUnit.h"
 
+#include "AboutUnit.h"
+#include "WindowListUnit.h"
+
 #include "PetryNet.h"
 #include "controls/PanelUnit.h"
 #include "doc/DocForm.h"
@@ -214,12 +217,14 @@ void TAppMainForm::ShowDocument(TDocForm *document)
 
 void TAppMainForm::ShowWindowList()
 {
-    // The window list dialog hangs here.
+    TWindowListForm form(this);
+    RunDialog ? RunDialog(form) : form.exec();
 }
 
 void TAppMainForm::ShowAboutBox()
 {
-    // The about dialog hangs here.
+    TAboutBoxForm form;
+    RunDialog ? RunDialog(form) : form.exec();
 }
 
 void TAppMainForm::SaveAll()

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class QDialog;
 class QTimer;
 
 // The hidden main form: the document manager. It keeps the ordered list of
@@ -62,6 +63,9 @@ public:
     bool Ended = false;
     // What ending the application does; tests replace it.
     std::function<void()> OnEnd;
+    // Runs the window list and the about dialog; tests replace it to answer
+    // them without a modal loop.
+    std::function<int(QDialog &)> RunDialog;
 
 signals:
     void ApplicationEnded();

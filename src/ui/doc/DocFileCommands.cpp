@@ -3,8 +3,13 @@
 #include "DocForm.h"
 
 #include "PetryNet.h"
+#include "app/PropUnit.h"
 #include "controls/GKActnCtrls.h"
 #include "controls/PanelUnit.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 
 void TDocForm::SetDocumentPresent()
 {
@@ -16,8 +21,7 @@ void TDocForm::SetDocumentPresent()
     LayoutSheet(DocArea->width(), DocArea->height());
     InfoPanel->setEnabled(true);
     InfoPanel->SetCaption(Net->NetName);
-    UpdateInspector();
-    RepaintCanvas();
+    NetChange();
 }
 
 void TDocForm::ActionFileNewExecute()
@@ -130,5 +134,25 @@ void TDocForm::ActionEditDeleteExecute()
 
 void TDocForm::ActionNetPropertiesExecute()
 {
-    // The properties dialog hangs here.
+    TPropForm form(this);
+    form.NameEdit->setText(Net->NetName);
+    form.AuthorEdit->setText(Net->Author);
+    form.Description->setPlainText(Net->Description);
+    form.SetDocument(Net->GetTitle(), NeedSaveAs ? QString() : Net->FileName);
+    const int result = RunDialog ? RunDialog(form) : form.exec();
+    if (result != QDialog::Accepted || !HasDoc())
+        return;
+    ApplyNetProperties(form.NameEdit->text(), form.AuthorEdit->text(), form.Description->toPlainText());
+}
+
+void TDocForm::ApplyNetProperties(const QString &name, const QString &author, const QString &description)
+{
+    Net->SetNetName(name);
+    Net->SetAuthor(author);
+    Net->SetDescription(description);
+    // Confirming the dialog counts as a change even when no text differs.
+    Net->MarkChanged();
+    // The status line shows the new name at once.
+    if (!Net->Modelling)
+        InfoPanel->SetCaption(Net->NetName);
 }

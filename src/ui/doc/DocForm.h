@@ -16,7 +16,12 @@ class QActionGroup;
 class QMenu;
 class QScrollBar;
 class QSplitter;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
 class QTimer;
+class QDialog;
 class TGKMainMenuBar;
 class TGKPanel;
 class TGKPopupMenu;
@@ -152,12 +157,37 @@ public:
     // Life cycle (DocForm.cpp)
     void FormActivate();
 
+    // File commands (DocFileCommands.cpp). Modal dialogs of the window run
+    // through RunDialog, which tests replace to answer them without a modal loop.
+    std::function<int(QDialog &)> RunDialog;
+
     // Net notifications and inspector (DocInspector.cpp)
     void NetChange();
     void NetSelectionChange();
     void UpdateInspector();
     // The element the inspector shows, or none.
     TNetElement *InspectedElement() const;
+    // Stores a new token count (place) or multiplicity (arc) into the inspected element.
+    void ApplyCount(qint32 value);
+    // One step of the counter, up or down; false when the value is at a limit.
+    bool CounterStep(bool up);
+    // Focus frames: a control of this window registered here gets a frame on its
+    // parent panel while it has the focus, and entering it makes the selection
+    // instrument current.
+    void WatchFocus(QWidget *control);
+    // Draws the frames of the watched controls that lie on the panel.
+    void DrawFocusFrames(TGKPanel *panel);
+
+    // Inspector widgets (DocInspectorLayout.cpp)
+    TGKPanel *InspectorScrollPanel = nullptr;
+    QListWidget *Elements = nullptr;
+    TGKToolBar *NIToolBar = nullptr;
+    QLabel *CountLabel = nullptr, *NameEditLabel = nullptr, *DescriptionLabel = nullptr;
+    QWidget *CntShape = nullptr, *NEShape = nullptr, *DEShape = nullptr;
+    QLineEdit *CountEdit = nullptr;
+    TGKSpeedButton *CntUpBtn = nullptr, *CntDownBtn = nullptr;
+    QLineEdit *NameEdit = nullptr;
+    QPlainTextEdit *Description = nullptr;
 
     // Canvas (DocCanvas.cpp)
     void LayoutSheet(int width, int height);
@@ -228,7 +258,24 @@ private:
     bool SingleSelectedArc() const;
     TNetElement *ElementAtClickPoint() const;
 
-    // DocInspector.cpp
+    // DocInspector.cpp, DocInspectorLayout.cpp
+    void BuildInspector();
+    void InspectorScrollPanelPaint(TGKPanel *panel);
+    void ElementsClick();
+    void EditorsKeyPress();
+    void StoreName();
+    void StoreDescription();
+    void ControlsEnter(QWidget *control);
+    void ControlsExit(QWidget *control);
+    void CntBtnMouseDown(bool up);
+    void CntBtnMouseUp();
+    void CounterTimer();
+    void ShowInspectorEditors(const TNetElement *element);
+    void HideInspectorEditors();
+    bool InspectorEvent(QObject *watched, QEvent *event);
+    QObject *InspectorEvents = nullptr;
+    QList<QWidget *> FocusWatched;
+    bool RebuildingElements = false;
     void ActionViewInspectorExecute();
     void ActionViewNetStateExecute();
     void CloseInspectorButtonClick();
@@ -239,6 +286,7 @@ private:
     void UpdatePanelScrollButtons(TGKPanel *panel);
 
     // DocFileCommands.cpp
+    void ApplyNetProperties(const QString &name, const QString &author, const QString &description);
     void ActionFileNewExecute();
     void ActionFileOpenExecute();
     void ActionFileSaveExecute();

@@ -177,6 +177,7 @@ void TDocForm::BuildLeftColumn()
     KeepMinimumSize(SplitterUD, 100);
     connect(CloseInspectorButton, &TGKSpeedButton::Click, this, &TDocForm::CloseInspectorButtonClick);
     connect(NetStateCloseButton, &TGKSpeedButton::Click, this, &TDocForm::NetStateCloseButtonClick);
+    BuildInspector();
 }
 
 void TDocForm::BuildCanvas()

@@ -1,0 +1,266 @@
+// The widgets of the net inspector: the element list with its row painting,
+// the inspector's toolbar, the counter, the name box and the description memo,
+// all placed on the inspector's scroll panel.
+#include "DocForm.h"
+
+#include "PetryNet.h"
+#include "controls/GKActnCtrls.h"
+#include "controls/GKSpeedButton.h"
+#include "controls/PanelUnit.h"
+
+#include <QAbstractItemDelegate>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QTimer>
+
+namespace {
+constexpr int RowHeight = 16;
+constexpr int EditorsLeft = 4;
+
+// Forwards the events of watched controls to one handler of the window.
+class TEventHook : public QObject
+{
+public:
+    TEventHook(QObject *parent, std::function<bool(QObject *, QEvent *)> handler)
+        : QObject(parent)
+        , Handler(std::move(handler))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override { return Handler(watched, event); }
+
+private:
+    std::function<bool(QObject *, QEvent *)> Handler;
+};
+
+// Paints the rows of the element list: headers in bold with a line under
+// them, element rows with the name and a small box when the element is
+// selected on the canvas.
+class TElementsDelegate : public QAbstractItemDelegate
+{
+public:
+    TElementsDelegate(QListWidget *list, const TXPColorMap *map, std::function<bool(int)> selected)
+        : QAbstractItemDelegate(list)
+        , List(list)
+        , Map(map)
+        , IsSelected(std::move(selected))
+    {
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QRect r = option.rect;
+        const bool current = index.row() == List->currentRow();
+        const bool focused = current && List->hasFocus();
+        const bool header = index.data(Qt::UserRole).toInt() == 0;
+        const QColor window = List->palette().color(QPalette::Base);
+        painter->save();
+        QFont font = List->font();
+        if (header) {
+            painter->fillRect(r, window);
+            font.setBold(true);
+            painter->setFont(font);
+            painter->setPen(List->palette().color(QPalette::WindowText));
+            painter->drawText(QRect(r.left() + 6, r.top() + 1, r.width() - 6, r.height() - 1),
+                              Qt::AlignLeft | Qt::AlignTop, index.data().toString());
+            painter->drawLine(r.left() + 6, r.bottom() - 1, r.right() - 5, r.bottom() - 1);
+        } else {
+            painter->fillRect(r, current || focused ? Map->BtnFrameColor : window);
+            painter->setFont(font);
+            painter->setPen(current ? List->palette().color(QPalette::HighlightedText)
+                                    : List->palette().color(QPalette::Text));
+            painter->drawText(QRect(r.left() + 17, r.top() + 1, r.width() - 17, r.height() - 1),
+                              Qt::AlignLeft | Qt::AlignTop, index.data().toString());
+            if (IsSelected(index.row())) {
+                painter->setPen(Map->BtnFrameColor);
+                painter->setBrush(Map->SelectedColor);
+                painter->drawRect(r.left() + 5, r.top() + 3, 8, 8);
+            }
+        }
+        if (header ? current : focused) {
+            QStyleOptionFocusRect frame;
+            frame.rect = r;
+            frame.state = QStyle::State_KeyboardFocusChange;
+            frame.backgroundColor = header ? window : Map->BtnFrameColor;
+            List->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, painter, List);
+        }
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override { return {0, RowHeight}; }
+
+private:
+    QListWidget *List;
+    const TXPColorMap *Map;
+    std::function<bool(int)> IsSelected;
+};
+
+QLabel *MakeCaption(QWidget *parent, const QString &text, int top)
+{
+    auto *label = new QLabel(text, parent);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    label->move(EditorsLeft, top);
+    label->resize(150, 13);
+    return label;
+}
+
+QWidget *MakeLine(QWidget *parent, int top, const QColor &color)
+{
+    auto *line = new QWidget(parent);
+    line->setAutoFillBackground(true);
+    QPalette pal = line->palette();
+    pal.setColor(QPalette::Window, color);
+    line->setPalette(pal);
+    line->setGeometry(EditorsLeft, top, 188, 1);
+    return line;
+}
+} // namespace
+
+void TDocForm::BuildInspector()
+{
+    InspectorScrollPanel = new TGKPanel(InspectorContent);
+    InspectorScrollPanel->setObjectName(QStringLiteral("InspectorScrollPanel"));
+    InspectorScrollPanel->SetColor(lighten(XPColorMap().Color, 30));
+    InspectorScrollPanel->setGeometry(0, 0, 196, 216);
+    InspectorScrollPanel->OnPaint = [this](TGKPanel *p) { InspectorScrollPanelPaint(p); };
+    TGKPanel *panel = InspectorScrollPanel;
+
+    Elements = new QListWidget(panel);
+    Elements->setObjectName(QStringLiteral("Elements"));
+    Elements->setGeometry(EditorsLeft, 7, 188, 200);
+    Elements->setFrameShape(QFrame::NoFrame);
+    Elements->setUniformItemSizes(true);
+    Elements->setSelectionMode(QAbstractItemView::SingleSelection);
+    Elements->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Elements->setItemDelegate(new TElementsDelegate(Elements, &XPColorMap(), [this](int row) {
+        const QListWidgetItem *item = Elements->item(row);
+        if (!item || !HasDoc())
+            return false;
+        const int index = item->data(Qt::UserRole + 1).toInt();
+        switch (item->data(Qt::UserRole).toInt()) {
+        case KindPlace: return Net->Place(index) && Net->Place(index)->Selected;
+        case KindTransition: return Net->Transition(index) && Net->Transition(index)->Selected;
+        case KindArc: return Net->Arc(index) && Net->Arc(index)->Selected;
+        default: return false;
+        }
+    }));
+    connect(Elements, &QListWidget::currentRowChanged, this, [this](int) {
+        if (!RebuildingElements)
+            ElementsClick();
+    });
+
+    NIToolBar = new TGKToolBar(QStringLiteral("NIToolBar"), &LPXPColorMap(), panel);
+    NIToolBar->setObjectName(QStringLiteral("NIToolBar"));
+    NIToolBar->setMovable(false);
+    NIToolBar->setFloatable(false);
+    NIToolBar->setGeometry(EditorsLeft, 216, 188, 21);
+
+    const QColor lineColor = darken(XPColorMap().Color, 40);
+    CountLabel = MakeCaption(panel, QStringLiteral("Число фишек:"), 241);
+    CntShape = MakeLine(panel, 254, lineColor);
+    CountEdit = new QLineEdit(panel);
+    CountEdit->setObjectName(QStringLiteral("CountEdit"));
+    CountEdit->setReadOnly(true);
+    CountEdit->setFrame(false);
+    CountEdit->setGeometry(EditorsLeft, 260, 56, 16);
+    CntUpBtn = new TGKSpeedButton(panel);
+    CntUpBtn->setObjectName(QStringLiteral("CntUpBtn"));
+    CntUpBtn->SetGlyph(TGKGlyph::UpArrow);
+    CntDownBtn = new TGKSpeedButton(panel);
+    CntDownBtn->setObjectName(QStringLiteral("CntDownBtn"));
+    CntDownBtn->SetGlyph(TGKGlyph::DownArrow);
+    for (TGKSpeedButton *b : {CntUpBtn, CntDownBtn}) {
+        b->SetColorMap(&XPColorMap());
+        b->SetFocusControl(CountEdit);
+        b->SetShowFocusedFrame(true);
+        b->resize(16, 9);
+    }
+    CntUpBtn->move(62, 259);
+    CntDownBtn->move(62, 268);
+    connect(CntUpBtn, &TGKSpeedButton::MouseDown, this, [this](Qt::MouseButton b, QPoint) {
+        if (b == Qt::LeftButton)
+            CntBtnMouseDown(true);
+    });
+    connect(CntDownBtn, &TGKSpeedButton::MouseDown, this, [this](Qt::MouseButton b, QPoint) {
+        if (b == Qt::LeftButton)
+            CntBtnMouseDown(false);
+    });
+    for (TGKSpeedButton *b : {CntUpBtn, CntDownBtn})
+        connect(b, &TGKSpeedButton::MouseUp, this, [this](Qt::MouseButton, QPoint) { CntBtnMouseUp(); });
+
+    NameEditLabel = MakeCaption(panel, QStringLiteral("Название:"), 282);
+    NEShape = MakeLine(panel, 295, lineColor);
+    NameEdit = new QLineEdit(panel);
+    NameEdit->setObjectName(QStringLiteral("NameEdit"));
+    NameEdit->setFrame(false);
+    NameEdit->setGeometry(EditorsLeft, 301, 188, 16);
+    connect(NameEdit, &QLineEdit::returnPressed, this, &TDocForm::EditorsKeyPress);
+
+    DescriptionLabel = MakeCaption(panel, QStringLiteral("Описание:"), 325);
+    DEShape = MakeLine(panel, 338, lineColor);
+    Description = new QPlainTextEdit(panel);
+    Description->setObjectName(QStringLiteral("Description"));
+    Description->setFrameShape(QFrame::NoFrame);
+    Description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Description->setGeometry(EditorsLeft, 344, 188, 120);
+
+    // The controls stretch with the left column.
+    connect(InspectorContent, &TGKPanel::Resized, InspectorScrollPanel,
+            [this](QSize s) { InspectorScrollPanel->resize(s.width(), InspectorScrollPanel->height()); });
+    connect(InspectorScrollPanel, &TGKPanel::Resized, this, [this](QSize s) {
+        const int w = qMax(60, s.width() - 2 * EditorsLeft);
+        for (QWidget *c : {static_cast<QWidget *>(Elements), static_cast<QWidget *>(NIToolBar), CntShape, NEShape,
+                           DEShape, static_cast<QWidget *>(NameEdit), static_cast<QWidget *>(Description)})
+            c->resize(w, c->height());
+    });
+
+    // Focus leaves the controls also while the window is being destroyed; by
+    // then the window is no longer a TDocForm and its events are not handled.
+    InspectorEvents = new TEventHook(this, [this](QObject *watched, QEvent *event) {
+        return static_cast<QObject *>(this)->metaObject()->inherits(&TDocForm::staticMetaObject) &&
+               InspectorEvent(watched, event);
+    });
+    CountEdit->installEventFilter(InspectorEvents);
+    for (QWidget *c : {static_cast<QWidget *>(Elements), static_cast<QWidget *>(NameEdit),
+                       static_cast<QWidget *>(Description), static_cast<QWidget *>(CountEdit)})
+        WatchFocus(c);
+    HideInspectorEditors();
+}
+
+void TDocForm::WatchFocus(QWidget *control)
+{
+    if (FocusWatched.contains(control))
+        return;
+    FocusWatched << control;
+    control->installEventFilter(InspectorEvents);
+}
+
+void TDocForm::InspectorScrollPanelPaint(TGKPanel *panel)
+{
+    QPainter &c = *panel->Canvas();
+    c.fillRect(panel->rect(), panel->Color());
+    DrawFocusFrames(panel);
+}
+
+void TDocForm::DrawFocusFrames(TGKPanel *panel)
+{
+    // A one-pixel frame just outside each watched control: the frame colour
+    // while it has the focus, the panel colour (no frame) otherwise. Drawing
+    // the frames has no other effect.
+    QPainter &c = *panel->Canvas();
+    c.setBrush(Qt::NoBrush);
+    for (QWidget *control : FocusWatched) {
+        if (control->parentWidget() != panel || control->isHidden())
+            continue;
+        c.setPen(control->hasFocus() ? XPColorMap().BtnFrameColor : panel->Color());
+        c.drawRect(control->geometry().adjusted(-1, -1, 0, 0));
+    }
+}
