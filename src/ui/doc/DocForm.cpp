@@ -45,6 +45,7 @@ void TDocForm::FormCreate()
     RunsPanel->hide();
     CreateNet();
     InfoPanel->SetCaption(Net->NetName);
+    InstallCanvasHandlers();
     LayoutSheet(DocArea->width(), DocArea->height());
     Instrument = 0;
     InfoPanel->SetFontColor(XPColorMap().FontColor);

@@ -4,6 +4,7 @@
 #include "controls/ColorMap.h"
 
 #include <QIcon>
+#include <QImage>
 #include <QMainWindow>
 #include <QPoint>
 
@@ -14,6 +15,7 @@
 class QAction;
 class QActionGroup;
 class QMenu;
+class QPainter;
 class QScrollBar;
 class QSplitter;
 class QLabel;
@@ -189,9 +191,28 @@ public:
     QLineEdit *NameEdit = nullptr;
     QPlainTextEdit *Description = nullptr;
 
-    // Canvas (DocCanvas.cpp)
+    // Canvas (DocCanvas.cpp, DocCanvasMouse.cpp, DocHints.cpp)
     void LayoutSheet(int width, int height);
     void RepaintCanvas();
+    // Scrolls the sheet by one step per axis (-1, 0, 1); answers the steps taken.
+    QPoint ScrollCanvasBy(int dx, int dy);
+    void DownScrollBarScroll(int position);
+    void RightScrollBarScroll(int position);
+    void DocAreaMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint p);
+    void DocAreaMouseMove(QPoint p);
+    void DocAreaMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint p);
+    // Ends a drag, rubber band or arc in progress; its release is then ignored.
+    void EndCanvasGesture();
+    // The picture the canvas shows; gesture feedback is inverted onto it.
+    const QImage &CanvasScreen() const { return Screen; }
+    // Shows a canvas popup at a global point and waits until it closes;
+    // tests replace it to see which popup opens where.
+    std::function<void(QMenu *popup, QPoint globalPos)> ShowCanvasPopup;
+    bool CanvasHints() const { return HintsOn; }
+    // The hint of the element at a canvas point; empty where none is shown.
+    QString CanvasHintText(QPoint p) const;
+    // Milliseconds between two compositions of a shown hint.
+    int CanvasHintInterval() const;
 
     // Modelling (DocModelling.cpp)
     void NetStateChange();
@@ -257,6 +278,25 @@ private:
     void ActionEditCancSelExecute();
     bool SingleSelectedArc() const;
     TNetElement *ElementAtClickPoint() const;
+    void InstallCanvasHandlers();
+    void ComposeCanvas();
+    void DrawGestureFeedback(QPainter &canvas);
+    void DrawBand(QPainter &canvas);
+    void StartCapture();
+    void StopCapture();
+    // Paints onto Screen (composed first when stale) and shows the result.
+    void OnScreen(const std::function<void(QPainter &)> &paint);
+    QPainter *ScreenPainter = nullptr;
+    void AfterCanvasEdit();
+    void ShowCanvasHint(QPoint p, QPoint globalPos);
+    void HintTimerTimer();
+    QImage Screen;
+    bool ScreenStale = true;
+    bool BandShown = false;
+    bool HintsOn = true;
+    QPoint HintPoint;
+    QTimer *HintTimer = nullptr;
+    QObject *CanvasEvents = nullptr;
 
     // DocInspector.cpp, DocInspectorLayout.cpp
     void BuildInspector();
