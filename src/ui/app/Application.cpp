@@ -3,7 +3,6 @@
 #include "MainUnit.h"
 #include "SingleInstance.h"
 #include "SpalshUnit.h"
-#include "controls/GKStyleActnCtrls.h"
 #include "doc/MenuImages.h"
 
 #include <QElapsedTimer>
@@ -53,8 +52,6 @@ int TPetriApplication::Run(int &argc, char **argv)
         TSingleInstance::WakeRunningInstance(guard.Key());
         return 0;
     }
-    QApplication::setStyle(new TGKStyle);
-
     if (SplashDelayMs > 0) {
         TSplashForm splash;
         splash.show();

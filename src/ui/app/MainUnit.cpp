@@ -4,11 +4,12 @@
 #include "WindowListUnit.h"
 
 #include "PetryNet.h"
+#include "controls/GKStyleActnCtrls.h"
 #include "controls/PanelUnit.h"
 #include "doc/DocForm.h"
 
 #include <QAction>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QTimer>
 
 namespace {
@@ -22,6 +23,8 @@ TAppMainForm::TAppMainForm(std::unique_ptr<TPrompter> prompter, QObject *parent)
 {
     setObjectName(QStringLiteral("AppMainForm"));
     TheMainForm = this;
+    if (!qobject_cast<TGKStyle *>(QApplication::style()))
+        QApplication::setStyle(new TGKStyle);
     // Commands of the active window whose state no notification reports
     // (another window's unsaved changes) are refreshed when idle.
     IdleTimer = new QTimer(this);
