@@ -162,6 +162,8 @@ void TShellTest::closeLastByCommandLeavesEmptyFrame()
     QVERIFY(!d->RSBPanel->isVisible());
     QVERIFY(!d->MainMenuBar->HasCloseButton());
     QVERIFY(!d->ActionWindowClose->isEnabled());
+    const QImage canvas = d->DocArea->grab().toImage();
+    QCOMPARE(canvas.pixelColor(canvas.width() / 2, canvas.height() / 2), AppWorkspaceColor());
 
     // New fills this same window again.
     d->Execute(d->ActionFileNew);

@@ -20,6 +20,11 @@ TDocForm::TDocForm(TDocShell *shell, QWidget *parent)
     setWindowTitle(QStringLiteral("- Сеть Петри"));
     setWindowIcon(DocumentImage());
     setMinimumSize(160, 24);
+    // The layout's fixed sizes (17-pixel status line, 205-pixel selection
+    // panel) are made for a small 8-point font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     resize(639, 341);
     BuildLayout();
     CreateActions();
@@ -189,7 +194,7 @@ void TDocForm::MakeEmptyFrame()
     MainMenuBar->SetCloseButtonVisible(false);
     DSBPanel->hide();
     RSBPanel->hide();
-    DocArea->update();
+    RepaintCanvas();
     DocumentIcon = windowIcon();
     setWindowIcon(AppImage());
     UpdateActions();
