@@ -2,6 +2,7 @@
 // dragging, arcs, popups and their commands, scrolling, painting and hints.
 #include "app/MainUnit.h"
 #include "controls/ColorMap.h"
+#include "controls/GKSpeedButton.h"
 #include "controls/PanelUnit.h"
 #include "doc/DocForm.h"
 
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 
 #include <limits>
@@ -172,6 +174,7 @@ private slots:
     void hintTexts();
     void hintSwitching();
     void hintShownOnlyForActiveWindow();
+    void inspectorHoverScroll();
     void drawNetWithMouse();
 };
 
@@ -871,6 +874,62 @@ void TCanvasTest::hintShownOnlyForActiveWindow()
     QApplication::sendEvent(f.Area, &again);
     QTest::qWait(50);
     QVERIFY(!QToolTip::isVisible());
+}
+
+void TCanvasTest::inspectorHoverScroll()
+{
+    TCanvasFixture f;
+    f.Doc->FormActivate();
+    QVERIFY(!f.Doc->FirstActivation);
+    TGKPanel *content = f.Doc->InspectorScrollPanel;
+    TGKPanel *clip = f.Doc->InspectorContent;
+    QWidget *upStrip = f.Doc->InspectorUpButton->parentWidget();
+    QWidget *downStrip = f.Doc->InspectorDownButton->parentWidget();
+    content->resize(content->width(), 472);
+    f.Doc->resize(f.Doc->width(), f.Doc->height() + 20); // the panel's resize checks the buttons
+    QTRY_VERIFY(!downStrip->isHidden());
+    QVERIFY(upStrip->isHidden());
+    QCOMPARE(content->y(), 0);
+    QVERIFY(clip->height() < 472);
+    QCOMPARE(f.Doc->InspectorDownButton->height(), 9);
+    QCOMPARE(f.Doc->InspectorDownButton->width(), f.Doc->NetInspector->width() - 2);
+
+    // Hovering starts the timer; holding the button speeds it up.
+    QList<int> tops;
+    connect(f.Doc->ScrollTimer, &QTimer::timeout, content, [&] { tops << content->y(); });
+    QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), f.Doc->InspectorDownButton->mapToGlobal(QPointF(3, 3)));
+    QApplication::sendEvent(f.Doc->InspectorDownButton, &enter);
+    QVERIFY(f.Doc->ScrollTimer->isActive());
+    QCOMPARE(f.Doc->ScrollTimer->interval(), 50);
+    QTest::mousePress(f.Doc->InspectorDownButton, Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(f.Doc->ScrollTimer->interval(), 10);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.Doc->ScrollTimer->isActive(), 10000);
+    QTest::mouseRelease(f.Doc->InspectorDownButton, Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(f.Doc->ScrollTimer->interval(), 50);
+    // 5 pixels a tick until the last row shows; then the down button goes
+    // and the clip area grows by its 10 pixels.
+    QVERIFY(tops.size() > 10);
+    for (int i = 1; i + 1 < tops.size(); ++i)
+        QCOMPARE(tops[i] - tops[i - 1], -5);
+    QVERIFY(!upStrip->isHidden());
+    QTRY_VERIFY(downStrip->isHidden());
+    QVERIFY(content->y() + content->height() <= clip->height());
+    QVERIFY(content->y() + content->height() > clip->height() - 10);
+
+    // Growing the panel now reveals content above.
+    const int top = content->y();
+    f.Doc->resize(f.Doc->width(), f.Doc->height() + 30);
+    QTRY_COMPARE(content->y(), top + 30);
+
+    // Back up to the top: the up button goes as well.
+    f.Doc->ScrollTimer->setInterval(10);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(f.Doc->InspectorDownButton, &leave);
+    QEnterEvent enterUp(QPointF(3, 3), QPointF(3, 3), f.Doc->InspectorUpButton->mapToGlobal(QPointF(3, 3)));
+    QApplication::sendEvent(f.Doc->InspectorUpButton, &enterUp);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.Doc->ScrollTimer->isActive(), 10000);
+    QCOMPARE(content->y(), 0);
+    QTRY_VERIFY(upStrip->isHidden());
 }
 
 void TCanvasTest::drawNetWithMouse()

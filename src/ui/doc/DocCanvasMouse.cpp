@@ -67,6 +67,7 @@ void TDocForm::InstallCanvasHandlers()
     connect(HintTimer, &QTimer::timeout, this, &TDocForm::HintTimerTimer);
     connect(DownScrollBar, &QScrollBar::valueChanged, this, &TDocForm::DownScrollBarScroll);
     connect(RightScrollBar, &QScrollBar::valueChanged, this, &TDocForm::RightScrollBarScroll);
+    InstallPanelScrolling();
     if (!ShowCanvasPopup)
         ShowCanvasPopup = [](QMenu *popup, QPoint globalPos) { popup->exec(globalPos); };
 

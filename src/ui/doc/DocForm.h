@@ -213,6 +213,9 @@ public:
     QString CanvasHintText(QPoint p) const;
     // Milliseconds between two compositions of a shown hint.
     int CanvasHintInterval() const;
+    // Scroll buttons of the side panels (DocScrolling.cpp)
+    TGKSpeedButton *InspectorUpButton = nullptr, *InspectorDownButton = nullptr;
+    TGKSpeedButton *NetStateUpButton = nullptr, *NetStateDownButton = nullptr;
 
     // Modelling (DocModelling.cpp)
     void NetStateChange();
@@ -297,6 +300,11 @@ private:
     QPoint HintPoint;
     QTimer *HintTimer = nullptr;
     QObject *CanvasEvents = nullptr;
+    // DocScrolling.cpp
+    void InstallPanelScrolling();
+    void ScrollTimerTimer();
+    TGKPanel *ClipAreaOf(TGKPanel *panel) const;
+    TGKPanel *ScrollPanelOf(TGKPanel *panel) const;
 
     // DocInspector.cpp, DocInspectorLayout.cpp
     void BuildInspector();

@@ -343,10 +343,6 @@ void TDocForm::ControlsExit(QWidget *control)
         control->parentWidget()->update();
 }
 
-void TDocForm::UpdatePanelScrollButtons(TGKPanel *)
-{
-}
-
 void TDocForm::ActionViewInspectorExecute()
 {
     const bool show = ActionViewInspector->isChecked();
