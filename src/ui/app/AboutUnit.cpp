@@ -3,6 +3,7 @@
 #include "doc/MenuImages.h"
 
 #include <QFile>
+#include <QFont>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -38,6 +39,10 @@ TAboutBoxForm::TAboutBoxForm(QWidget *parent)
 {
     InitUiResources();
     setObjectName(QStringLiteral("AboutBoxForm"));
+    // The fixed layout is made for a small 8-point font, as the document window's.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     setWindowTitle(QStringLiteral("О программе..."));
     setFixedSize(375, 296);
 
@@ -53,28 +58,32 @@ TAboutBoxForm::TAboutBoxForm(QWidget *parent)
     title.setPointSizeF(title.pointSizeF() * 1.5);
     TitleLabel->setFont(title);
     TitleLabel->setFixedHeight(24);
-    MakeLabel(this, QStringLiteral("Построение и моделирование работы сетей Петри."), 107, 36, 264);
+    auto *purpose = MakeLabel(this, QStringLiteral("Построение и моделирование работы сетей Петри."), 107, 36, 264);
+    purpose->setWordWrap(true);
+    purpose->setFixedHeight(28);
 
     auto *credits = new QPlainTextEdit(this);
     credits->setObjectName(QStringLiteral("Credits"));
-    credits->setGeometry(107, 58, 262, 136);
+    credits->setGeometry(103, 64, 268, 132);
     credits->setReadOnly(true);
     credits->setFrameShape(QFrame::NoFrame);
     credits->setFocusPolicy(Qt::NoFocus);
     credits->viewport()->setAutoFillBackground(false);
     credits->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
     credits->setPlainText(QStringLiteral(
-        "Учебная программа для построения сетей Петри с позициями, переходами и "
-        "дугами с кратностями.\n\n"
-        "В режиме моделирования программа показывает разрешённые переходы, "
-        "запускает их по выбору пользователя или автоматически, записывает "
-        "последовательность срабатываний и строит дерево достижимых состояний.\n\n"
-        "Сети сохраняются в файлах с расширением .qvx."));
+        "Учебная программа: сети из позиций, переходов и дуг с кратностями "
+        "рисуются на листе и сохраняются в файлах .qvx.\n\n"
+        "При моделировании разрешённые переходы срабатывают по выбору "
+        "пользователя или автоматически, а программа строит дерево "
+        "достижимых состояний."));
 
     MakeLine(this, QFrame::HLine, QRect(107, 200, 261, 2));
     Label3 = MakeLabel(this, QString(), 107, 209, 261);
-    MakeLabel(this, QStringLiteral("Доступно физической памяти:"), 107, 225, 180);
-    Label4 = MakeLabel(this, QString(), 268, 225, 100);
+    QLabel *memoryCaption = MakeLabel(this, QStringLiteral("Доступно физической памяти:"), 107, 225, 0);
+    memoryCaption->resize(memoryCaption->sizeHint().width(), 16);
+    // The amount takes the rest of the line, right-aligned to x = 368.
+    const int amountLeft = memoryCaption->geometry().right() + 4;
+    Label4 = MakeLabel(this, QString(), amountLeft, 225, 369 - amountLeft);
     Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
     Label5 = MakeLabel(this, QString(), 107, 242, 261);
 

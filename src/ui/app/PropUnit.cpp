@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -37,6 +38,10 @@ TPropForm::TPropForm(QWidget *parent)
 {
     InitUiResources();
     setObjectName(QStringLiteral("PropForm"));
+    // The fixed layout is made for a small 8-point font, as the document window's.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     setWindowTitle(QStringLiteral("Свойства"));
     setFixedSize(358, 421);
 

@@ -5,6 +5,7 @@
 #include "doc/DocForm.h"
 
 #include <QAbstractItemDelegate>
+#include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -87,6 +88,10 @@ TWindowListForm::TWindowListForm(TDocShell *shell, QWidget *parent)
     , Shell(shell)
 {
     setObjectName(QStringLiteral("WindowListForm"));
+    // The fixed layout is made for a small 8-point font, as the document window's.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     setWindowTitle(QStringLiteral("Список окон"));
     setFixedSize(397, 222);
 

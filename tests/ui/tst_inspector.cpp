@@ -1,0 +1,485 @@
+#include "TestPrompter.h"
+#include "app/MainUnit.h"
+#include "controls/GKActnCtrls.h"
+#include "controls/GKSpeedButton.h"
+#include "controls/PanelUnit.h"
+#include "doc/DocForm.h"
+
+#include "NetUnit.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+struct TFixture
+{
+    TFixture()
+    {
+        auto prompter = std::make_unique<TTestPrompter>();
+        Shell = std::make_unique<TAppMainForm>(std::move(prompter));
+        Shell->OnEnd = [] {};
+        Doc = Shell->DocumentAt(0);
+        Doc->show();
+        Doc->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Doc));
+        Net = Doc->Net.get();
+    }
+
+    // Places along the top, transitions below them; arcs join place i and transition i.
+    void Build(int places, int transitions, int arcs)
+    {
+        for (int i = 0; i < places; ++i)
+            Net->AddPlace(60 + 50 * i, 60);
+        for (int i = 0; i < transitions; ++i)
+            Net->AddTransition(60 + 50 * i, 160);
+        for (int i = 0; i < arcs; ++i)
+            Net->Arcs.append(TArc::CreateBetween(Net, Net->Place(i), Net->Transition(i)));
+        Net->ClearSelection();
+        Net->NotifyChange();
+        Net->Saved = true;
+    }
+
+    QStringList Rows() const
+    {
+        QStringList rows;
+        for (int i = 0; i < Doc->Elements->count(); ++i)
+            rows << Doc->Elements->item(i)->text();
+        return rows;
+    }
+
+    // Makes the element the inspected one, as a click on its row does. A click
+    // on the current row changes nothing, so the editors are refreshed then
+    // (tests edit the elements directly).
+    void Inspect(const TNetElement *element)
+    {
+        for (int i = 0; i < Doc->Elements->count(); ++i)
+            if (Doc->Elements->item(i)->text() == element->Name) {
+                const bool current = Doc->Elements->currentRow() == i;
+                const QRect r = Doc->Elements->visualItemRect(Doc->Elements->item(i));
+                QTest::mouseClick(Doc->Elements->viewport(), Qt::LeftButton, {}, r.center());
+                if (current)
+                    Doc->UpdateInspector();
+                return;
+            }
+        QFAIL("element not listed");
+    }
+
+    std::unique_ptr<TAppMainForm> Shell;
+    TDocForm *Doc = nullptr;
+    TPetryNet *Net = nullptr;
+};
+
+// Types text as key presses; QTest::keyClicks takes only ASCII.
+void TypeText(QWidget *widget, const QString &text)
+{
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QCoreApplication::sendEvent(widget, &press);
+    }
+}
+
+QColor PixelOf(QWidget *widget, QPoint p)
+{
+    return widget->grab().toImage().pixelColor(p);
+}
+} // namespace
+
+class TInspectorTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { NetClipboard.Clear(); }
+    void elementList_data();
+    void elementList();
+    void selectionMakesLastCurrent();
+    void headersAreSkipped_data();
+    void headersAreSkipped();
+    void editorsByKind_data();
+    void editorsByKind();
+    void counterKeys_data();
+    void counterKeys();
+    void counterButtonsRepeat();
+    void downButtonFollowsInspectedValue();
+    void renameAndDescribe();
+    void descriptionCommands();
+    void enteringControlSelectsInstrument();
+    void repaintHasNoSideEffects();
+    void sidePanelsShownAndHidden();
+};
+
+void TInspectorTest::elementList_data()
+{
+    QTest::addColumn<int>("places");
+    QTest::addColumn<int>("transitions");
+    QTest::addColumn<int>("arcs");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("empty") << 0 << 0 << 0 << QStringList();
+    QTest::newRow("no arcs") << 2 << 1 << 0
+                             << QStringList{u"Позиции:"_s, u"Позиция1"_s, u"Позиция2"_s, u"Переходы:"_s,
+                                            u"Переход1"_s};
+    QTest::newRow("transitions only") << 0 << 2 << 0
+                                      << QStringList{u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s};
+    QTest::newRow("all kinds") << 1 << 1 << 1
+                               << QStringList{u"Позиции:"_s, u"Позиция1"_s, u"Переходы:"_s, u"Переход1"_s,
+                                              u"Дуги:"_s, u"Дуга1"_s};
+}
+
+void TInspectorTest::elementList()
+{
+    QFETCH(int, places);
+    QFETCH(int, transitions);
+    QFETCH(int, arcs);
+    QFETCH(QStringList, rows);
+    TFixture f;
+    f.Build(places, transitions, arcs);
+    QCOMPARE(f.Rows(), rows);
+    if (rows.isEmpty()) {
+        // Nothing to inspect: a disabled list and no editors.
+        QVERIFY(!f.Doc->Elements->isEnabled());
+        QVERIFY(f.Doc->NameEdit->isHidden());
+        QVERIFY(f.Doc->NIToolBar->isHidden());
+        QCOMPARE(f.Doc->InspectorScrollPanel->height(), 216);
+        QCOMPARE(f.Doc->InspectedElement(), nullptr);
+    } else {
+        QCOMPARE(f.Doc->Elements->currentRow(), 1);
+        QCOMPARE(f.Doc->LastElementIndex, 1);
+        QVERIFY(f.Doc->Elements->isEnabled());
+        QCOMPARE(f.Doc->InspectedElement()->Name, rows[1]);
+    }
+}
+
+void TInspectorTest::selectionMakesLastCurrent()
+{
+    TFixture f;
+    f.Build(3, 1, 0);
+    f.Net->Place(0)->SetSelected(true);
+    f.Net->Place(1)->SetSelected(true);
+    QCOMPARE(f.Doc->InspectedElement(), f.Net->Place(1));
+    QCOMPARE(f.Doc->LastElementIndex, 2);
+    // Both selected rows carry the box; the unselected one does not.
+    QListWidget *list = f.Doc->Elements;
+    auto boxColour = [&](int row) {
+        const QRect r = list->visualItemRect(list->item(row));
+        return PixelOf(list->viewport(), r.topLeft() + QPoint(9, 7));
+    };
+    QCOMPARE(boxColour(1), f.Doc->XPColorMap().SelectedColor);
+    QCOMPARE(boxColour(2), f.Doc->XPColorMap().SelectedColor);
+    QVERIFY(boxColour(3) != f.Doc->XPColorMap().SelectedColor);
+    // Choosing a row does not touch the canvas selection.
+    f.Inspect(f.Net->Place(2));
+    QCOMPARE(f.Net->SelectedCount(), 2);
+    QVERIFY(!f.Net->Place(2)->Selected);
+}
+
+void TInspectorTest::headersAreSkipped_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("expected");
+    // Rows: 0 Позиции:, 1-2 places, 3 Переходы:, 4-5 transitions, 6 Дуги:, 7 arc.
+    QTest::newRow("down onto header") << 2 << u"down"_s << 4;
+    QTest::newRow("up onto header") << 4 << u"up"_s << 2;
+    QTest::newRow("up onto first header") << 1 << u"up"_s << 1;
+    QTest::newRow("home") << 5 << u"home"_s << 1;
+    QTest::newRow("click header below") << 1 << u"click 6"_s << 7;
+    QTest::newRow("click header above") << 7 << u"click 3"_s << 2;
+    QTest::newRow("click first header") << 5 << u"click 0"_s << 1;
+}
+
+void TInspectorTest::headersAreSkipped()
+{
+    QFETCH(int, from);
+    QFETCH(QString, gesture);
+    QFETCH(int, expected);
+    TFixture f;
+    f.Build(2, 2, 1);
+    QListWidget *list = f.Doc->Elements;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(from)).center());
+    QCOMPARE(list->currentRow(), from);
+    if (gesture == u"down"_s)
+        QTest::keyClick(list, Qt::Key_Down);
+    else if (gesture == u"up"_s)
+        QTest::keyClick(list, Qt::Key_Up);
+    else if (gesture == u"home"_s)
+        QTest::keyClick(list, Qt::Key_Home);
+    else {
+        const int row = gesture.mid(6).toInt();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    }
+    QCOMPARE(list->currentRow(), expected);
+    QCOMPARE(f.Doc->LastElementIndex, expected);
+    QCOMPARE(f.Doc->NameEdit->text(), list->item(expected)->text());
+}
+
+void TInspectorTest::editorsByKind_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("described");
+    QTest::addColumn<QString>("countCaption");
+    QTest::addColumn<QString>("nameCaption");
+    QTest::addColumn<int>("nameTop");
+    QTest::addColumn<int>("descriptionTop");
+    QTest::addColumn<int>("height");
+    QTest::newRow("place") << int(KindPlace) << false << u"Число фишек:"_s << u"Название:"_s << 301 << 344 << 324;
+    QTest::newRow("place, described") << int(KindPlace) << true << u"Число фишек:"_s << u"Название:"_s << 301
+                                      << 344 << 472;
+    QTest::newRow("arc") << int(KindArc) << false << u"Кратность:"_s << u"Название:"_s << 301 << 344 << 324;
+    QTest::newRow("arc, described") << int(KindArc) << true << u"Кратность:"_s << u"Название:"_s << 301 << 344
+                                    << 472;
+    QTest::newRow("transition") << int(KindTransition) << false << u"Название:"_s << u"Описание:"_s << 260 << 301
+                                << 283;
+    QTest::newRow("transition, described")
+        << int(KindTransition) << true << u"Название:"_s << u"Описание:"_s << 260 << 301 << 429;
+}
+
+void TInspectorTest::editorsByKind()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, described);
+    QFETCH(QString, countCaption);
+    QFETCH(QString, nameCaption);
+    QFETCH(int, nameTop);
+    QFETCH(int, descriptionTop);
+    QFETCH(int, height);
+    TFixture f;
+    f.Build(1, 1, 1);
+    TNetElement *e = kind == KindPlace ? static_cast<TNetElement *>(f.Net->Place(0))
+                     : kind == KindArc ? static_cast<TNetElement *>(f.Net->Arc(0))
+                                       : static_cast<TNetElement *>(f.Net->Transition(0));
+    e->HasDescription = described;
+    e->Description = described ? u"текст"_s : QString();
+    f.Inspect(e);
+    QCOMPARE(f.Doc->InspectedElement(), e);
+    QCOMPARE(f.Doc->CountLabel->text(), countCaption);
+    QCOMPARE(f.Doc->NameEditLabel->text(), nameCaption);
+    QCOMPARE(f.Doc->NameEdit->y(), nameTop);
+    QCOMPARE(f.Doc->NameEdit->text(), e->Name);
+    QCOMPARE(f.Doc->Description->y(), descriptionTop);
+    QCOMPARE(f.Doc->Description->isVisible(), described);
+    QCOMPARE(f.Doc->CountEdit->isVisible(), kind != KindTransition);
+    QCOMPARE(f.Doc->CntUpBtn->isVisible(), kind != KindTransition);
+    QCOMPARE(f.Doc->InspectorScrollPanel->height(), height);
+    QCOMPARE(f.Doc->InspectorScrollPanel->y(), 0);
+    QVERIFY(f.Doc->NIToolBar->isVisible());
+    if (described)
+        QCOMPARE(f.Doc->Description->toPlainText(), u"текст"_s);
+}
+
+void TInspectorTest::counterKeys_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<bool>("downEnabled");
+    const int top = std::numeric_limits<qint32>::max();
+    QTest::newRow("place up") << int(KindPlace) << 0 << int(Qt::Key_Up) << 1 << true;
+    QTest::newRow("place down to 0") << int(KindPlace) << 1 << int(Qt::Key_Down) << 0 << false;
+    QTest::newRow("place at 0") << int(KindPlace) << 0 << int(Qt::Key_Down) << 0 << false;
+    QTest::newRow("arc at 1") << int(KindArc) << 1 << int(Qt::Key_Down) << 1 << false;
+    QTest::newRow("arc down") << int(KindArc) << 3 << int(Qt::Key_Down) << 2 << true;
+    QTest::newRow("place at top") << int(KindPlace) << top << int(Qt::Key_Up) << top << true;
+    QTest::newRow("arc at top") << int(KindArc) << top << int(Qt::Key_Up) << top << true;
+    QTest::newRow("other key") << int(KindPlace) << 4 << int(Qt::Key_5) << 4 << true;
+}
+
+void TInspectorTest::counterKeys()
+{
+    QFETCH(int, kind);
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    QFETCH(bool, downEnabled);
+    TFixture f;
+    f.Build(1, 1, 1);
+    TNetElement *e = kind == KindPlace ? static_cast<TNetElement *>(f.Net->Place(0))
+                                       : static_cast<TNetElement *>(f.Net->Arc(0));
+    auto value = [&] {
+        return kind == KindPlace ? f.Net->Place(0)->Tokens : f.Net->Arc(0)->Multiplicity;
+    };
+    if (kind == KindPlace)
+        f.Net->Place(0)->Tokens = start;
+    else
+        f.Net->Arc(0)->Multiplicity = start;
+    f.Inspect(e);
+    QCOMPARE(f.Doc->CountEdit->text(), QString::number(start));
+    f.Doc->CountEdit->setFocus();
+    const int snapshots = f.Net->UndoStack.Count();
+    QTest::keyClick(f.Doc->CountEdit, Qt::Key(key));
+    QCOMPARE(value(), expected);
+    QCOMPARE(f.Doc->CountEdit->text(), QString::number(expected));
+    QCOMPARE(f.Doc->CountEdit->cursorPosition(), 0);
+    QCOMPARE(f.Doc->CntDownBtn->isEnabled(), downEnabled);
+    // A step that happens marks the document and can be undone.
+    QCOMPARE(f.Net->Saved, expected == start);
+    QCOMPARE(f.Net->UndoStack.Count(), snapshots + (expected != start ? 1 : 0));
+}
+
+void TInspectorTest::counterButtonsRepeat()
+{
+    TFixture f;
+    f.Build(1, 0, 0);
+    f.Inspect(f.Net->Place(0));
+    TGKSpeedButton *up = f.Doc->CntUpBtn;
+    const QPoint centre = up->rect().center();
+    // A press shorter than one tick changes nothing.
+    QTest::mousePress(up, Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(up, Qt::LeftButton, {}, centre);
+    QTest::qWait(120);
+    QCOMPARE(f.Net->Place(0)->Tokens, 0);
+    // Held: one step per tick until released.
+    QTest::mousePress(up, Qt::LeftButton, {}, centre);
+    QTRY_VERIFY_WITH_TIMEOUT(f.Net->Place(0)->Tokens >= 3, 2000);
+    QTest::mouseRelease(up, Qt::LeftButton, {}, centre);
+    const int held = f.Net->Place(0)->Tokens;
+    QTest::qWait(150);
+    QCOMPARE(f.Net->Place(0)->Tokens, held);
+    QCOMPARE(f.Doc->CountEdit->text(), QString::number(held));
+    // Holding the down button stops at 0 and disables it.
+    TGKSpeedButton *down = f.Doc->CntDownBtn;
+    QTest::mousePress(down, Qt::LeftButton, {}, down->rect().center());
+    QTRY_COMPARE_WITH_TIMEOUT(f.Net->Place(0)->Tokens, 0, 3000);
+    QTRY_VERIFY(!f.Doc->Counter->isActive());
+    QVERIFY(!down->isEnabled());
+    QCOMPARE(f.Net->Place(0)->Tokens, 0);
+}
+
+void TInspectorTest::downButtonFollowsInspectedValue()
+{
+    TFixture f;
+    f.Build(2, 0, 0);
+    f.Net->Place(1)->Tokens = 5;
+    f.Inspect(f.Net->Place(0));
+    QVERIFY(!f.Doc->CntDownBtn->isEnabled());
+    f.Inspect(f.Net->Place(1));
+    QVERIFY(f.Doc->CntDownBtn->isEnabled());
+    QCOMPARE(f.Doc->CountEdit->text(), u"5"_s);
+}
+
+void TInspectorTest::renameAndDescribe()
+{
+    TFixture f;
+    f.Build(2, 0, 0);
+    TPosition *p = f.Net->Place(0);
+    f.Inspect(p);
+    const int snapshots = f.Net->UndoStack.Count();
+    // Leaving the name box untouched changes nothing.
+    f.Doc->NameEdit->setFocus();
+    f.Doc->Elements->setFocus();
+    QVERIFY(f.Net->Saved);
+    // Enter stores the typed name.
+    f.Doc->NameEdit->setFocus();
+    f.Doc->NameEdit->selectAll();
+    TypeText(f.Doc->NameEdit, u"Склад"_s);
+    QTest::keyClick(f.Doc->NameEdit, Qt::Key_Return);
+    QCOMPARE(p->Name, u"Склад"_s);
+    QCOMPARE(f.Doc->Elements->item(1)->text(), u"Склад"_s);
+    QVERIFY(!f.Net->Saved);
+    QCOMPARE(f.Net->UndoStack.Count(), snapshots);
+    // Leaving the box stores it too, even an empty name.
+    f.Net->Saved = true;
+    f.Doc->NameEdit->setFocus();
+    f.Doc->NameEdit->clear();
+    f.Doc->Elements->setFocus();
+    QCOMPARE(p->Name, QString());
+    QVERIFY(!f.Net->Saved);
+
+    // Leaving the memo stores the description.
+    p->HasDescription = true;
+    f.Inspect(f.Net->Place(1));
+    f.Inspect(p);
+    f.Net->Saved = true;
+    f.Doc->Description->setFocus();
+    TypeText(f.Doc->Description, u"Запас"_s);
+    f.Doc->NameEdit->setFocus();
+    QCOMPARE(p->Description, u"Запас"_s);
+    QVERIFY(!f.Net->Saved);
+}
+
+void TInspectorTest::descriptionCommands()
+{
+    TFixture f;
+    f.Build(1, 0, 0);
+    TPosition *p = f.Net->Place(0);
+    f.Doc->UpdateActions();
+    QVERIFY(f.Doc->ActionEditCreateDescr->isEnabled());
+    QVERIFY(!f.Doc->ActionEditDelDescr->isEnabled());
+    f.Doc->Execute(f.Doc->ActionEditCreateDescr);
+    QVERIFY(p->HasDescription);
+    QVERIFY(f.Doc->Description->isVisible());
+    QCOMPARE(f.Doc->InspectorScrollPanel->height(), 472);
+    QVERIFY(!f.Doc->ActionEditCreateDescr->isEnabled());
+    QVERIFY(f.Doc->ActionEditDelDescr->isEnabled());
+    p->Description = u"текст"_s;
+    f.Doc->Execute(f.Doc->ActionEditDelDescr);
+    QVERIFY(!p->HasDescription);
+    QCOMPARE(p->Description, QString());
+    QVERIFY(f.Doc->Description->isHidden());
+    QCOMPARE(f.Doc->InspectorScrollPanel->height(), 324);
+}
+
+void TInspectorTest::enteringControlSelectsInstrument()
+{
+    TFixture f;
+    f.Build(1, 0, 0);
+    f.Doc->Execute(f.Doc->ActionNetDoPosition);
+    QCOMPARE(f.Doc->Instrument, 1);
+    f.Doc->NameEdit->setFocus();
+    QCOMPARE(f.Doc->Instrument, 0);
+    QVERIFY(f.Doc->ActionNetDoSelection->isChecked());
+    // The focused control is framed in the frame colour on its panel.
+    const QRect g = f.Doc->NameEdit->geometry();
+    TGKPanel *panel = f.Doc->InspectorScrollPanel;
+    QCOMPARE(PixelOf(panel, g.topLeft() - QPoint(1, 1)), f.Doc->XPColorMap().BtnFrameColor);
+    f.Doc->Elements->setFocus();
+    QCOMPARE(PixelOf(panel, g.topLeft() - QPoint(1, 1)), panel->Color());
+}
+
+void TInspectorTest::repaintHasNoSideEffects()
+{
+    TFixture f;
+    f.Build(1, 0, 0);
+    TPosition *p = f.Net->Place(0);
+    p->HasDescription = true;
+    f.Inspect(p);
+    f.Doc->Elements->setFocus();
+    f.Doc->Execute(f.Doc->ActionNetDoArc);
+    // A memo text that was never left, and a repaint while the list has the focus.
+    f.Doc->Description->setPlainText(u"не сохранено"_s);
+    f.Doc->InspectorScrollPanel->repaint();
+    QCOMPARE(p->Description, QString());
+    QVERIFY(f.Net->Saved);
+    QCOMPARE(f.Doc->Instrument, 3);
+}
+
+void TInspectorTest::sidePanelsShownAndHidden()
+{
+    TFixture f;
+    QVERIFY(f.Doc->NetInspector->isVisible());
+    QVERIFY(f.Doc->NetState->isHidden());
+    f.Doc->Execute(f.Doc->ActionViewInspector);
+    QVERIFY(!f.Doc->ActionViewInspector->isChecked());
+    QVERIFY(f.Doc->NetInspector->isHidden());
+    QVERIFY(f.Doc->LeftPanel->isHidden());
+    f.Doc->Execute(f.Doc->ActionViewInspector);
+    QVERIFY(f.Doc->NetInspector->isVisible());
+    QVERIFY(f.Doc->LeftPanel->isVisible());
+    // The small close button in the caption strip clears the check mark.
+    QTest::mouseClick(f.Doc->CloseInspectorButton, Qt::LeftButton, {},
+                      f.Doc->CloseInspectorButton->rect().center());
+    QVERIFY(!f.Doc->ActionViewInspector->isChecked());
+    QVERIFY(f.Doc->LeftPanel->isHidden());
+}
+
+QTEST_MAIN(TInspectorTest)
+#include "tst_inspector.moc"
