@@ -169,6 +169,8 @@ public:
     void UpdateInspector();
     // The element the inspector shows, or none.
     TNetElement *InspectedElement() const;
+    // The element of a row of the element list; none for a header.
+    TNetElement *ElementOfRow(int row) const;
     // Stores a new token count (place) or multiplicity (arc) into the inspected element.
     void ApplyCount(qint32 value);
     // One step of the counter, up or down; false when the value is at a limit.

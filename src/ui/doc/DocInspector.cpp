@@ -82,18 +82,9 @@ void TDocForm::NetSelectionChange()
 {
     // The last selected element in list order becomes the inspected one.
     int last = -1;
-    for (int i = 0; i < Elements->count(); ++i) {
-        const QListWidgetItem *item = Elements->item(i);
-        const quint8 kind = quint8(item->data(Qt::UserRole).toInt());
-        const int index = item->data(Qt::UserRole + 1).toInt();
-        const TNetElement *e = !HasDoc()               ? nullptr
-                               : kind == KindPlace      ? static_cast<TNetElement *>(Net->Place(index))
-                               : kind == KindTransition ? static_cast<TNetElement *>(Net->Transition(index))
-                               : kind == KindArc        ? static_cast<TNetElement *>(Net->Arc(index))
-                                                        : nullptr;
-        if (e && e->Selected)
+    for (int i = 0; i < Elements->count(); ++i)
+        if (const TNetElement *e = ElementOfRow(i); e && e->Selected)
             last = i;
-    }
     if (last >= 0) {
         RebuildingElements = true;
         Elements->setCurrentRow(last);
@@ -126,10 +117,14 @@ void TDocForm::ElementsClick()
 
 TNetElement *TDocForm::InspectedElement() const
 {
-    if (!HasDoc() || !Elements)
-        return nullptr;
-    const QListWidgetItem *item = Elements->currentItem();
-    if (!item)
+    return Elements ? ElementOfRow(Elements->currentRow()) : nullptr;
+}
+
+TNetElement *TDocForm::ElementOfRow(int row) const
+{
+    // Rows keep the kind and the index within that kind's list.
+    const QListWidgetItem *item = Elements->item(row);
+    if (!HasDoc() || !item)
         return nullptr;
     const int index = item->data(Qt::UserRole + 1).toInt();
     switch (item->data(Qt::UserRole).toInt()) {

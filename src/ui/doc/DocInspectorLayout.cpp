@@ -141,16 +141,8 @@ void TDocForm::BuildInspector()
     Elements->setSelectionMode(QAbstractItemView::SingleSelection);
     Elements->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Elements->setItemDelegate(new TElementsDelegate(Elements, &XPColorMap(), [this](int row) {
-        const QListWidgetItem *item = Elements->item(row);
-        if (!item || !HasDoc())
-            return false;
-        const int index = item->data(Qt::UserRole + 1).toInt();
-        switch (item->data(Qt::UserRole).toInt()) {
-        case KindPlace: return Net->Place(index) && Net->Place(index)->Selected;
-        case KindTransition: return Net->Transition(index) && Net->Transition(index)->Selected;
-        case KindArc: return Net->Arc(index) && Net->Arc(index)->Selected;
-        default: return false;
-        }
+        const TNetElement *e = ElementOfRow(row);
+        return e && e->Selected;
     }));
     connect(Elements, &QListWidget::currentRowChanged, this, [this](int) {
         if (!RebuildingElements)
