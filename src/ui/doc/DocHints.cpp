@@ -56,8 +56,10 @@ QString TDocForm::CanvasHintText(QPoint p) const
 void TDocForm::ShowCanvasHint(QPoint p, QPoint globalPos)
 {
     // Only the active document's canvas shows hints, and only while they are on.
-    if (!HintsOn || !isActiveWindow())
+    if (!HintsOn || !isActiveWindow()) {
+        HintTimer->stop();
         return;
+    }
     HintPoint = p;
     QString text = CanvasHintText(p);
     if (text.isEmpty()) {
