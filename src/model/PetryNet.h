@@ -175,6 +175,10 @@ public:
     qint32 ArcCounter = 0;
 
 private:
+    // Set while DeleteSelection destroys elements it has already taken out of
+    // the lists, so that their DetachElement has nothing to search for.
+    bool DetachingNothing = false;
+
     struct TElementLists;
     void DestroyElements();
     void InstallElements(TElementLists &lists);

@@ -18,6 +18,7 @@ private slots:
     void copyPasteKeepsShapesWithNewNames();
     void undoRestoresSnapshot_data();
     void undoRestoresSnapshot();
+    void deleteKeepsSurvivorsInOrder();
 };
 
 namespace {
@@ -310,6 +311,42 @@ void TPropertiesTest::undoRestoresSnapshot()
         QCOMPARE(net->SelectedCount(), 0);
         QCOMPARE(net->Author, author);
         QVERIFY2(SnapshotBytes(*net) == before, qPrintable(QStringLiteral("seed %1").arg(seed)));
+    }
+}
+
+// Deleting a selection keeps exactly the unselected nodes and the unselected
+// arcs between them, in their order, and every node's arc list stays
+// consistent with the net's.
+void TPropertiesTest::deleteKeepsSurvivorsInOrder()
+{
+    for (quint32 seed = 1; seed <= SeedCount; ++seed) {
+        auto net = RandomNet(seed);
+        QRandomGenerator rng(seed);
+        SelectRandomly(*net, rng);
+        QList<TNetElement *> expected;
+        for (int i = 0; i < net->ElementCount(); ++i) {
+            TNetElement *e = net->Element(i);
+            const auto *arc = e->Kind == KindArc ? static_cast<const TArc *>(e) : nullptr;
+            if (!e->Selected && !(arc && (arc->StartNode->Selected || arc->EndNode->Selected)))
+                expected.append(e);
+        }
+        int changes = 0;
+        net->OnChange = [&changes](TPetryNet *) { ++changes; };
+        net->DeleteSelection();
+        QCOMPARE(changes, 1);
+        QList<TNetElement *> survivors;
+        for (int i = 0; i < net->ElementCount(); ++i)
+            survivors.append(net->Element(i));
+        QCOMPARE(survivors, expected);
+        int attached = 0;
+        for (const TPosition *p : net->Places)
+            for (TArc *a : p->ArcList) {
+                QVERIFY(net->Arcs.contains(a));
+                ++attached;
+            }
+        QCOMPARE(attached, net->ArcCount());
+        for (const TArc *a : net->Arcs)
+            QVERIFY(a->StartNode->ArcList.contains(a) && a->EndNode->ArcList.contains(a));
     }
 }
 
