@@ -1,0 +1,275 @@
+// Benchmarks of the net model over generated nets of 100 to 100,000 elements:
+// document load and save, drawing, hit testing, selection, one firing and one
+// undo, and the memory an element takes.
+
+#include "NetUnit.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+
+#include <malloc.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int Cell = 40; // grid spacing of generated nodes
+
+// A net of about n elements: a quarter places, a quarter transitions, half
+// arcs. Nodes lie on a grid, place and transition alternating; each place
+// feeds its transition, which feeds the next place. Every fifth arc has a
+// bend point, every tenth element a description. Built directly, without the
+// undo snapshots that AddPlace takes, so building stays linear.
+std::unique_ptr<TPetryNet> BuildNet(int n)
+{
+    auto net = std::make_unique<TPetryNet>();
+    const int places = std::max(1, n / 4), transitions = std::max(1, n / 4);
+    const int nodes = places + transitions;
+    const int columns = int(std::ceil(std::sqrt(double(nodes))));
+    const int rows = (nodes + columns - 1) / columns;
+    net->SheetWidth = columns * Cell + 40;
+    net->SheetHeight = rows * Cell + 40;
+    auto centre = [columns](int k) { return QPoint(20 + (k % columns) * Cell, 20 + (k / columns) * Cell); };
+    for (int i = 0; i < nodes; ++i) {
+        TStaticNetElement *node;
+        if (i % 2 == 0 && net->PlaceCount() < places) {
+            auto *p = new TPosition(net.get());
+            p->Tokens = i % 3;
+            net->Places.append(p);
+            node = p;
+        } else {
+            auto *t = new TTransfer(net.get());
+            net->Transitions.append(t);
+            node = t;
+        }
+        node->X = centre(i).x();
+        node->Y = centre(i).y();
+        node->AssignDefaultName();
+        if (i % 10 == 0) {
+            node->HasDescription = true;
+            node->Description = QStringLiteral("описание элемента");
+        }
+    }
+    const int arcs = n - nodes;
+    for (int a = 0; a < arcs; ++a) {
+        const int i = (a / 2) % places;
+        TPosition *p = net->Places[i];
+        TTransfer *t = net->Transitions[i % transitions];
+        TArc *arc = a % 2 == 0 ? TArc::CreateBetween(net.get(), p, t)
+                               : TArc::CreateBetween(net.get(), t, net->Places[(i + 1) % places]);
+        if (a % 5 == 0)
+            arc->BendPoints.append(QPoint(p->X + Cell / 2, p->Y + Cell / 2));
+        net->Arcs.append(arc);
+    }
+    return net;
+}
+
+void SizeArgs(benchmark::internal::Benchmark *b)
+{
+    for (int n : {100, 1000, 10000, 100000})
+        b->Arg(n);
+}
+
+void BM_SaveDocument(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        const QByteArray doc = net->SaveToBytes();
+        bytes = doc.size();
+        benchmark::DoNotOptimize(doc.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.counters["bytes"] = double(bytes);
+}
+BENCHMARK(BM_SaveDocument)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+void BM_LoadDocument(benchmark::State &state)
+{
+    const QByteArray doc = BuildNet(int(state.range(0)))->SaveToBytes();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto net = std::make_unique<TPetryNet>();
+        state.ResumeTiming();
+        if (!net->LoadFromBytes(doc))
+            state.SkipWithError("document refused");
+        state.PauseTiming();
+        net.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * doc.size());
+}
+BENCHMARK(BM_LoadDocument)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// The whole net drawn into a full-HD picture, as the window repaints it.
+void BM_Draw(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    QImage image(1920, 1080, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        image.fill(Qt::lightGray);
+        QPainter painter(&image);
+        net->Draw(painter, false);
+    }
+}
+BENCHMARK(BM_Draw)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+void BM_ElementAt(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    QRandomGenerator rng(1);
+    std::vector<QPoint> points(1024);
+    for (QPoint &p : points)
+        p = QPoint(rng.bounded(net->SheetWidth), rng.bounded(net->SheetHeight));
+    size_t i = 0;
+    for (auto _ : state) {
+        const QPoint p = points[i++ % points.size()];
+        benchmark::DoNotOptimize(net->ElementAt(p.x(), p.y()));
+    }
+}
+BENCHMARK(BM_ElementAt)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+void BM_SelectAll(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    for (auto _ : state)
+        net->SelectAll();
+}
+BENCHMARK(BM_SelectAll)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// A rubber band over the left half of the sheet.
+void BM_SelectInRectHalf(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    const TSides r{0, 0, net->SheetWidth / 2, net->SheetHeight};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(net->SelectInRect(r));
+    state.counters["selected"] = net->SelectedCount();
+}
+BENCHMARK(BM_SelectInRectHalf)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+void BM_CancelSelection(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        net->SelectAll();
+        state.ResumeTiming();
+        net->CancelSelection();
+    }
+}
+BENCHMARK(BM_CancelSelection)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// One firing of a transition with one input and 10 output places while
+// modelling: every token change takes a whole-net undo snapshot first.
+void BM_FireTenOutputs(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    auto *input = new TPosition(net.get());
+    input->Tokens = 1 << 30;
+    net->Places.append(input);
+    auto *t = new TTransfer(net.get());
+    net->Transitions.append(t);
+    net->Arcs.append(TArc::CreateBetween(net.get(), input, t));
+    for (int k = 0; k < 10; ++k) {
+        auto *out = new TPosition(net.get());
+        net->Places.append(out);
+        net->Arcs.append(TArc::CreateBetween(net.get(), t, out));
+    }
+    net->StartModelling();
+    int fired = 0;
+    for (auto _ : state) {
+        t->Fire();
+        if (++fired % 1000 == 0) { // keeps the chain of recorded states short
+            state.PauseTiming();
+            net->EndModelling();
+            net->StartModelling();
+            state.ResumeTiming();
+        }
+    }
+    state.counters["snapshots"] = net->UndoStack.Count();
+}
+BENCHMARK(BM_FireTenOutputs)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+void BM_Undo(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        net->SaveUndo();
+        state.ResumeTiming();
+        net->Undo();
+    }
+}
+BENCHMARK(BM_Undo)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// Snapshot taken before an edit of a large net (every edit pays this once).
+void BM_SaveUndo(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    for (auto _ : state)
+        net->SaveUndo();
+}
+BENCHMARK(BM_SaveUndo)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// Deleting half the net (selected by a rubber band) and then all of it.
+void BM_DeleteSelection(benchmark::State &state)
+{
+    const bool all = state.range(1) != 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto net = BuildNet(int(state.range(0)));
+        if (all)
+            net->SelectAll();
+        else
+            net->SelectInRect(TSides{0, 0, net->SheetWidth / 2, net->SheetHeight});
+        net->UndoStack.UndoDepth = 0; // the snapshot is measured apart
+        state.ResumeTiming();
+        net->DeleteSelection();
+        state.PauseTiming();
+        net.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DeleteSelection)
+    ->ArgsProduct({{100, 1000, 10000, 100000}, {0, 1}})
+    ->ArgNames({"n", "all"})
+    ->Unit(benchmark::kMillisecond);
+
+// Heap taken by a net of 100,000 elements (no undo snapshots), per element.
+void BM_MemoryPerElement(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    double perElement = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        const size_t before = mallinfo2().uordblks;
+        auto net = BuildNet(n);
+        const size_t after = mallinfo2().uordblks;
+        perElement = double(after - before) / net->ElementCount();
+        benchmark::DoNotOptimize(net.get());
+    }
+    state.counters["bytes_per_element"] = perElement;
+}
+BENCHMARK(BM_MemoryPerElement)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Drawing needs fonts; no window is ever shown.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
