@@ -1,7 +1,7 @@
 // Loads a document from arbitrary bytes. A refused document must leave the
 // net untouched; an accepted one must survive the editing steps a user takes
-// right after opening it: save and reload, copy and paste, undo, and a round
-// of the token game.
+// right after opening it: save and reload, copy and paste, delete, undo, and
+// a round of the token game.
 
 #include "FuzzCheck.h"
 
@@ -51,6 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     FUZZ_CHECK(net.SaveToBytes() == saved);
     NetClipboard.Clear();
+
+    // Delete a selection picked by the input's bits; undo brings it back.
+    for (int i = 0; i < net.ElementCount(); ++i)
+        net.Element(i)->SetSelected(data[size_t(i) % size] & 1);
+    net.DeleteSelection();
+    for (const TArc *arc : net.Arcs)
+        FUZZ_CHECK(net.IndexOfElement(arc->StartNode) >= 0 && net.IndexOfElement(arc->EndNode) >= 0);
+    net.Undo();
+    FUZZ_CHECK(net.SaveToBytes() == saved);
 
     // One round of the token game over a net that may hold any numbers.
     net.StartModelling();
