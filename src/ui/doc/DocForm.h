@@ -32,6 +32,11 @@ class TGKToolBar;
 class TGKGripper;
 class TNetElement;
 class TPetryNet;
+class QTreeWidgetItem;
+class TNetStateTreeNode;
+class TOwnerDrawList;
+class TStateTreeView;
+class QPainter;
 
 // The window of one document: menu bar and toolbars, the inspector and state
 // panels, the canvas and the status line. Its commands are actions whose
@@ -219,9 +224,20 @@ public:
     TGKSpeedButton *InspectorUpButton = nullptr, *InspectorDownButton = nullptr;
     TGKSpeedButton *NetStateUpButton = nullptr, *NetStateDownButton = nullptr;
 
-    // Modelling (DocModelling.cpp)
+    // Modelling (DocModelling.cpp) and the state panel (DocStatePanel.cpp).
+    // Starting and ending modelling refresh the inspector with UpdateInspector,
+    // which locks its editors while the net is Modelling.
     void NetStateChange();
     bool ModellingRunning() const;
+    // The item that shows node within the subtree that starts at item, or none.
+    QTreeWidgetItem *FindStateItem(const TNetStateTreeNode *node, QTreeWidgetItem *item) const;
+    // Writes the two status-bar texts that describe a state.
+    void ShowStateInfo(const TNetStateTreeNode *node);
+    // "(" marking ") - " caption
+    QString StateItemText(const TNetStateTreeNode *node) const;
+    TGKPanel *NetStateScrollPanel = nullptr;
+    TStateTreeView *StateTree = nullptr;
+    TOwnerDrawList *TransfersInfo = nullptr;
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -353,6 +369,18 @@ private:
     void ActionModelingPauseExecute();
     void ActionModelingEndExecute();
     void ExecTimerTimer();
+    void SetInfoPanelStyle(bool deadEnd);
+
+    // DocStatePanel.cpp
+    void BuildStatePanel();
+    void LayoutStateScrollPanel();
+    void StateTreeChange(QTreeWidgetItem *item);
+    // Rebuilds the rows for a state, keeping the selected row; with
+    // selectFirst a list without selection selects its first row.
+    void FillTransfersInfo(TNetStateTreeNode *node, bool selectFirst);
+    void TransfersInfoDrawItem(QPainter &canvas, int index, const QRect &rect, bool selected, bool focused);
+    void TransfersInfoDrawBackground(QPainter &canvas);
+    void TransfersInfoMouseUp(QPoint point);
 
     TDocShell *Shell;
     bool ClosingForExit = false;

@@ -61,6 +61,7 @@ void TDocForm::BuildLayout()
     Splitter = MakeSplitter(Qt::Horizontal, central);
     Splitter->setObjectName(QStringLiteral("Splitter"));
     BuildLeftColumn();
+    BuildStatePanel();
     BuildCanvas();
     Splitter->addWidget(LeftPanel);
     Splitter->addWidget(DocArea);

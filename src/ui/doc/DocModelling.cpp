@@ -1,7 +1,10 @@
-// Starting, pausing and ending modelling, and the automatic run.
+// Starting, pausing and ending modelling, and the automatic run. Modelling
+// has three window states: editing (not Modelling), paused (Modelling, pause
+// checked, timer off) and running (Modelling, pause cleared, timer on).
 #include "DocForm.h"
 
 #include "PetryNet.h"
+#include "StatePanel.h"
 #include "controls/PanelUnit.h"
 
 #include <QAction>
@@ -13,17 +16,14 @@ bool TDocForm::ModellingRunning() const
     return HasDoc() && Net->Modelling && !ActionModelingPause->isChecked();
 }
 
-void TDocForm::NetStateChange()
-{
-    UpdateActions();
-}
-
 void TDocForm::ActionModelingStartExecute()
 {
+    // From the paused state the start command resumes the run.
     if (ActionModelingPause->isChecked() && Net->Modelling) {
         Execute(ActionModelingPause);
         return;
     }
+    // A fresh start always leaves the net paused.
     {
         const QSignalBlocker blocker(ActionModelingPause);
         ActionModelingPause->setChecked(true);
@@ -31,8 +31,10 @@ void TDocForm::ActionModelingStartExecute()
     Net->StartModelling();
     RepaintCanvas();
     Execute(ActionViewNetState);
+    UpdateInspector();
     SetCanvasHints(true);
     RunsPanel->SetCaption(QStringLiteral("Запусков не было."));
+    RunsPanel->raise();
     RunsPanel->show();
 }
 
@@ -46,6 +48,7 @@ void TDocForm::ActionModelingPauseExecute()
 
 void TDocForm::ActionModelingEndExecute()
 {
+    // A state panel the user has hidden stays hidden.
     if (ActionViewNetState->isChecked())
         Execute(ActionViewNetState);
     {
@@ -53,6 +56,12 @@ void TDocForm::ActionModelingEndExecute()
         ActionModelingPause->setChecked(false);
     }
     ExecTimer->stop();
+    // The rows and items refer to state nodes that the net is about to destroy.
+    {
+        const QSignalBlocker blocker(StateTree);
+        StateTree->clear();
+    }
+    TransfersInfo->clear();
     if (Net->CurrentState && Net->CurrentState->Parent) {
         const auto answer = Prompter().MessageBox(this, QStringLiteral("Вернуться в начальное состояние?"),
                                                   DocTexts::AppTitle(), QMessageBox::Yes | QMessageBox::No,
@@ -64,15 +73,18 @@ void TDocForm::ActionModelingEndExecute()
     }
     Net->EndModelling();
     RepaintCanvas();
-    SetCanvasHints(Instrument == 0);
+    UpdateInspector();
+    if (Instrument != 0)
+        SetCanvasHints(false);
     RunsPanel->hide();
-    InfoPanel->SetFontColor(XPColorMap().FontColor);
+    SetInfoPanelStyle(false);
     InfoPanel->SetCaption(Net->NetName);
 }
 
 void TDocForm::ExecTimerTimer()
 {
-    if (!HasDoc() || Net->EnabledCount() != 1)
+    // With no enabled transition, or a choice of several, the run waits.
+    if (!HasDoc() || !Net->Modelling || Net->EnabledCount() != 1)
         return;
     for (TTransfer *t : Net->Transitions)
         if (t->IsEnabled()) {
@@ -80,4 +92,12 @@ void TDocForm::ExecTimerTimer()
             RepaintCanvas();
             break;
         }
+}
+
+void TDocForm::SetInfoPanelStyle(bool deadEnd)
+{
+    QFont font = InfoPanel->font();
+    font.setBold(deadEnd);
+    InfoPanel->setFont(font);
+    InfoPanel->SetFontColor(deadEnd ? QColor(255, 0, 0) : XPColorMap().FontColor);
 }

@@ -1,0 +1,410 @@
+#include "TestPrompter.h"
+#include "app/MainUnit.h"
+#include "controls/PanelUnit.h"
+#include "doc/DocForm.h"
+#include "doc/StatePanel.h"
+
+#include "NetUnit.h"
+
+#include <QAction>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+struct TFixture
+{
+    TFixture()
+    {
+        auto prompter = std::make_unique<TTestPrompter>();
+        Prompts = prompter.get();
+        Shell = std::make_unique<TAppMainForm>(std::move(prompter));
+        Doc = Shell->DocumentAt(0);
+        // The automatic run ticks fast so that tests do not wait in real time.
+        Doc->ExecTimer->setInterval(5);
+    }
+
+    TTestPrompter *Prompts = nullptr;
+    std::unique_ptr<TAppMainForm> Shell;
+    TDocForm *Doc = nullptr;
+};
+
+// Producer and consumer: P1 (stock) -> T1 -> P2 (buffer) -> T2 -> P3 (consumed).
+struct TProducerConsumer
+{
+    explicit TProducerConsumer(TDocForm *doc, int stock = 2)
+    {
+        TPetryNet &net = *doc->Net;
+        const int x = net.OriginX(), y = net.OriginY();
+        P1 = net.AddPlace(x + 60, y + 100);
+        T1 = net.AddTransition(x + 140, y + 100);
+        P2 = net.AddPlace(x + 220, y + 100);
+        T2 = net.AddTransition(x + 300, y + 100);
+        P3 = net.AddPlace(x + 380, y + 100);
+        for (auto [from, to] : {std::pair<TStaticNetElement *, TStaticNetElement *>{P1, T1}, {T1, P2}, {P2, T2},
+                                {T2, P3}})
+            net.Arcs << TArc::CreateBetween(&net, from, to);
+        P1->Tokens = stock;
+        net.NotifyChange();
+    }
+    QList<qint32> Marking() const { return {P1->Tokens, P2->Tokens, P3->Tokens}; }
+
+    TPosition *P1, *P2, *P3;
+    TTransfer *T1, *T2;
+};
+
+// The tree as indented lines, depth first in display order.
+QStringList TreeLines(QTreeWidget *tree)
+{
+    QStringList lines;
+    std::function<void(QTreeWidgetItem *, int)> walk = [&](QTreeWidgetItem *item, int depth) {
+        lines << QString(2 * depth, QLatin1Char(' ')) + item->text(0);
+        for (int i = 0; i < item->childCount(); ++i)
+            walk(item->child(i), depth + 1);
+    };
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        walk(tree->topLevelItem(i), 0);
+    return lines;
+}
+
+QTreeWidgetItem *ItemWithText(QTreeWidget *tree, const QString &text)
+{
+    const QList<QTreeWidgetItem *> found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.size() == 1 ? found.first() : nullptr;
+}
+
+void ClickTreeItem(TDocForm *d, const QString &text)
+{
+    QTreeWidgetItem *item = ItemWithText(d->StateTree, text);
+    QVERIFY2(item, qPrintable(text));
+    QTest::mouseClick(d->StateTree->viewport(), Qt::LeftButton, {},
+                      d->StateTree->visualItemRect(item).center());
+}
+
+// A click at x within row i of the transition list (the marker strip is x < 10).
+void ClickTransfersRow(TDocForm *d, int row, int x)
+{
+    const QRect r = d->TransfersInfo->visualItemRect(d->TransfersInfo->item(row));
+    QTest::mouseClick(d->TransfersInfo->viewport(), Qt::LeftButton, {}, QPoint(r.left() + x, r.center().y()));
+}
+
+void ClickCanvas(TDocForm *d, QPoint canvasPoint)
+{
+    QTest::mouseClick(d->DocArea, Qt::LeftButton, {}, canvasPoint);
+}
+
+// Firing counts shown in the list: those of each row's state.
+QList<int> FireCounts(TDocForm *d)
+{
+    QList<int> counts;
+    for (int i = 0; i < d->TransfersInfo->count(); ++i) {
+        const auto *state = reinterpret_cast<const TNetStateTreeNode *>(
+            d->TransfersInfo->item(i)->data(Qt::UserRole).value<quintptr>());
+        counts << (state ? state->FireCount(i) : -1);
+    }
+    return counts;
+}
+
+bool InfoBold(TDocForm *d)
+{
+    return d->InfoPanel->font().bold();
+}
+
+const QList<const char *> EditingCommands = {
+    "ActionNetDoSelection", "ActionNetDoPosition", "ActionNetDoTransfer", "ActionNetDoArc",
+    "ActionNetDoPoint",     "ActionNetArcCrate",   "ActionEditSelectAll", "ActionEditUndo"};
+
+QStringList EnabledEditingCommands(TDocForm *d)
+{
+    d->UpdateActions();
+    QStringList enabled;
+    for (const char *name : EditingCommands)
+        if (d->findChild<QAction *>(QLatin1String(name))->isEnabled())
+            enabled << QLatin1String(name);
+    return enabled;
+}
+
+QStringList AllEditingCommands()
+{
+    QStringList names;
+    for (const char *name : EditingCommands)
+        names << QLatin1String(name);
+    return names;
+}
+} // namespace
+
+class TModellingUiTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tokenGame();
+    void endingReturnsOrKeepsMarking();
+    void startTexts_data();
+    void startTexts();
+    void hiddenStatePanelStaysHidden();
+    void transfersInfoDrawing();
+    void closingWhileRunning();
+};
+
+void TModellingUiTest::tokenGame()
+{
+    TFixture f;
+    TDocForm *d = f.Doc;
+    TProducerConsumer net(d);
+    QVERIFY(QTest::qWaitForWindowExposed(d));
+    QCOMPARE(EnabledEditingCommands(d), AllEditingCommands());
+
+    // Start: paused at the root, panel shown, editing locked.
+    d->Execute(d->ActionModelingStart);
+    QVERIFY(d->Net->Modelling);
+    QVERIFY(d->ActionModelingPause->isChecked());
+    QVERIFY(!d->ExecTimer->isActive());
+    QVERIFY(d->NetState->isVisible());
+    QVERIFY(d->RunsPanel->isVisible());
+    QCOMPARE(EnabledEditingCommands(d), QStringList());
+    QVERIFY(d->ActionModelingStart->isEnabled());
+    QVERIFY(d->ActionModelingEnd->isEnabled());
+    QCOMPARE(TreeLines(d->StateTree), QStringList{u"(2, 0, 0) - начальное состояние"_s});
+    QCOMPARE(d->InfoPanel->Caption(), u"Исходное состояние."_s);
+    QCOMPARE(d->RunsPanel->Caption(), u"Запусков не было."_s);
+    QCOMPARE(d->TransfersInfo->count(), 2);
+    QCOMPARE(d->TransfersInfo->item(0)->text(), u"Переход1"_s);
+    QCOMPARE(d->TransfersInfo->currentRow(), 0);
+    QCOMPARE(FireCounts(d), QList<int>({0, 0}));
+
+    // A click on the marker of a disabled transition does nothing.
+    ClickTransfersRow(d, 1, 5);
+    QCOMPARE(net.Marking(), QList<qint32>({2, 0, 0}));
+    // Fire T1 from its marker.
+    ClickTransfersRow(d, 0, 5);
+    QCOMPARE(net.Marking(), QList<qint32>({1, 1, 0}));
+    QCOMPARE(TreeLines(d->StateTree),
+             QStringList({u"(2, 0, 0) - начальное состояние"_s, u"  (1, 1, 0) - Переход1"_s}));
+    QCOMPARE(d->StateTree->currentItem()->text(0), u"(1, 1, 0) - Переход1"_s);
+    QCOMPARE(d->InfoPanel->Caption(), u"Готово к запуску: 2"_s);
+    QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1"_s);
+    QCOMPARE(FireCounts(d), QList<int>({1, 0}));
+
+    // A click beside the marker only selects the row, which later firings keep.
+    ClickTransfersRow(d, 1, 40);
+    QCOMPARE(TreeLines(d->StateTree).size(), 2);
+    QCOMPARE(d->TransfersInfo->currentRow(), 1);
+
+    // Running with two transitions enabled: the timer waits for the user.
+    d->Execute(d->ActionModelingStart);
+    QVERIFY(!d->ActionModelingPause->isChecked());
+    QVERIFY(d->ExecTimer->isActive());
+    QVERIFY(!d->ActionModelingStart->isEnabled());
+    QTest::qWait(60);
+    QCOMPARE(net.Marking(), QList<qint32>({1, 1, 0}));
+
+    // Fire T2 on the canvas; from there the timer runs on to the dead end.
+    ClickCanvas(d, net.T2->CanvasCenter());
+    QTRY_COMPARE(d->InfoPanel->Caption(), u"Тупиковое состояние."_s);
+    QCOMPARE(net.Marking(), QList<qint32>({0, 0, 2}));
+    QVERIFY(InfoBold(d));
+    QCOMPARE(d->InfoPanel->FontColor(), QColor(255, 0, 0));
+    QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1, 2, 1, 2"_s);
+    QCOMPARE(TreeLines(d->StateTree), QStringList({u"(2, 0, 0) - начальное состояние"_s,
+                                                   u"  (1, 1, 0) - Переход1"_s,
+                                                   u"    (1, 0, 1) - Переход2"_s,
+                                                   u"      (0, 1, 1) - Переход1"_s,
+                                                   u"        (0, 0, 2) - Переход2"_s}));
+    QCOMPARE(d->TransfersInfo->currentRow(), 1);
+    QCOMPARE(FireCounts(d), QList<int>({2, 2}));
+    // The run keeps waiting at the dead end.
+    QVERIFY(d->ExecTimer->isActive());
+
+    // Picking an earlier state loads its marking and pauses the run.
+    ClickTreeItem(d, u"(2, 0, 0) - начальное состояние"_s);
+    QVERIFY(d->ActionModelingPause->isChecked());
+    QVERIFY(!d->ExecTimer->isActive());
+    QCOMPARE(net.Marking(), QList<qint32>({2, 0, 0}));
+    QCOMPARE(d->InfoPanel->Caption(), u"Исходное состояние."_s);
+    QVERIFY(!InfoBold(d));
+    QCOMPARE(d->InfoPanel->FontColor(), d->XPColorMap().FontColor);
+    QCOMPARE(d->RunsPanel->Caption(), u"Запусков не было."_s);
+    QCOMPARE(FireCounts(d), QList<int>({0, 0}));
+
+    // The same firing from the same state revisits its child.
+    ClickTransfersRow(d, 0, 5);
+    QCOMPARE(TreeLines(d->StateTree).size(), 5);
+    QCOMPARE(d->StateTree->currentItem()->text(0), u"(1, 1, 0) - Переход1"_s);
+    // A different firing branches; siblings are ordered by text, not by firing.
+    ClickTransfersRow(d, 0, 5);
+    QCOMPARE(TreeLines(d->StateTree), QStringList({u"(2, 0, 0) - начальное состояние"_s,
+                                                   u"  (1, 1, 0) - Переход1"_s,
+                                                   u"    (0, 2, 0) - Переход1"_s,
+                                                   u"    (1, 0, 1) - Переход2"_s,
+                                                   u"      (0, 1, 1) - Переход1"_s,
+                                                   u"        (0, 0, 2) - Переход2"_s}));
+    QCOMPARE(d->StateTree->currentItem()->text(0), u"(0, 2, 0) - Переход1"_s);
+    QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1, 1"_s);
+    QCOMPARE(d->InfoPanel->Caption(), u"Готово к запуску: 1"_s);
+    QCOMPARE(FireCounts(d), QList<int>({2, 0}));
+    // Still paused: firing by hand does not resume the run.
+    QVERIFY(d->ActionModelingPause->isChecked());
+
+    // End and return to the initial marking.
+    f.Prompts->Answers = {QMessageBox::Yes};
+    d->Execute(d->ActionModelingEnd);
+    QCOMPARE(f.Prompts->Asked.size(), 1);
+    QCOMPARE(f.Prompts->Asked[0].Text, u"Вернуться в начальное состояние?"_s);
+    QCOMPARE(f.Prompts->Asked[0].Caption, u"Сети Петри"_s);
+    QCOMPARE(f.Prompts->Asked[0].Buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(f.Prompts->Asked[0].Icon, QMessageBox::Question);
+    QCOMPARE(net.Marking(), QList<qint32>({2, 0, 0}));
+    QVERIFY(!d->Net->Modelling);
+    QVERIFY(!d->ActionModelingPause->isChecked());
+    QCOMPARE(d->StateTree->topLevelItemCount(), 0);
+    QCOMPARE(d->TransfersInfo->count(), 0);
+    QVERIFY(!d->NetState->isVisible());
+    QVERIFY(!d->RunsPanel->isVisible());
+    QCOMPARE(d->InfoPanel->Caption(), d->Net->NetName);
+    QVERIFY(!InfoBold(d));
+    QCOMPARE(EnabledEditingCommands(d), AllEditingCommands());
+    QVERIFY(!d->ActionModelingPause->isEnabled());
+    QVERIFY(!d->ActionModelingEnd->isEnabled());
+}
+
+void TModellingUiTest::endingReturnsOrKeepsMarking()
+{
+    TFixture f;
+    TDocForm *d = f.Doc;
+    TProducerConsumer net(d);
+
+    // From the root nothing is asked and the marking stays.
+    d->Execute(d->ActionModelingStart);
+    d->Execute(d->ActionModelingEnd);
+    QVERIFY(f.Prompts->Asked.isEmpty());
+    QCOMPARE(net.Marking(), QList<qint32>({2, 0, 0}));
+
+    // Answering No keeps the last marking for editing.
+    d->Execute(d->ActionModelingStart);
+    net.T1->Fire();
+    QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1"_s);
+    f.Prompts->Answers = {QMessageBox::No};
+    d->Execute(d->ActionModelingEnd);
+    QCOMPARE(f.Prompts->Asked.size(), 1);
+    QVERIFY(!d->Net->Modelling);
+    QCOMPARE(net.Marking(), QList<qint32>({1, 1, 0}));
+
+    // Back at the root after firings: nothing is asked either.
+    d->Execute(d->ActionModelingStart);
+    net.T1->Fire();
+    d->Net->GoToState(d->Net->RootState.get());
+    d->Execute(d->ActionModelingEnd);
+    QCOMPARE(f.Prompts->Asked.size(), 1);
+    QCOMPARE(net.Marking(), QList<qint32>({1, 1, 0}));
+}
+
+void TModellingUiTest::startTexts_data()
+{
+    QTest::addColumn<QList<qint32>>("tokens");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("info");
+    QTest::addColumn<bool>("bold");
+    // The first place feeds the only transition.
+    QTest::newRow("one place") << QList<qint32>{3} << u"(3) - начальное состояние"_s
+                               << u"Исходное состояние."_s << false;
+    QTest::newRow("three places") << QList<qint32>{1, 0, 2} << u"(1, 0, 2) - начальное состояние"_s
+                                  << u"Исходное состояние."_s << false;
+    QTest::newRow("dead end at the root") << QList<qint32>{0, 4} << u"(0, 4) - начальное состояние"_s
+                                          << u"Тупиковое состояние."_s << true;
+}
+
+void TModellingUiTest::startTexts()
+{
+    QFETCH(QList<qint32>, tokens);
+    QFETCH(QString, item);
+    QFETCH(QString, info);
+    QFETCH(bool, bold);
+    TFixture f;
+    TDocForm *d = f.Doc;
+    TPetryNet &net = *d->Net;
+    for (int i = 0; i < tokens.size(); ++i)
+        net.AddPlace(net.OriginX() + 40 + 60 * i, net.OriginY() + 40)->Tokens = tokens[i];
+    TTransfer *t = net.AddTransition(net.OriginX() + 40, net.OriginY() + 140);
+    net.Arcs << TArc::CreateBetween(&net, net.Place(0), t);
+
+    d->Execute(d->ActionModelingStart);
+    QCOMPARE(TreeLines(d->StateTree), QStringList{item});
+    QCOMPARE(d->InfoPanel->Caption(), info);
+    QCOMPARE(InfoBold(d), bold);
+    QCOMPARE(d->InfoPanel->FontColor(), bold ? QColor(255, 0, 0) : d->XPColorMap().FontColor);
+    QCOMPARE(d->RunsPanel->Caption(), u"Запусков не было."_s);
+}
+
+void TModellingUiTest::hiddenStatePanelStaysHidden()
+{
+    TFixture f;
+    TDocForm *d = f.Doc;
+    TProducerConsumer net(d);
+    QVERIFY(QTest::qWaitForWindowExposed(d));
+    QVERIFY(!d->ActionViewNetState->isEnabled() || !d->ActionViewNetState->isChecked());
+    d->Execute(d->ActionModelingStart);
+    QVERIFY(d->ActionViewNetState->isChecked());
+    d->Execute(d->ActionViewNetState);
+    QVERIFY(!d->NetState->isVisible());
+    d->Execute(d->ActionModelingEnd);
+    QVERIFY(!d->NetState->isVisible());
+    QVERIFY(!d->ActionViewNetState->isChecked());
+    // The next start shows it again.
+    d->Execute(d->ActionModelingStart);
+    QVERIFY(d->NetState->isVisible());
+}
+
+void TModellingUiTest::transfersInfoDrawing()
+{
+    TFixture f;
+    TDocForm *d = f.Doc;
+    TProducerConsumer net(d);
+    QVERIFY(QTest::qWaitForWindowExposed(d));
+    d->Execute(d->ActionModelingStart);
+    // Row 0 (T1) is enabled and selected; row 1 (T2) is not enabled.
+    QListWidget *list = d->TransfersInfo;
+    const QImage image = list->viewport()->grab().toImage();
+    const qreal ratio = image.devicePixelRatio();
+    auto pixel = [&](int x, int y) { return QColor(image.pixel(int(x * ratio), int(y * ratio))); };
+    const QRect row0 = list->visualItemRect(list->item(0));
+    const QRect row1 = list->visualItemRect(list->item(1));
+    const int width = list->viewport()->width();
+    const QColor frame(10, 36, 106);
+    const QColor window = list->palette().color(QPalette::Base);
+
+    QCOMPARE(pixel(row0.left() + 6, row0.top() + 7), QColor(0, 255, 0)); // inside the triangle
+    QCOMPARE(pixel(row0.left() + 14, row0.top() + 8), frame);            // selected row background
+    QCOMPARE(pixel(width - 3, row0.top() + 14), frame);                  // its count column
+    QCOMPARE(pixel(row1.left() + 5, row1.top() + 2), QColor(255, 0, 0)); // chevron stroke
+    QCOMPARE(pixel(row1.left() + 14, row1.top() + 8), window);
+    QCOMPARE(pixel(width - 3, row1.top() + 14), darken(window, 20));
+    // The shaded column goes on below the last row.
+    QCOMPARE(pixel(width - 3, row1.bottom() + 20), darken(window, 20));
+    QCOMPARE(pixel(width - 60, row1.bottom() + 20), window);
+}
+
+void TModellingUiTest::closingWhileRunning()
+{
+    TFixture f;
+    TDocForm *d = f.Doc;
+    TProducerConsumer net(d);
+    d->Net->Saved = true;
+    d->Execute(d->ActionModelingStart);
+    net.T1->Fire();
+    d->Execute(d->ActionModelingStart);
+    QVERIFY(d->ExecTimer->isActive());
+    // Yes to ending modelling, No to returning to the initial marking, No to saving.
+    f.Prompts->Answers = {QMessageBox::Yes, QMessageBox::No, QMessageBox::No};
+    d->CloseDocument();
+    QVERIFY(f.Prompts->Asked.size() >= 2);
+    QCOMPARE(f.Prompts->Asked[0].Text, u"Сеть в режиме моделирования.\r\nЗавершить?"_s);
+    QCOMPARE(f.Prompts->Asked[1].Text, u"Вернуться в начальное состояние?"_s);
+    QVERIFY(d->NoDocument);
+    QVERIFY(!d->ExecTimer->isActive());
+    QVERIFY(!d->ActionModelingPause->isChecked());
+}
+
+QTEST_MAIN(TModellingUiTest)
+#include "tst_modelling_ui.moc"
