@@ -1,5 +1,6 @@
 #include "TestPrompter.h"
 #include "app/MainUnit.h"
+#include "controls/GKSpeedButton.h"
 #include "controls/PanelUnit.h"
 #include "doc/DocForm.h"
 #include "doc/StatePanel.h"
@@ -7,6 +8,9 @@
 #include "NetUnit.h"
 
 #include <QAction>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -22,12 +26,14 @@ struct TFixture
         Shell = std::make_unique<TAppMainForm>(std::move(prompter));
         Doc = Shell->DocumentAt(0);
         // The automatic run ticks fast so that tests do not wait in real time.
+        ExecInterval = Doc->ExecTimer->interval();
         Doc->ExecTimer->setInterval(5);
     }
 
     TTestPrompter *Prompts = nullptr;
     std::unique_ptr<TAppMainForm> Shell;
     TDocForm *Doc = nullptr;
+    int ExecInterval = 0;
 };
 
 // Producer and consumer: P1 (stock) -> T1 -> P2 (buffer) -> T2 -> P3 (consumed).
@@ -47,6 +53,7 @@ struct TProducerConsumer
             net.Arcs << TArc::CreateBetween(&net, from, to);
         P1->Tokens = stock;
         net.NotifyChange();
+        net.CancelSelection();
     }
     QList<qint32> Marking() const { return {P1->Tokens, P2->Tokens, P3->Tokens}; }
 
@@ -154,7 +161,15 @@ void TModellingUiTest::tokenGame()
     TDocForm *d = f.Doc;
     TProducerConsumer net(d);
     QVERIFY(QTest::qWaitForWindowExposed(d));
+    QCOMPARE(f.ExecInterval, 500);
+    QVERIFY(!d->ExecTimer->isActive());
     QCOMPARE(EnabledEditingCommands(d), AllEditingCommands());
+
+    // Inspect the first place: the row below the "Позиции:" header.
+    QTest::mouseClick(d->Elements->viewport(), Qt::LeftButton, {},
+                      d->Elements->visualItemRect(d->Elements->item(1)).center());
+    QCOMPARE(d->InspectedElement(), net.P1);
+    QVERIFY(d->CountEdit->isEnabled());
 
     // Start: paused at the root, panel shown, editing locked.
     d->Execute(d->ActionModelingStart);
@@ -164,6 +179,12 @@ void TModellingUiTest::tokenGame()
     QVERIFY(d->NetState->isVisible());
     QVERIFY(d->RunsPanel->isVisible());
     QCOMPARE(EnabledEditingCommands(d), QStringList());
+    // The inspector shows a place but cannot change it.
+    QCOMPARE(d->InspectedElement(), net.P1);
+    QVERIFY(!d->CountEdit->isEnabled());
+    QVERIFY(!d->CntUpBtn->isEnabled());
+    QVERIFY(d->NameEdit->isReadOnly());
+    QVERIFY(d->Description->isReadOnly());
     QVERIFY(d->ActionModelingStart->isEnabled());
     QVERIFY(d->ActionModelingEnd->isEnabled());
     QCOMPARE(TreeLines(d->StateTree), QStringList{u"(2, 0, 0) - начальное состояние"_s});
@@ -265,6 +286,10 @@ void TModellingUiTest::tokenGame()
     QCOMPARE(d->InfoPanel->Caption(), d->Net->NetName);
     QVERIFY(!InfoBold(d));
     QCOMPARE(EnabledEditingCommands(d), AllEditingCommands());
+    QVERIFY(d->CountEdit->isEnabled());
+    QVERIFY(d->CntUpBtn->isEnabled());
+    QVERIFY(!d->NameEdit->isReadOnly());
+    QVERIFY(!d->Description->isReadOnly());
     QVERIFY(!d->ActionModelingPause->isEnabled());
     QVERIFY(!d->ActionModelingEnd->isEnabled());
 }
