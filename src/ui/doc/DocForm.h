@@ -42,7 +42,7 @@ class QPainter;
 // panels, the canvas and the status line. Its commands are actions whose
 // enabling rules are refreshed whenever the net or the document list changes.
 // The implementation is split by concern: DocForm.cpp (life cycle, status),
-// DocLayout.cpp, DocActions.cpp, DocCanvas.cpp, DocInspector.cpp,
+// DocLayout.cpp, DocActions.cpp, DocCanvas.cpp, DocElements.cpp,
 // DocFileCommands.cpp and DocModelling.cpp.
 class TDocForm : public QMainWindow
 {
@@ -168,7 +168,7 @@ public:
     // through RunDialog, which tests replace to answer them without a modal loop.
     std::function<int(QDialog &)> RunDialog;
 
-    // Net notifications and inspector (DocInspector.cpp)
+    // Net notifications and inspector (DocElements.cpp)
     void NetChange();
     void NetSelectionChange();
     void UpdateInspector();
@@ -187,7 +187,7 @@ public:
     // Draws the frames of the watched controls that lie on the panel.
     void DrawFocusFrames(TGKPanel *panel);
 
-    // Inspector widgets (DocInspectorLayout.cpp)
+    // Inspector widgets (DocElementsLayout.cpp)
     TGKPanel *InspectorScrollPanel = nullptr;
     QListWidget *Elements = nullptr;
     TGKToolBar *NIToolBar = nullptr;
@@ -324,7 +324,7 @@ private:
     TGKPanel *ClipAreaOf(TGKPanel *panel) const;
     TGKPanel *ScrollPanelOf(TGKPanel *panel) const;
 
-    // DocInspector.cpp, DocInspectorLayout.cpp
+    // DocElements.cpp, DocElementsLayout.cpp
     void BuildInspector();
     void InspectorScrollPanelPaint(TGKPanel *panel);
     void ElementsClick();

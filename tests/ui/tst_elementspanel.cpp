@@ -482,4 +482,4 @@ void TInspectorTest::sidePanelsShownAndHidden()
 }
 
 QTEST_MAIN(TInspectorTest)
-#include "tst_inspector.moc"
+#include "tst_elementspanel.moc"
