@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -102,6 +103,8 @@ private slots:
     void elementList_data();
     void elementList();
     void selectionMakesLastCurrent();
+    void bulkSelectionShowsFinalState_data();
+    void bulkSelectionShowsFinalState();
     void headersAreSkipped_data();
     void headersAreSkipped();
     void editorsByKind_data();
@@ -179,6 +182,53 @@ void TInspectorTest::selectionMakesLastCurrent()
     f.Inspect(f.Net->Place(2));
     QCOMPARE(f.Net->SelectedCount(), 2);
     QVERIFY(!f.Net->Place(2)->Selected);
+}
+
+void TInspectorTest::bulkSelectionShowsFinalState_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<bool>("selectedBefore");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("select all") << u"select all"_s << false << 6;
+    QTest::newRow("band over the sheet") << u"band"_s << false << 6;
+    QTest::newRow("cancel selection") << u"cancel"_s << true << 0;
+    QTest::newRow("start modelling") << u"start"_s << true << 0;
+}
+
+// A command or gesture that sets many selection flags is answered once, with
+// the selection it ends in: the last selected row (the last arc) becomes
+// current, and a cleared selection leaves the inspected row where it was
+// instead of passing through the half-cleared selections on the way.
+void TInspectorTest::bulkSelectionShowsFinalState()
+{
+    QFETCH(QString, step);
+    QFETCH(bool, selectedBefore);
+    QFETCH(int, selected);
+    TFixture f;
+    f.Build(2, 2, 2);
+    if (selectedBefore)
+        f.Net->SelectAll();
+    else
+        f.Inspect(f.Net->Place(0));
+    QSignalSpy moves(f.Doc->Elements, &QListWidget::currentRowChanged);
+    if (step == u"select all"_s) {
+        f.Doc->Execute(f.Doc->ActionEditSelectAll);
+    } else if (step == u"band"_s) {
+        const QPoint from(f.Net->OriginX() + 1, f.Net->OriginY() + 1), to(f.Net->MaxX() - 1, f.Net->MaxY() - 1);
+        f.Doc->DocAreaMouseDown(Qt::LeftButton, {}, from);
+        f.Doc->DocAreaMouseMove(from);
+        f.Doc->DocAreaMouseMove(to);
+        f.Doc->DocAreaMouseUp(Qt::LeftButton, {}, to);
+    } else if (step == u"cancel"_s) {
+        f.Doc->Execute(f.Doc->ActionEditCancSel);
+    } else {
+        f.Doc->Execute(f.Doc->ActionModelingStart);
+        QVERIFY(f.Net->Modelling);
+    }
+    QCOMPARE(f.Net->SelectedCount(), selected);
+    QCOMPARE(f.Doc->InspectedElement(), f.Net->Arc(1));
+    QCOMPARE(moves.count(), selectedBefore ? 0 : 1);
+    QCOMPARE(f.Doc->SelectionInfo->Caption(), TDocForm::SelectionText(selected, 6, 2, 2, 2));
 }
 
 void TInspectorTest::headersAreSkipped_data()

@@ -199,7 +199,10 @@ void TDocForm::Handle(QAction *action, std::function<void()> handler)
             }
             return;
         }
-        handler();
+        {
+            const TRefreshBatch batch(*this);
+            handler();
+        }
         UpdateActions();
     });
 }
@@ -368,14 +371,14 @@ void TDocForm::BindRules()
     Rules[ActionFileSaveAll] = [this] { return Shell->HasUnsavedDocuments(); };
     Rules[ActionNetProperties] = [this] { return HasDoc(); };
     Rules[ActionEditUndo] = [this, editing] { return editing() && Net->CanUndo(); };
-    Rules[ActionEditCopy] = [this, editing] { return editing() && Net->HasSelectedNodes(); };
+    Rules[ActionEditCopy] = [this, editing] { return editing() && Selection().AnyNode; };
     Rules[ActionEditCut] = Rules[ActionEditCopy];
     Rules[ActionEditPaste] = [this, editing] { return editing() && Net->CanPaste(); };
-    Rules[ActionEditDelete] = [this, editing] { return editing() && Net->SelectedCount() > 0; };
+    Rules[ActionEditDelete] = [this, editing] { return editing() && Selection().Count > 0; };
     Rules[ActionEditSelectAll] = [this, editing] {
-        return editing() && Net->SelectedCount() < Net->ElementCount();
+        return editing() && Selection().Count < Net->ElementCount();
     };
-    Rules[ActionEditCancSel] = [this] { return HasDoc() && Net->SelectedCount() > 0; };
+    Rules[ActionEditCancSel] = [this] { return HasDoc() && Selection().Count > 0; };
     Rules[ActionEditCreateDescr] = [this, editing] {
         const TNetElement *e = InspectedElement();
         return editing() && e && !e->HasDescription;
@@ -384,28 +387,23 @@ void TDocForm::BindRules()
         const TNetElement *e = InspectedElement();
         return editing() && e && e->HasDescription;
     };
-    Rules[ActionEditInvDirection] = [this] {
-        if (!HasDoc())
-            return false;
-        for (int i = 0; i < Net->SelectedCount(); ++i)
-            if (Net->SelectedElement(i)->Kind == KindArc)
-                return true;
-        return false;
-    };
-    Rules[ActionEditArcAddPoint] = [this] { return SingleSelectedArc(); };
+    Rules[ActionEditInvDirection] = [this] { return HasDoc() && Selection().AnyArc; };
+    Rules[ActionEditArcAddPoint] = [this] { return SelectedArc() != nullptr; };
     Rules[ActionEditArcDelPoint] = [this] {
-        return SingleSelectedArc() && static_cast<TArc *>(Net->SelectedElement(0))->PointCount() > 0;
+        const TArc *arc = SelectedArc();
+        return arc && arc->PointCount() > 0;
     };
     Rules[ActionEditInvDirC] = [this] {
         const TNetElement *e = ElementAtClickPoint();
         return e && e->Kind == KindArc && e->Selected && static_cast<const TArc *>(e)->CanInvertDirection();
     };
     Rules[ActionEditArcAddPointC] = [this] {
-        return SingleSelectedArc() && ElementAtClickPoint() == Net->SelectedElement(0);
+        const TArc *arc = SelectedArc();
+        return arc && ElementAtClickPoint() == arc;
     };
     Rules[ActionEditArcDelPointC] = [this] {
-        return SingleSelectedArc() &&
-               static_cast<TArc *>(Net->SelectedElement(0))->PointIndexAt(ClickPoint.x(), ClickPoint.y()) >= 0;
+        const TArc *arc = SelectedArc();
+        return arc && arc->PointIndexAt(ClickPoint.x(), ClickPoint.y()) >= 0;
     };
     for (QAction *a : InstrumentGroup->actions())
         Rules[a] = editing;
@@ -426,10 +424,36 @@ bool TDocForm::RefreshRule(QAction *action)
     return action->isEnabled();
 }
 
+TDocForm::TSelectionSummary TDocForm::Selection() const
+{
+    if (SelectionDuringUpdate)
+        return *SelectionDuringUpdate;
+    TSelectionSummary summary;
+    if (!HasDoc())
+        return summary;
+    auto count = [&summary](const auto &list, bool &any) {
+        for (TNetElement *e : list)
+            if (e->Selected) {
+                ++summary.Count;
+                any = true;
+                if (!summary.First)
+                    summary.First = e;
+            }
+    };
+    count(Net->Places, summary.AnyNode);
+    count(Net->Transitions, summary.AnyNode);
+    count(Net->Arcs, summary.AnyArc);
+    return summary;
+}
+
 void TDocForm::UpdateActions()
 {
+    // Rules do not change the selection, so they share one count of it.
+    SelectionDuringUpdate.reset();
+    SelectionDuringUpdate = Selection();
     for (const auto &[action, rule] : Rules)
         action->setEnabled(rule());
+    SelectionDuringUpdate.reset();
     // The check marks of the toolbar commands follow each toolbar's enabled state.
     for (const auto &[action, bar] : ToolBarCommands)
         action->setChecked(bar->isEnabled());

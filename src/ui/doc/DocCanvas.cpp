@@ -229,9 +229,10 @@ void TDocForm::DocContentPaint(TGKPanel *panel)
     c.drawRect(panel->rect().adjusted(0, 0, -1, -1));
 }
 
-bool TDocForm::SingleSelectedArc() const
+TArc *TDocForm::SelectedArc() const
 {
-    return HasDoc() && Net->SelectedCount() == 1 && Net->SelectedElement(0)->Kind == KindArc;
+    const TSelectionSummary selection = Selection();
+    return selection.Count == 1 && selection.First->Kind == KindArc ? static_cast<TArc *>(selection.First) : nullptr;
 }
 
 TNetElement *TDocForm::ElementAtClickPoint() const
@@ -268,34 +269,35 @@ void TDocForm::ActionEditInvDirCExecute()
 
 void TDocForm::ActionEditArcAddPointCExecute()
 {
-    static_cast<TArc *>(Net->SelectedElement(0))->AddPoint(ClickPoint.x(), ClickPoint.y(), false);
+    SelectedArc()->AddPoint(ClickPoint.x(), ClickPoint.y(), false);
     AfterCanvasEdit();
 }
 
 void TDocForm::ActionEditArcDelPointCExecute()
 {
-    auto *arc = static_cast<TArc *>(Net->SelectedElement(0));
+    TArc *arc = SelectedArc();
     arc->DeletePoint(arc->PointIndexAt(ClickPoint.x(), ClickPoint.y()));
     AfterCanvasEdit();
 }
 
 void TDocForm::ActionEditInvDirectionExecute()
 {
-    for (int i = 0; i < Net->SelectedCount(); ++i)
-        if (auto *arc = dynamic_cast<TArc *>(Net->SelectedElement(i)); arc && arc->CanInvertDirection())
+    // In list order, each arc checked after the ones before it have turned.
+    for (TArc *arc : Net->Arcs)
+        if (arc->Selected && arc->CanInvertDirection())
             arc->InvertDirection();
     AfterCanvasEdit();
 }
 
 void TDocForm::ActionEditArcAddPointExecute()
 {
-    static_cast<TArc *>(Net->SelectedElement(0))->AddPoint(0, 0, true);
+    SelectedArc()->AddPoint(0, 0, true);
     AfterCanvasEdit();
 }
 
 void TDocForm::ActionEditArcDelPointExecute()
 {
-    auto *arc = static_cast<TArc *>(Net->SelectedElement(0));
+    TArc *arc = SelectedArc();
     arc->DeletePoint(arc->PointCount() - 1);
     AfterCanvasEdit();
 }

@@ -134,6 +134,7 @@ void TDocForm::DocAreaMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, Q
 {
     if (!HasDoc())
         return;
+    const TRefreshBatch batch(*this);
     DocArea->setFocus();
     ButtonPressed = true;
     if (Net->Modelling)
@@ -169,6 +170,8 @@ void TDocForm::DocAreaMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, Q
     if (TNetElement *element = Net->ElementAt(p.x(), p.y()); element && SelectAlone(*Net, element))
         RepaintCanvas();
     PasteAtPoint = true; // cleared by the next Paste, which goes to ClickPoint
+    // The popup's loop shows the inspector; it shows the new selection.
+    FlushPendingRefresh();
     UpdateActions();
     ShowCanvasPopup(popup, DocArea->mapToGlobal(p));
     ButtonPressed = false;
@@ -179,6 +182,7 @@ void TDocForm::DocAreaMouseMove(QPoint p)
     HintPoint = p;
     if (!HasDoc() || Net->Modelling)
         return;
+    const TRefreshBatch batch(*this);
     if (Instrument == ArcTool) {
         if (Capturing)
             OnScreen([&](QPainter &s) { Net->TrackArc(p.x(), p.y(), s); });
@@ -235,6 +239,7 @@ void TDocForm::DocAreaMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shif
 {
     if (!HasDoc() || !ButtonPressed)
         return;
+    const TRefreshBatch batch(*this);
     if (Net->Modelling) {
         ButtonPressed = false;
         if (Net->FireAt(p.x(), p.y()))
@@ -341,6 +346,7 @@ void TDocForm::DocAreaMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shif
 
 void TDocForm::EndCanvasGesture()
 {
+    const TRefreshBatch batch(*this);
     ButtonPressed = false;
     if (!Capturing)
         return;

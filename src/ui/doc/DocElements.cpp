@@ -73,6 +73,9 @@ void TDocForm::NetChange()
         Elements->setUpdatesEnabled(true);
         RebuildingElements = false;
     }
+    // A rebuild makes row 1 current whatever was selected before it, so a
+    // selection change held back until now has nothing left to do.
+    SelectionRefreshPending = false;
     UpdateInspector();
     RepaintCanvas();
     UpdateActions();
@@ -80,16 +83,44 @@ void TDocForm::NetChange()
 
 void TDocForm::NetSelectionChange()
 {
-    // The last selected element in list order becomes the inspected one.
-    int last = -1;
-    for (int i = 0; i < Elements->count(); ++i)
-        if (const TNetElement *e = ElementOfRow(i); e && e->Selected)
-            last = i;
-    if (last >= 0) {
+    if (RefreshBatchDepth == 0) {
+        RefreshSelection();
+        return;
+    }
+    if (SelectionRefreshPending)
+        return;
+    SelectionRefreshPending = true;
+    if (!SelectionRefreshTimer) {
+        SelectionRefreshTimer = new QTimer(this);
+        SelectionRefreshTimer->setSingleShot(true);
+        SelectionRefreshTimer->setInterval(0);
+        connect(SelectionRefreshTimer, &QTimer::timeout, this, &TDocForm::FlushPendingRefresh);
+    }
+    SelectionRefreshTimer->start();
+}
+
+void TDocForm::FlushPendingRefresh()
+{
+    if (!SelectionRefreshPending)
+        return;
+    SelectionRefreshPending = false;
+    SelectionRefreshTimer->stop();
+    RefreshSelection();
+}
+
+void TDocForm::RefreshSelection()
+{
+    // The last selected element in list order becomes the inspected one;
+    // with nothing selected the current row stays.
+    for (int i = Elements->count() - 1; i >= 0; --i) {
+        const TNetElement *e = ElementOfRow(i);
+        if (!e || !e->Selected)
+            continue;
         RebuildingElements = true;
-        Elements->setCurrentRow(last);
+        Elements->setCurrentRow(i);
         RebuildingElements = false;
-        LastElementIndex = last;
+        LastElementIndex = i;
+        break;
     }
     Elements->viewport()->update();
     UpdateInspector();

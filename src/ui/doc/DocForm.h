@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QActionGroup;
@@ -30,6 +31,7 @@ class TGKPopupMenu;
 class TGKSpeedButton;
 class TGKToolBar;
 class TGKGripper;
+class TArc;
 class TNetElement;
 class TPetryNet;
 class QTreeWidgetItem;
@@ -172,6 +174,36 @@ public:
     void NetChange();
     void NetSelectionChange();
     void UpdateInspector();
+
+    // The net notifies a selection change once per element whose flag it sets,
+    // so answering each one would cost a bulk selection the element count
+    // squared. While a batch lives, a notification only marks the inspector,
+    // status text and commands stale; the outermost batch refreshes them once
+    // when it ends. Window commands and canvas gestures run inside a batch;
+    // outside one (a caller driving the net directly) every notification is
+    // answered at once.
+    class TRefreshBatch
+    {
+    public:
+        explicit TRefreshBatch(TDocForm &form)
+            : Form(form)
+        {
+            ++Form.RefreshBatchDepth;
+        }
+        ~TRefreshBatch()
+        {
+            if (--Form.RefreshBatchDepth == 0)
+                Form.FlushPendingRefresh();
+        }
+        TRefreshBatch(const TRefreshBatch &) = delete;
+        TRefreshBatch &operator=(const TRefreshBatch &) = delete;
+
+    private:
+        TDocForm &Form;
+    };
+    // Answers a held-back selection change now. A zero-time timer also runs it,
+    // so a modal loop inside a batch shows the current selection.
+    void FlushPendingRefresh();
     // The element the inspector shows, or none.
     TNetElement *InspectedElement() const;
     // The element of a row of the element list; none for a header.
@@ -283,6 +315,17 @@ private:
     std::map<QAction *, TRule> Rules;
     std::map<QAction *, TGKToolBar *> ToolBarCommands;
     bool HasDoc() const;
+    // What the command rules ask of the selection, counted in one pass.
+    struct TSelectionSummary
+    {
+        int Count = 0;
+        bool AnyNode = false;
+        bool AnyArc = false;
+        TNetElement *First = nullptr;
+    };
+    // Counted afresh, except while UpdateActions runs: then every rule shares one count.
+    TSelectionSummary Selection() const;
+    std::optional<TSelectionSummary> SelectionDuringUpdate;
 
     // DocCanvas.cpp
     void DocContentPaint(TGKPanel *panel);
@@ -297,7 +340,8 @@ private:
     void ActionEditArcDelPointExecute();
     void ActionEditSelectAllExecute();
     void ActionEditCancSelExecute();
-    bool SingleSelectedArc() const;
+    // The only selected element when it is an arc, else none.
+    TArc *SelectedArc() const;
     TNetElement *ElementAtClickPoint() const;
     void InstallCanvasHandlers();
     void ComposeCanvas();
@@ -340,6 +384,12 @@ private:
     void HideInspectorEditors();
     bool InspectorEvent(QObject *watched, QEvent *event);
     QObject *InspectorEvents = nullptr;
+    // The answer to a selection change: the last selected row becomes current,
+    // then the inspector, status text and commands follow.
+    void RefreshSelection();
+    int RefreshBatchDepth = 0;
+    bool SelectionRefreshPending = false;
+    QTimer *SelectionRefreshTimer = nullptr;
     QList<QWidget *> FocusWatched;
     bool RebuildingElements = false;
     void ActionViewInspectorExecute();
