@@ -1,0 +1,202 @@
+// Benchmarks of the document window over generated nets of 100 to 100,000
+// elements, shown offscreen with a 1920 × 1080 canvas: the selection commands
+// with the window's whole answer (inspector list, editors, status text,
+// command states, canvas), a full canvas repaint and one step of a drag.
+// Every timed step ends by processing the events it posted, so the paint of
+// what changed is measured too.
+
+#include "BenchNets.h"
+#include "NetUnit.h"
+#include "app/MainUnit.h"
+#include "controls/PanelUnit.h"
+#include "doc/DocForm.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+
+#include <memory>
+
+namespace {
+
+constexpr QSize CanvasSize(1920, 1080);
+
+// Answers every question with No and every file dialog with Cancel.
+class TSilentPrompter : public TPrompter
+{
+public:
+    QMessageBox::StandardButton MessageBox(QWidget *, const QString &, const QString &, QMessageBox::StandardButtons,
+                                           QMessageBox::Icon, QMessageBox::StandardButton) override
+    {
+        return QMessageBox::No;
+    }
+    QString OpenFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    QString SaveFileName(QWidget *, const QString &, const QString &) override { return {}; }
+};
+
+// One shown document window holding a generated net of n elements.
+struct TWindow
+{
+    explicit TWindow(int n)
+        : Shell(std::make_unique<TSilentPrompter>())
+    {
+        Shell.OnEnd = [] {};
+        Doc = Shell.DocumentAt(0);
+        Doc->show();
+        QApplication::processEvents();
+        // Grow the window until its canvas has the size wanted.
+        Doc->resize(Doc->size() + CanvasSize - Doc->DocArea->size());
+        QApplication::processEvents();
+        Doc->Net->LoadFromBytes(BuildNet(n)->SaveToBytes());
+        Doc->LayoutSheet(Doc->DocArea->width(), Doc->DocArea->height());
+        Settle();
+    }
+
+    // Lets the window paint what the last step changed.
+    static void Settle() { QApplication::processEvents(); }
+
+    void CancelSelection()
+    {
+        {
+            const TDocForm::TRefreshBatch batch(*Doc);
+            Doc->Net->CancelSelection();
+        }
+        Doc->RepaintCanvas();
+        Settle();
+    }
+
+    void Report(benchmark::State &state) const
+    {
+        state.counters["elements"] = Doc->Net->ElementCount();
+        state.counters["selected"] = Doc->Net->SelectedCount();
+        state.counters["rows"] = Doc->Elements->count();
+        state.counters["canvas_w"] = Doc->DocArea->width();
+        state.counters["canvas_h"] = Doc->DocArea->height();
+    }
+
+    TAppMainForm Shell;
+    TDocForm *Doc = nullptr;
+};
+
+void SizeArgs(benchmark::internal::Benchmark *b)
+{
+    for (int n : {100, 1000, 10000, 100000})
+        b->Arg(n);
+}
+
+// The Select all command from nothing selected.
+void BM_WindowSelectAll(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.CancelSelection();
+        state.ResumeTiming();
+        w.Doc->Execute(w.Doc->ActionEditSelectAll);
+        TWindow::Settle();
+    }
+    w.Report(state);
+}
+BENCHMARK(BM_WindowSelectAll)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// A rubber band over the left half of the sheet, answered as the release of
+// the band answers it: one selection batch, then the canvas.
+void BM_WindowSelectInRectHalf(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    TPetryNet &net = *w.Doc->Net;
+    const TSides band{net.OriginX(), net.OriginY(), net.OriginX() + net.SheetWidth / 2, net.MaxY()};
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.CancelSelection();
+        state.ResumeTiming();
+        {
+            const TDocForm::TRefreshBatch batch(*w.Doc);
+            net.SelectInRect(band);
+        }
+        w.Doc->RepaintCanvas();
+        TWindow::Settle();
+    }
+    w.Report(state);
+}
+BENCHMARK(BM_WindowSelectInRectHalf)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// The Cancel selection command with every element selected.
+void BM_WindowCancelSelection(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Doc->Execute(w.Doc->ActionEditSelectAll);
+        TWindow::Settle();
+        state.ResumeTiming();
+        w.Doc->Execute(w.Doc->ActionEditCancSel);
+        TWindow::Settle();
+    }
+    w.Report(state);
+}
+BENCHMARK(BM_WindowCancelSelection)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// The whole canvas composed again and shown.
+void BM_WindowRepaintCanvas(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    for (auto _ : state) {
+        w.Doc->RepaintCanvas();
+        TWindow::Settle();
+    }
+    w.Report(state);
+}
+BENCHMARK(BM_WindowRepaintCanvas)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// One mouse move of a drag of 100 selected nodes (all of them in the smallest
+// net), through the canvas mouse handlers.
+void BM_WindowDragStep(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    TPetryNet &net = *w.Doc->Net;
+    // The first nodes of the grid: place and transition alternate, so the
+    // first 50 of each list.
+    {
+        const TDocForm::TRefreshBatch batch(*w.Doc);
+        for (int i = 0; i < 50; ++i) {
+            if (TPosition *p = net.Place(i))
+                p->SetSelected(true);
+            if (TTransfer *t = net.Transition(i))
+                t->SetSelected(true);
+        }
+    }
+    const TPosition *grip = net.Place(0);
+    const QPoint start(grip->X + net.OriginX(), grip->Y + net.OriginY());
+    w.Doc->DocAreaMouseDown(Qt::LeftButton, {}, start);
+    w.Doc->DocAreaMouseMove(start);
+    if (!net.Dragging)
+        state.SkipWithError("the drag did not start");
+    TWindow::Settle();
+    int step = 0;
+    for (auto _ : state) {
+        // Back and forth, so the nodes stay where they are.
+        w.Doc->DocAreaMouseMove(start + (++step % 2 ? QPoint(Cell / 2, Cell / 4) : QPoint()));
+        TWindow::Settle();
+    }
+    w.Report(state);
+    w.Doc->DocAreaMouseUp(Qt::LeftButton, {}, start);
+}
+BENCHMARK(BM_WindowDragStep)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
