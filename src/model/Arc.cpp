@@ -6,6 +6,7 @@
 #include <QPolygon>
 #include <QRegion>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -19,6 +20,53 @@ double Distance(QPoint a, QPoint b)
 QPoint Midpoint(QPoint a, QPoint b)
 {
     return {(a.x() + b.x()) / 2, (a.y() + b.y()) / 2};
+}
+
+// The first longest leg of the polyline. index is the bend point the leg
+// ends at, PointCount() for the leg into the end node, -1 when no leg has length.
+TSegment LongestLeg(const TArc &arc, int &index)
+{
+    double best = 0;
+    index = -1;
+    QPoint a = arc.StartNode->CanvasCenter(), b = arc.EndNode->CanvasCenter();
+    QPoint prev = a;
+    for (int i = 0; i < arc.PointCount(); ++i) {
+        const QPoint q = arc.GetPoint(i);
+        const double d = Distance(prev, q);
+        if (d > best) {
+            best = d;
+            a = prev;
+            b = q;
+            index = i;
+        }
+        prev = q;
+    }
+    const QPoint end = arc.EndNode->CanvasCenter();
+    if (Distance(prev, end) > best) {
+        a = prev;
+        b = end;
+        index = arc.PointCount();
+    }
+    return {a, b, Midpoint(a, b)};
+}
+
+// The polyline's extent through the node centres and bend points, widened by
+// the 3-pixel hit margin.
+TSides PaddedBounds(const TArc &arc)
+{
+    TSides r;
+    r.Left = std::min(arc.StartNode->CanvasX(), arc.EndNode->CanvasX());
+    r.Top = std::min(arc.StartNode->CanvasY(), arc.EndNode->CanvasY());
+    r.Right = std::max(arc.StartNode->CanvasX(), arc.EndNode->CanvasX());
+    r.Bottom = std::max(arc.StartNode->CanvasY(), arc.EndNode->CanvasY());
+    for (int i = 0; i < arc.PointCount(); ++i) {
+        const QPoint p = arc.GetPoint(i);
+        r.Left = std::min(r.Left, p.x());
+        r.Top = std::min(r.Top, p.y());
+        r.Right = std::max(r.Right, p.x());
+        r.Bottom = std::max(r.Bottom, p.y());
+    }
+    return {r.Left - 3, r.Top - 3, r.Right + 3, r.Bottom + 3};
 }
 
 TStaticNetElement *Resolve(quint8 kind, qint32 index, const QList<TPosition *> &places,
@@ -258,25 +306,8 @@ QList<QPoint> TArc::Polyline() const
 
 TSegment TArc::LongestSegment() const
 {
-    double best = 0;
-    QPoint a = StartNode->CanvasCenter(), b = EndNode->CanvasCenter();
-    QPoint prev = a;
-    for (int i = 0; i < PointCount(); ++i) {
-        const QPoint q = GetPoint(i);
-        const double d = Distance(prev, q);
-        if (d > best) {
-            best = d;
-            a = prev;
-            b = q;
-        }
-        prev = q;
-    }
-    const QPoint end = EndNode->CanvasCenter();
-    if (Distance(prev, end) > best) {
-        a = prev;
-        b = end;
-    }
-    return {a, b, Midpoint(a, b)};
+    int index;
+    return LongestLeg(*this, index);
 }
 
 void TArc::AddPoint(int x, int y, bool atLongest)
@@ -285,25 +316,7 @@ void TArc::AddPoint(int x, int y, bool atLongest)
     int index = -1;
     QPoint point;
     if (atLongest) {
-        double best = 0;
-        QPoint a = start, b = end, prev = start;
-        for (int i = 0; i < PointCount(); ++i) {
-            const QPoint q = GetPoint(i);
-            const double d = Distance(prev, q);
-            if (d > best) {
-                best = d;
-                a = prev;
-                b = q;
-                index = i;
-            }
-            prev = q;
-        }
-        if (Distance(prev, end) > best) {
-            a = prev;
-            b = end;
-            index = PointCount();
-        }
-        point = Midpoint(a, b);
+        point = LongestLeg(*this, index).M;
     } else {
         point = QPoint(x, y);
         double best = Distance(start, end);
@@ -348,34 +361,22 @@ int TArc::PointIndexAt(int x, int y) const
 
 int TArc::GetLeft() const
 {
-    int v = std::min(StartNode->CanvasX(), EndNode->CanvasX());
-    for (int i = 0; i < PointCount(); ++i)
-        v = std::min(v, GetPoint(i).x());
-    return v - 3;
+    return PaddedBounds(*this).Left;
 }
 
 int TArc::GetTop() const
 {
-    int v = std::min(StartNode->CanvasY(), EndNode->CanvasY());
-    for (int i = 0; i < PointCount(); ++i)
-        v = std::min(v, GetPoint(i).y());
-    return v - 3;
+    return PaddedBounds(*this).Top;
 }
 
 int TArc::GetRight() const
 {
-    int v = std::max(StartNode->CanvasX(), EndNode->CanvasX());
-    for (int i = 0; i < PointCount(); ++i)
-        v = std::max(v, GetPoint(i).x());
-    return v + 3;
+    return PaddedBounds(*this).Right;
 }
 
 int TArc::GetBottom() const
 {
-    int v = std::max(StartNode->CanvasY(), EndNode->CanvasY());
-    for (int i = 0; i < PointCount(); ++i)
-        v = std::max(v, GetPoint(i).y());
-    return v + 3;
+    return PaddedBounds(*this).Bottom;
 }
 
 void TArc::ShiftBy(int dx, int dy)
@@ -397,7 +398,8 @@ void TArc::ShiftBy(int dx, int dy)
 
 bool TArc::ContainsPoint(int x, int y) const
 {
-    if (x < GetLeft() || x > GetRight() || y < GetTop() || y > GetBottom())
+    const TSides bounds = PaddedBounds(*this);
+    if (x < bounds.Left || x > bounds.Right || y < bounds.Top || y > bounds.Bottom)
         return false;
     const QList<QPoint> points = Polyline();
     for (qsizetype i = 1; i < points.size(); ++i)
