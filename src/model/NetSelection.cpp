@@ -1,5 +1,19 @@
 #include "PetryNet.h"
 
+namespace {
+
+void SetEverySelected(TPetryNet &net, bool selected)
+{
+    for (TNetElement *e : net.Arcs)
+        e->SetSelected(selected);
+    for (TNetElement *e : net.Places)
+        e->SetSelected(selected);
+    for (TNetElement *e : net.Transitions)
+        e->SetSelected(selected);
+}
+
+} // namespace
+
 bool TPetryNet::AddSelectAt(int x, int y)
 {
     TNetElement *hit = ElementAt(x, y);
@@ -71,23 +85,13 @@ bool TPetryNet::SelectInRect(const TSides &r)
 
 void TPetryNet::SelectAll()
 {
-    for (TNetElement *e : Arcs)
-        e->SetSelected(true);
-    for (TNetElement *e : Places)
-        e->SetSelected(true);
-    for (TNetElement *e : Transitions)
-        e->SetSelected(true);
+    SetEverySelected(*this, true);
     NotifySelectionChange();
 }
 
 void TPetryNet::ClearSelection()
 {
-    for (TNetElement *e : Arcs)
-        e->SetSelected(false);
-    for (TNetElement *e : Places)
-        e->SetSelected(false);
-    for (TNetElement *e : Transitions)
-        e->SetSelected(false);
+    SetEverySelected(*this, false);
 }
 
 void TPetryNet::CancelSelection()
