@@ -26,6 +26,15 @@ inline TArc *Connect(TPetryNet &net, TStaticNetElement *start, TStaticNetElement
     return arc;
 }
 
+// Adds an arc with bend points given in canvas coordinates.
+inline TArc *Connect(TPetryNet &net, TStaticNetElement *start, TStaticNetElement *end, const QList<QPoint> &canvasBends)
+{
+    TArc *arc = Connect(net, start, end);
+    for (const QPoint &p : canvasBends)
+        arc->BendPoints.append(p - QPoint(net.OriginX(), net.OriginY()));
+    return arc;
+}
+
 // A random net of the given size: every place has tokens and a description
 // now and then, arcs carry weights and bend points.
 inline void FillRandomNet(TPetryNet &net, quint32 seed, int places, int transitions, int arcs)

@@ -1,4 +1,4 @@
-#include "NetUnit.h"
+#include "NetFixtures.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -6,7 +6,6 @@
 #include <QTest>
 
 #include <functional>
-#include <memory>
 
 // Pictures of places, transitions, arcs and the whole sheet, rendered into
 // images and checked pixel by pixel, and the XOR feedback drawings.
@@ -23,21 +22,6 @@ constexpr QRgb Lime = 0xff00ff00;
 constexpr QRgb Red = 0xffff0000;
 constexpr QRgb LightRed = 0xffff8080;
 constexpr QRgb Backdrop = 0xffc8c8c8;
-
-std::unique_ptr<TPetryNet> MakeNet()
-{
-    auto net = std::make_unique<TPetryNet>();
-    net->SheetWidth = 710;
-    net->SheetHeight = 510;
-    return net;
-}
-
-TArc *Connect(TPetryNet &net, TStaticNetElement *start, TStaticNetElement *end)
-{
-    TArc *arc = TArc::CreateBetween(&net, start, end);
-    net.Arcs.append(arc);
-    return arc;
-}
 
 // Paints onto a fresh image; text is drawn without smoothing so its pixels
 // carry exactly the text colour.

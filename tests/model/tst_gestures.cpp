@@ -1,11 +1,10 @@
-#include "NetUnit.h"
+#include "NetFixtures.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QTest>
 
 #include <functional>
-#include <memory>
 
 // The arc gesture and dragging, driven as the canvas drives them, with the
 // canvas picture checked before and after.
@@ -18,10 +17,8 @@ class TScene
 {
 public:
     TScene()
-        : Net(std::make_unique<TPetryNet>()), Image(720, 520, QImage::Format_RGB32)
+        : Net(MakeNet()), Image(720, 520, QImage::Format_RGB32)
     {
-        Net->SheetWidth = 710;
-        Net->SheetHeight = 510;
         Net->OnChange = [this](TPetryNet *) { ++Changes; };
     }
 
@@ -79,23 +76,6 @@ public:
     QImage Image;
     int Changes = 0;
 };
-
-TArc *Connect(TPetryNet &net, TStaticNetElement *start, TStaticNetElement *end, QList<QPoint> bends = {})
-{
-    TArc *arc = TArc::CreateBetween(&net, start, end);
-    net.Arcs.append(arc);
-    for (const QPoint &p : bends)
-        arc->BendPoints.append(p - QPoint(net.OriginX(), net.OriginY()));
-    return arc;
-}
-
-QList<QPoint> Bends(const TArc *arc)
-{
-    QList<QPoint> points;
-    for (int i = 0; i < arc->PointCount(); ++i)
-        points.append(arc->GetPoint(i));
-    return points;
-}
 
 } // namespace
 
@@ -306,8 +286,8 @@ void TGesturesTest::dragCarriesBendPointsOfInnerArcs()
     QCOMPARE(p1->CanvasCenter(), QPoint(120, 110));
     QCOMPARE(t1->CanvasCenter(), QPoint(320, 110));
     QCOMPARE(p2->CanvasCenter(), QPoint(100, 300));
-    QCOMPARE(Bends(inner), (QList<QPoint>{{220, 60}, {270, 50}}));
-    QCOMPARE(Bends(outer), (QList<QPoint>{{300, 300}}));
+    QCOMPARE(CanvasPoints(inner), (QList<QPoint>{{220, 60}, {270, 50}}));
+    QCOMPARE(CanvasPoints(outer), (QList<QPoint>{{300, 300}}));
     // Every step's feedback was erased again; the window repaints the net.
     QCOMPARE(scene.Image, before);
     QVERIFY(!net.Saved);
@@ -337,7 +317,7 @@ void TGesturesTest::bendPointDragSelectsItsArcAlone()
     scene.EndDrag();
     QVERIFY(!net.Dragging);
     QVERIFY(!net.DraggingBendPoint);
-    QCOMPARE(Bends(arc), (QList<QPoint>{{220, 60}, {250, 40}}));
+    QCOMPARE(CanvasPoints(arc), (QList<QPoint>{{220, 60}, {250, 40}}));
     QCOMPARE(p1->CanvasCenter(), QPoint(100, 100));
     QCOMPARE(t1->CanvasCenter(), QPoint(300, 100));
     QCOMPARE(net.UndoStack.Count(), 1);
@@ -374,7 +354,7 @@ void TGesturesTest::oneSnapshotPerDrag()
     QCOMPARE(net.UndoStack.Count(), 1);
     QVERIFY(!net.Saved);
     QCOMPARE(p1->CanvasCenter(), QPoint(100, 100));
-    QCOMPARE(Bends(arc), (QList<QPoint>{{200, 50}}));
+    QCOMPARE(CanvasPoints(arc), (QList<QPoint>{{200, 50}}));
     QCOMPARE(net.SaveToBytes(), document);
     QCOMPARE(scene.Image, before);
 }
