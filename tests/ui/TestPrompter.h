@@ -23,7 +23,7 @@ public:
                                            QMessageBox::StandardButton defaultButton) override
     {
         Asked.append({text, caption, buttons, icon, defaultButton});
-        return Answers.isEmpty() ? QMessageBox::Cancel : Answers.takeFirst();
+        return Answers.isEmpty() ? Unscripted : Answers.takeFirst();
     }
     QString OpenFileName(QWidget *, const QString &title, const QString &) override
     {
@@ -38,6 +38,8 @@ public:
 
     QList<TQuestion> Asked;
     QList<QMessageBox::StandardButton> Answers;
+    // The answer once Answers has run out.
+    QMessageBox::StandardButton Unscripted = QMessageBox::Cancel;
     QStringList OpenNames;
     QStringList SaveNames;
     QStringList DialogTitles;

@@ -1,6 +1,6 @@
 // The canvas driven with real mouse events: the six instruments, selection,
 // dragging, arcs, popups and their commands, scrolling, painting and hints.
-#include "app/MainUnit.h"
+#include "UiFixtures.h"
 #include "controls/ColorMap.h"
 #include "controls/GKSpeedButton.h"
 #include "controls/PanelUnit.h"
@@ -27,20 +27,6 @@ constexpr qint32 MaxCount = std::numeric_limits<qint32>::max();
 
 enum TGesture { Click, RightClick, DragTo };
 
-// Answers No to every question (no unsaved net is kept) and cancels dialogs.
-class TNoPrompter : public TPrompter
-{
-public:
-    QMessageBox::StandardButton MessageBox(QWidget *, const QString &, const QString &,
-                                           QMessageBox::StandardButtons, QMessageBox::Icon,
-                                           QMessageBox::StandardButton) override
-    {
-        return QMessageBox::No;
-    }
-    QString OpenFileName(QWidget *, const QString &, const QString &) override { return {}; }
-    QString SaveFileName(QWidget *, const QString &, const QString &) override { return {}; }
-};
-
 // A document window with a small net: places P (100, 100) and Q (100, 180),
 // transition T (200, 100) and the arc P -> T, all unselected and saved.
 // Points are given relative to the sheet's inner corner (OriginX, OriginY).
@@ -48,9 +34,8 @@ struct TCanvasFixture
 {
     TCanvasFixture()
     {
-        Shell = std::make_unique<TAppMainForm>(std::make_unique<TNoPrompter>());
-        Shell->OnEnd = [] {};
-        Doc = Shell->DocumentAt(0);
+        // No to every question (no unsaved net is kept); dialogs are cancelled.
+        App.Prompts->Unscripted = QMessageBox::No;
         Doc->show();
         Area = Doc->DocArea;
         Net = Doc->Net.get();
@@ -114,8 +99,8 @@ struct TCanvasFixture
         QVERIFY(QTest::qWaitForWindowActive(Doc));
     }
 
-    std::unique_ptr<TAppMainForm> Shell;
-    TDocForm *Doc = nullptr;
+    TShellFixture App;
+    TDocForm *Doc = App.Doc();
     QWidget *Area = nullptr;
     TPetryNet *Net = nullptr;
     TPosition *P = nullptr, *Q = nullptr;
@@ -865,8 +850,8 @@ void TCanvasTest::hintShownOnlyForActiveWindow()
     QToolTip::hideText();
 
     // Another document is active: this canvas composes no hint.
-    f.Shell->NewDocument();
-    TDocForm *other = f.Shell->DocumentAt(1);
+    f.App.Shell->NewDocument();
+    TDocForm *other = f.App.Shell->DocumentAt(1);
     QApplication::setActiveWindow(other);
     QVERIFY(QTest::qWaitForWindowActive(other));
     QTRY_VERIFY(!QToolTip::isVisible());

@@ -1,6 +1,5 @@
-#include "TestPrompter.h"
+#include "UiFixtures.h"
 #include "app/AboutUnit.h"
-#include "app/MainUnit.h"
 #include "app/PropUnit.h"
 #include "app/WindowListUnit.h"
 #include "controls/PanelUnit.h"
@@ -21,32 +20,15 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// Shows a dialog without a modal loop and makes it the active window, as exec would.
-void Show(QDialog &dialog)
+struct TFixture : TShellFixture
 {
-    dialog.show();
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-}
-
-struct TFixture
-{
-    TFixture()
-    {
-        auto prompter = std::make_unique<TTestPrompter>();
-        Prompts = prompter.get();
-        Shell = std::make_unique<TAppMainForm>(std::move(prompter));
-        Shell->OnEnd = [this] { Ended = true; };
-    }
-    TDocForm *Doc(int i = 0) const { return Shell->DocumentAt(i); }
-
     // Opens the window list; script runs while it is shown, with real clicks.
     void WindowList(const std::function<void(TWindowListForm &)> &script)
     {
         bool ran = false;
         Shell->RunDialog = [&](QDialog &dialog) {
             auto &form = static_cast<TWindowListForm &>(dialog);
-            Show(form);
+            ShowActive(&form);
             script(form);
             ran = true;
             return dialog.result();
@@ -54,28 +36,7 @@ struct TFixture
         Shell->ShowWindowList();
         QVERIFY(ran);
     }
-
-    TTestPrompter *Prompts = nullptr;
-    std::unique_ptr<TAppMainForm> Shell;
-    bool Ended = false;
 };
-
-QStringList Rows(const QListWidget *list)
-{
-    QStringList rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
-    return rows;
-}
-
-// Types text as key presses; QTest::keyClicks takes only ASCII.
-void TypeText(QWidget *widget, const QString &text)
-{
-    for (const QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QCoreApplication::sendEvent(widget, &press);
-    }
-}
 
 void Click(QWidget *button)
 {
@@ -89,7 +50,7 @@ void Properties(TDocForm *w, bool ok, const std::function<void(TPropForm &)> &sc
     bool ran = false;
     w->RunDialog = [&](QDialog &dialog) {
         auto &form = static_cast<TPropForm &>(dialog);
-        Show(form);
+        ShowActive(&form);
         script(form);
         Click(ok ? form.OkButton : form.CancelButton);
         ran = true;
@@ -130,7 +91,7 @@ void TDialogsTest::windowListWithoutDocuments()
     QVERIFY(w->NoDocument);
     f.WindowList([](TWindowListForm &form) {
         QCOMPARE(form.windowTitle(), u"Список окон"_s);
-        QCOMPARE(Rows(form.WinListBox), QStringList{u"Нет открытых документов"_s});
+        QCOMPARE(ListRows(form.WinListBox), QStringList{u"Нет открытых документов"_s});
         QVERIFY(!form.WinListBox->isEnabled());
         QVERIFY(!form.OkBtn->isEnabled());
         QVERIFY(!form.SaveButton->isEnabled());
@@ -151,7 +112,7 @@ void TDialogsTest::windowListRows()
     f.Doc(1)->NeedSaveAs = false;
     f.WindowList([&](TWindowListForm &form) {
         QCOMPARE(form.size(), QSize(397, 222));
-        QCOMPARE(Rows(form.WinListBox), (QStringList{u"СетьПетри1"_s, u"СетьПетри2"_s}));
+        QCOMPARE(ListRows(form.WinListBox), (QStringList{u"СетьПетри1"_s, u"СетьПетри2"_s}));
         QCOMPARE(form.WinListBox->currentRow(), 0);
         QCOMPARE(form.WinListBox->visualItemRect(form.WinListBox->item(0)).height(), 34);
         QVERIFY(form.OkBtn->isDefault());
@@ -207,7 +168,7 @@ void TDialogsTest::windowListCloseOnlyDocument()
     f.Prompts->Answers = {QMessageBox::No};
     f.WindowList([&](TWindowListForm &form) {
         Click(form.CloseButton);
-        QCOMPARE(Rows(form.WinListBox), QStringList{u"Нет открытых документов"_s});
+        QCOMPARE(ListRows(form.WinListBox), QStringList{u"Нет открытых документов"_s});
         QVERIFY(!form.WinListBox->isEnabled());
         QVERIFY(form.CancelButton->isDefault());
         Click(form.CancelButton);
@@ -230,11 +191,11 @@ void TDialogsTest::windowListCloseOneOfTwo()
         // Cancelling the save question keeps the document listed.
         f.Prompts->Answers = {QMessageBox::Cancel};
         Click(form.CloseButton);
-        QCOMPARE(Rows(form.WinListBox), (QStringList{u"СетьПетри1"_s, u"СетьПетри2"_s}));
+        QCOMPARE(ListRows(form.WinListBox), (QStringList{u"СетьПетри1"_s, u"СетьПетри2"_s}));
         QTest::keyClick(form.WinListBox, Qt::Key_Down);
         f.Prompts->Answers = {QMessageBox::No};
         Click(form.CloseButton);
-        QCOMPARE(Rows(form.WinListBox), QStringList{u"СетьПетри1"_s});
+        QCOMPARE(ListRows(form.WinListBox), QStringList{u"СетьПетри1"_s});
         QVERIFY(form.WinListBox->isEnabled());
         Click(form.CancelButton);
     });
@@ -352,7 +313,7 @@ void TDialogsTest::aboutBox()
     bool ran = false;
     f.Shell->RunDialog = [&](QDialog &dialog) {
         auto &form = static_cast<TAboutBoxForm &>(dialog);
-        Show(form);
+        ShowActive(&form);
         // QCOMPARE returns on failure, which this function cannot.
         [&] {
             QCOMPARE(form.windowTitle(), u"О программе..."_s);

@@ -1,5 +1,4 @@
-#include "TestPrompter.h"
-#include "app/MainUnit.h"
+#include "UiFixtures.h"
 #include "controls/GKActnCtrls.h"
 #include "controls/GKSpeedButton.h"
 #include "controls/PanelUnit.h"
@@ -16,21 +15,7 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-struct TFixture
-{
-    TFixture()
-    {
-        auto prompter = std::make_unique<TTestPrompter>();
-        Prompts = prompter.get();
-        Shell = std::make_unique<TAppMainForm>(std::move(prompter));
-        Shell->OnEnd = [this] { Ended = true; };
-    }
-    TDocForm *Doc(int i = 0) const { return Shell->DocumentAt(i); }
-
-    TTestPrompter *Prompts = nullptr;
-    std::unique_ptr<TAppMainForm> Shell;
-    bool Ended = false;
-};
+using TFixture = TShellFixture;
 
 QStringList Captions(const QList<QAction *> &actions)
 {

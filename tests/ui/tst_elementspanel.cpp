@@ -1,5 +1,4 @@
-#include "TestPrompter.h"
-#include "app/MainUnit.h"
+#include "UiFixtures.h"
 #include "controls/GKActnCtrls.h"
 #include "controls/GKSpeedButton.h"
 #include "controls/PanelUnit.h"
@@ -25,13 +24,7 @@ struct TFixture
 {
     TFixture()
     {
-        auto prompter = std::make_unique<TTestPrompter>();
-        Shell = std::make_unique<TAppMainForm>(std::move(prompter));
-        Shell->OnEnd = [] {};
-        Doc = Shell->DocumentAt(0);
-        Doc->show();
-        Doc->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(Doc));
+        ShowActive(Doc);
         Net = Doc->Net.get();
     }
 
@@ -49,13 +42,7 @@ struct TFixture
         Net->Saved = true;
     }
 
-    QStringList Rows() const
-    {
-        QStringList rows;
-        for (int i = 0; i < Doc->Elements->count(); ++i)
-            rows << Doc->Elements->item(i)->text();
-        return rows;
-    }
+    QStringList Rows() const { return ListRows(Doc->Elements); }
 
     // Makes the element the inspected one, as a click on its row does. A click
     // on the current row changes nothing, so the editors are refreshed then
@@ -74,19 +61,10 @@ struct TFixture
         QFAIL("element not listed");
     }
 
-    std::unique_ptr<TAppMainForm> Shell;
-    TDocForm *Doc = nullptr;
+    TShellFixture App;
+    TDocForm *Doc = App.Doc();
     TPetryNet *Net = nullptr;
 };
-
-// Types text as key presses; QTest::keyClicks takes only ASCII.
-void TypeText(QWidget *widget, const QString &text)
-{
-    for (const QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QCoreApplication::sendEvent(widget, &press);
-    }
-}
 
 QColor PixelOf(QWidget *widget, QPoint p)
 {

@@ -1,5 +1,4 @@
-#include "TestPrompter.h"
-#include "app/MainUnit.h"
+#include "UiFixtures.h"
 #include "controls/PanelUnit.h"
 #include "doc/DocForm.h"
 
@@ -17,16 +16,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-struct TFixture
+struct TFixture : TShellFixture
 {
-    TFixture()
-    {
-        auto prompter = std::make_unique<TTestPrompter>();
-        Prompts = prompter.get();
-        Shell = std::make_unique<TAppMainForm>(std::move(prompter));
-        Shell->OnEnd = [this] { Ended = true; };
-    }
-    TDocForm *Doc(int i = 0) const { return Shell->DocumentAt(i); }
     // Closes the only document with the close command: the window stays as an empty frame.
     TDocForm *EmptyFrame()
     {
@@ -35,10 +26,6 @@ struct TFixture
         w->Execute(w->ActionWindowClose);
         return w;
     }
-
-    TTestPrompter *Prompts = nullptr;
-    std::unique_ptr<TAppMainForm> Shell;
-    bool Ended = false;
 };
 
 QByteArray FileBytes(const QString &path)
@@ -52,14 +39,6 @@ void WriteFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
-}
-
-QStringList ListRows(const TDocForm *w)
-{
-    QStringList rows;
-    for (int i = 0; i < w->Elements->count(); ++i)
-        rows << w->Elements->item(i)->text();
-    return rows;
 }
 
 // Runs a save while files may grow to at most limit bytes (root ignores
@@ -181,7 +160,7 @@ void TFileCommandsTest::openIntoEmptyFrame()
     QVERIFY(w->InfoPanel->isEnabled());
     QVERIFY(w->SelectionInfo->isEnabled());
     QCOMPARE(w->SelectionInfo->Caption(), u"0 из 2(1, 1, 0) элементов выбрано."_s);
-    QCOMPARE(ListRows(w), (QStringList{u"Позиции:"_s, u"Позиция1"_s, u"Переходы:"_s, u"Переход1"_s}));
+    QCOMPARE(ListRows(w->Elements), (QStringList{u"Позиции:"_s, u"Позиция1"_s, u"Переходы:"_s, u"Переход1"_s}));
     w->UpdateActions();
     QVERIFY(!w->ActionFileSave->isEnabled());
 }
@@ -351,14 +330,14 @@ void TFileCommandsTest::undoRestoresDeletedNodeWithArcs()
     w->Execute(w->ActionEditDelete);
     QCOMPARE(net->PlaceCount(), 0);
     QCOMPARE(net->ArcCount(), 0);
-    QCOMPARE(ListRows(w), (QStringList{u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s}));
+    QCOMPARE(ListRows(w->Elements), (QStringList{u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s}));
     QVERIFY(w->ActionEditUndo->isEnabled());
     w->Execute(w->ActionEditUndo);
     QCOMPARE(net->PlaceCount(), 1);
     QCOMPARE(net->ArcCount(), 2);
     QCOMPARE(net->Place(0)->Name, u"Склад"_s);
     QCOMPARE(net->Place(0)->ArcCount(), 2);
-    QCOMPARE(ListRows(w), (QStringList{u"Позиции:"_s, u"Склад"_s, u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s,
+    QCOMPARE(ListRows(w->Elements), (QStringList{u"Позиции:"_s, u"Склад"_s, u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s,
                                        u"Дуги:"_s, u"Дуга1"_s, u"Дуга2"_s}));
     QCOMPARE(w->Elements->currentRow(), 1);
     QCOMPARE(w->SelectionInfo->Caption(), u"0 из 5(1, 2, 2) элементов выбрано."_s);
@@ -427,7 +406,7 @@ void TFileCommandsTest::cutAndDelete()
     w->Execute(w->ActionEditCut);
     QCOMPARE(w->Net->PlaceCount(), 0);
     QVERIFY(w->Net->CanPaste());
-    QCOMPARE(ListRows(w), (QStringList{u"Переходы:"_s, u"Переход1"_s}));
+    QCOMPARE(ListRows(w->Elements), (QStringList{u"Переходы:"_s, u"Переход1"_s}));
     w->Execute(w->ActionEditUndo);
     QCOMPARE(w->Net->PlaceCount(), 1);
     w->Net->SelectAll();

@@ -1,5 +1,4 @@
-#include "TestPrompter.h"
-#include "app/MainUnit.h"
+#include "UiFixtures.h"
 #include "controls/GKSpeedButton.h"
 #include "controls/PanelUnit.h"
 #include "doc/DocForm.h"
@@ -21,18 +20,14 @@ struct TFixture
 {
     TFixture()
     {
-        auto prompter = std::make_unique<TTestPrompter>();
-        Prompts = prompter.get();
-        Shell = std::make_unique<TAppMainForm>(std::move(prompter));
-        Doc = Shell->DocumentAt(0);
         // The automatic run ticks fast so that tests do not wait in real time.
         ExecInterval = Doc->ExecTimer->interval();
         Doc->ExecTimer->setInterval(5);
     }
 
-    TTestPrompter *Prompts = nullptr;
-    std::unique_ptr<TAppMainForm> Shell;
-    TDocForm *Doc = nullptr;
+    TShellFixture App;
+    TTestPrompter *Prompts = App.Prompts;
+    TDocForm *Doc = App.Doc();
     int ExecInterval = 0;
 };
 

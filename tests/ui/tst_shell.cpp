@@ -1,5 +1,4 @@
-#include "TestPrompter.h"
-#include "app/MainUnit.h"
+#include "UiFixtures.h"
 #include "app/SingleInstance.h"
 #include "app/SpalshUnit.h"
 #include "controls/GKActnCtrls.h"
@@ -17,21 +16,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-struct TFixture
+struct TFixture : TShellFixture
 {
-    TFixture()
-    {
-        auto prompter = std::make_unique<TTestPrompter>();
-        Prompts = prompter.get();
-        Shell = std::make_unique<TAppMainForm>(std::move(prompter));
-        Shell->OnEnd = [this] { ++Ended; };
-    }
-    TDocForm *Doc(int i) const { return Shell->DocumentAt(i); }
     static void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-    TTestPrompter *Prompts = nullptr;
-    std::unique_ptr<TAppMainForm> Shell;
-    int Ended = 0;
 };
 
 // The Окно menu from the own entry on.

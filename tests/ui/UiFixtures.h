@@ -1,0 +1,62 @@
+#pragma once
+
+// Shared set-up of the window tests: the shell with its first document, and
+// small helpers for typing and reading lists.
+
+#include "TestPrompter.h"
+#include "app/MainUnit.h"
+#include "doc/DocForm.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QTest>
+
+#include <memory>
+
+// The application shell as it starts, with one untitled document. Prompts are
+// answered from the script in Prompts; ending the application is only counted.
+struct TShellFixture
+{
+    TShellFixture()
+    {
+        auto prompter = std::make_unique<TTestPrompter>();
+        Prompts = prompter.get();
+        Shell = std::make_unique<TAppMainForm>(std::move(prompter));
+        Shell->OnEnd = [this] { ++Ended; };
+    }
+    TShellFixture(const TShellFixture &) = delete;
+    TShellFixture &operator=(const TShellFixture &) = delete;
+
+    TDocForm *Doc(int i = 0) const { return Shell->DocumentAt(i); }
+
+    TTestPrompter *Prompts = nullptr;
+    std::unique_ptr<TAppMainForm> Shell;
+    int Ended = 0;
+};
+
+// Shows a window and waits until it is the active one; for a dialog, what
+// exec would do, without the modal loop.
+inline void ShowActive(QWidget *window)
+{
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+}
+
+// Types text as key presses; QTest::keyClicks takes only ASCII.
+inline void TypeText(QWidget *widget, const QString &text)
+{
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QCoreApplication::sendEvent(widget, &press);
+    }
+}
+
+inline QStringList ListRows(const QListWidget *list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << list->item(i)->text();
+    return rows;
+}
