@@ -1,0 +1,2 @@
+#pragma once
+// Analysis of a net: state space, behavioural properties and invariants.
