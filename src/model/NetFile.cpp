@@ -1,10 +1,11 @@
 #include "PetryNet.h"
 
+#include "FileRead.h"
 #include "PetryNetPrivate.h"
 
-#include <QFile>
 #include <QHash>
 #include <QSaveFile>
+#include <QtEndian>
 
 namespace {
 
@@ -176,12 +177,12 @@ bool TPetryNet::LoadFromBytes(const QByteArray &bytes)
 
 bool TPetryNet::LoadFromFile()
 {
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
+    // Special, oversized and foreign files are refused before their contents are read.
+    const qint32 magic = qToLittleEndian(FileMagic);
+    QByteArray bytes;
+    if (ReadFileBytes(FileName, MaxDocumentSize, bytes,
+                      QByteArray(reinterpret_cast<const char *>(&magic), sizeof magic))
+        != TFileReadResult::Ok)
         return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    file.close();
     return LoadFromBytes(bytes);
 }
