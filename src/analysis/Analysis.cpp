@@ -1,1 +1,10 @@
 #include "Analysis.h"
+
+TAnalysisResult AnalyseNet(const TAnalysisNet &net, const TAnalysisOptions &)
+{
+    TAnalysisResult result;
+    QString error;
+    if (!net.Check(&error))
+        result.StopReason = error;
+    return result;
+}
