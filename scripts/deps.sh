@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
           qt6-image-formats-plugins libgl-dev libjpeg-dev fonts-liberation
           xvfb xauth libxkbcommon-x11-0 libxcb-cursor0
-          libgraphviz-dev qt6-translations-l10n)
+          libgraphviz-dev qt6-translations-l10n dpkg-dev desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
