@@ -172,7 +172,7 @@ void BM_WindowDragStep(benchmark::State &state)
     const QPoint start(grip->X + net.OriginX(), grip->Y + net.OriginY());
     w.Doc->DocAreaMouseDown(Qt::LeftButton, {}, start);
     w.Doc->DocAreaMouseMove(start);
-    if (!net.Dragging)
+    if (!net.IsDragging())
         state.SkipWithError("the drag did not start");
     TWindow::Settle();
     int step = 0;

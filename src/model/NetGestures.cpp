@@ -136,18 +136,31 @@ void TPetryNet::EndArc(QPainter &canvas)
     arc->SetSelected(true);
 }
 
+void TPetryNet::CancelArc()
+{
+    for (TStaticNetElement *node : {ArcSource, ArcTarget})
+        if (node)
+            node->Highlighted = false;
+    ArcSource = nullptr;
+    ArcTarget = nullptr;
+}
+
 void TPetryNet::DrawRubberArc(QPainter &canvas) const
 {
-    const TRubberLine &band = RubberLine;
+    DrawRubberArc(canvas, RubberLine, ArcTarget);
+}
+
+void TPetryNet::DrawRubberArc(QPainter &canvas, const TRubberLine &band, const TStaticNetElement *target) const
+{
     QPolygon head;
     if (band.X1 != band.X2) { // a vertical band, or one of length 0, has no head
         const double k = double(band.Y1 - band.Y2) / (band.X1 - band.X2);
         const double length = std::hypot(double(band.X1 - band.X2), double(band.Y1 - band.Y2));
         // The tip stops on the target's outline, or at the mouse without a target.
         double e = 0;
-        if (ArcTarget && ArcTarget->Kind == KindPlace) {
+        if (target && target->Kind == KindPlace) {
             e = PlaceWidth / 2;
-        } else if (ArcTarget) {
+        } else if (target) {
             const double a = TransitionWidth / 2.0;
             const double b = TransitionHeight / 2.0;
             e = b >= std::fabs(a * k) ? std::hypot(a, a * k) : std::hypot(b, b / k);
@@ -297,4 +310,25 @@ void TPetryNet::DrawDragFeedbacks(QPainter &canvas, int dx, int dy, bool apply)
     }
     for (TArc *arc : Arcs)
         arc->DrawDragFeedback(dx, dy, apply, canvas);
+}
+
+void TPetryNet::DrawGestureFeedback(QPainter &canvas) const
+{
+    if (ArcSource)
+        DrawRubberArc(canvas);
+    if (!Dragging)
+        return;
+    if (DraggingBendPoint) {
+        if (TArc *arc = Arc(DragArcIndex))
+            arc->DrawPointDragFeedback(DragBendIndex, 0, 0, false, canvas);
+        return;
+    }
+    for (const TPosition *place : Places)
+        if (place->Selected)
+            place->DrawOutline(canvas);
+    for (const TTransfer *transition : Transitions)
+        if (transition->Selected)
+            transition->DrawOutline(canvas);
+    for (TArc *arc : Arcs)
+        arc->DrawDragFeedback(0, 0, false, canvas);
 }

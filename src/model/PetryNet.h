@@ -105,10 +105,29 @@ public:
     void BeginArc(int x, int y, QPainter &canvas);
     void TrackArc(int x, int y, QPainter &canvas);
     void EndArc(QPainter &canvas);
+    // Drops an unfinished arc gesture: source and target lose their highlight
+    // and are forgotten; the caller erases the band first.
+    void CancelArc();
     void DrawRubberArc(QPainter &canvas) const;
+    // The band of the arc gesture as it would look from band's first point to
+    // its second, with target (or none) at its end.
+    void DrawRubberArc(QPainter &canvas, const TRubberLine &band, const TStaticNetElement *target) const;
     bool BeginDrag(int x, int y, QPainter &canvas);
     void DragTo(int x, int y, QPainter &canvas);
     void EndDrag(QPainter &canvas);
+    // Inverts the feedback of the gesture under way (arc band or drag
+    // outlines) once more, onto a canvas composed afresh.
+    void DrawGestureFeedback(QPainter &canvas) const;
+
+    // Gesture state, read-only outside the net
+    bool IsDrawingArc() const { return ArcSource != nullptr; }
+    TStaticNetElement *GetArcSource() const { return ArcSource; }
+    TStaticNetElement *GetArcTarget() const { return ArcTarget; }
+    const TRubberLine &GetRubberLine() const { return RubberLine; }
+    bool IsDragging() const { return Dragging; }
+    bool IsDraggingBendPoint() const { return DraggingBendPoint; }
+    int GetDragArcIndex() const { return DragArcIndex; }
+    int GetDragBendIndex() const { return DragBendIndex; }
 
     // Document file
     bool SaveToFile();
@@ -160,13 +179,6 @@ public:
     qint32 PlaceHeight = 24;
     qint32 TransitionWidth = 10;
     qint32 TransitionHeight = 24;
-    TStaticNetElement *ArcSource = nullptr;
-    TStaticNetElement *ArcTarget = nullptr;
-    TRubberLine RubberLine;
-    bool Dragging = false;
-    bool DraggingBendPoint = false;
-    qint32 DragBendIndex = -1;
-    qint32 DragArcIndex = -1;
     TNotify OnChange;
     TNotify OnSelectionChange;
     TNotify OnStateChange;
@@ -175,6 +187,15 @@ public:
     qint32 ArcCounter = 0;
 
 private:
+    // The gesture under way: arc band, or drag of the selection or of one bend point.
+    TStaticNetElement *ArcSource = nullptr;
+    TStaticNetElement *ArcTarget = nullptr;
+    TRubberLine RubberLine;
+    bool Dragging = false;
+    bool DraggingBendPoint = false;
+    qint32 DragBendIndex = -1;
+    qint32 DragArcIndex = -1;
+
     // Set while DeleteSelection destroys elements it has already taken out of
     // the lists, so that their DetachElement has nothing to search for.
     bool DetachingNothing = false;

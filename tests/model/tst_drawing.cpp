@@ -561,16 +561,14 @@ void TDrawingTest::feedbackDrawnTwiceRestores()
         {nullptr, {300, 300, 400, 400}}, // partly off the canvas
     };
     for (const auto &[target, line] : bands) {
-        net->ArcTarget = target;
-        net->RubberLine = line;
         QImage image = background;
         {
             QPainter canvas(&image);
-            net->DrawRubberArc(canvas);
+            net->DrawRubberArc(canvas, line, target);
             QCOMPARE(canvas.compositionMode(), QPainter::CompositionMode_SourceOver);
         }
         QVERIFY(image != background);
-        PaintOnto(image, [&](QPainter &c) { net->DrawRubberArc(c); });
+        PaintOnto(image, [&](QPainter &c) { net->DrawRubberArc(c, line, target); });
         QVERIFY2(image == background, qPrintable(QStringLiteral("band %1,%2 to %3,%4")
                                                      .arg(line.X1).arg(line.Y1).arg(line.X2).arg(line.Y2)));
     }
@@ -599,13 +597,14 @@ void TDrawingTest::rubberBandHead()
     QFETCH(QPoint, wing1);
     QFETCH(QPoint, wing2);
     auto net = MakeNet();
+    TStaticNetElement *target = nullptr;
     if (targetKind == KindPlace)
-        net->ArcTarget = net->AddPlace(end.x(), end.y());
+        target = net->AddPlace(end.x(), end.y());
     else if (targetKind == KindTransition)
-        net->ArcTarget = net->AddTransition(end.x(), end.y());
-    net->RubberLine = {100, 100, end.x(), end.y()};
+        target = net->AddTransition(end.x(), end.y());
+    const TRubberLine band{100, 100, end.x(), end.y()};
 
-    const QImage image = Paint([&](QPainter &c) { net->DrawRubberArc(c); });
+    const QImage image = Paint([&](QPainter &c) { net->DrawRubberArc(c, band, target); });
     // The head is solid: its outline, fill and the line under it are inverted once.
     const QPolygon head({tip, wing1, wing2});
     for (int y = 80; y < 120; ++y)
@@ -620,9 +619,7 @@ void TDrawingTest::rubberBandHead()
     // The line itself runs on to the target's centre.
     QCOMPARE_PIXEL(image, end.x(), end.y(), Black);
 
-    net->ArcTarget = nullptr;
-    net->RubberLine = {100, 40, 100, 140};
-    const QImage vertical = Paint([&](QPainter &c) { net->DrawRubberArc(c); });
+    const QImage vertical = Paint([&](QPainter &c) { net->DrawRubberArc(c, {100, 40, 100, 140}, nullptr); });
     QCOMPARE(ColourBounds(vertical, Black), QRect(100, 40, 1, 101));
 }
 

@@ -131,8 +131,8 @@ void TGesturesTest::arcGesture()
     // Over a transition on the way, then to the release point.
     scene.Arc(from, {{200, 200}, {300, 300}, to});
 
-    QVERIFY(!net.ArcSource);
-    QVERIFY(!net.ArcTarget);
+    QVERIFY(!net.GetArcSource());
+    QVERIFY(!net.GetArcTarget());
     QVERIFY(!scene.AnyHighlighted());
     // Band and highlights are gone from the canvas.
     QCOMPARE(scene.Image, before);
@@ -168,30 +168,30 @@ void TGesturesTest::trackArcMovesTheHighlight()
     const QRgb lime = qRgb(0, 255, 0);
 
     scene.Run([&](QPainter &c) { net.BeginArc(100, 100, c); });
-    QCOMPARE(net.ArcSource, p1);
+    QCOMPARE(net.GetArcSource(), p1);
     QVERIFY(p1->Highlighted);
     QCOMPARE(scene.Image.pixel(95, 105), lime);
 
     scene.Run([&](QPainter &c) { net.TrackArc(302, 104, c); });
-    QCOMPARE(net.ArcTarget, t1);
+    QCOMPARE(net.GetArcTarget(), t1);
     QVERIFY(t1->Highlighted);
-    QCOMPARE(net.RubberLine.X2, 300);
-    QCOMPARE(net.RubberLine.Y2, 100);
+    QCOMPARE(net.GetRubberLine().X2, 300);
+    QCOMPARE(net.GetRubberLine().Y2, 100);
     QCOMPARE(scene.Image.pixel(298, 108), lime);
 
     scene.Run([&](QPainter &c) { net.TrackArc(300, 300, c); });
-    QCOMPARE(net.ArcTarget, t2);
+    QCOMPARE(net.GetArcTarget(), t2);
     QVERIFY(!t1->Highlighted);
     QVERIFY(t2->Highlighted);
     QCOMPARE(scene.Image.pixel(298, 108), blue);
 
     // A node of the source's kind is no target; the band follows the mouse.
     scene.Run([&](QPainter &c) { net.TrackArc(103, 297, c); });
-    QVERIFY(!net.ArcTarget);
+    QVERIFY(!net.GetArcTarget());
     QVERIFY(!t2->Highlighted);
     QVERIFY(!p2->Highlighted);
-    QCOMPARE(net.RubberLine.X2, 103);
-    QCOMPARE(net.RubberLine.Y2, 297);
+    QCOMPARE(net.GetRubberLine().X2, 103);
+    QCOMPARE(net.GetRubberLine().Y2, 297);
     QCOMPARE(scene.Image.pixel(298, 308), blue);
 
     scene.Run([&](QPainter &c) { net.EndArc(c); });
@@ -307,16 +307,16 @@ void TGesturesTest::bendPointDragSelectsItsArcAlone()
     scene.Ready();
 
     QVERIFY(scene.BeginDrag({197, 52})); // inside the first handle (197..202, 47..52)
-    QVERIFY(net.DraggingBendPoint);
-    QCOMPARE(net.DragArcIndex, 0);
-    QCOMPARE(net.DragBendIndex, 0);
+    QVERIFY(net.IsDraggingBendPoint());
+    QCOMPARE(net.GetDragArcIndex(), 0);
+    QCOMPARE(net.GetDragBendIndex(), 0);
     QCOMPARE(net.SelectedCount(), 1);
     QVERIFY(arc->Selected);
     scene.DragTo({207, 72});
     scene.DragTo({217, 62});
     scene.EndDrag();
-    QVERIFY(!net.Dragging);
-    QVERIFY(!net.DraggingBendPoint);
+    QVERIFY(!net.IsDragging());
+    QVERIFY(!net.IsDraggingBendPoint());
     QCOMPARE(CanvasPoints(arc), (QList<QPoint>{{220, 60}, {250, 40}}));
     QCOMPARE(p1->CanvasCenter(), QPoint(100, 100));
     QCOMPARE(t1->CanvasCenter(), QPoint(300, 100));
@@ -368,7 +368,7 @@ void TGesturesTest::nothingToDrag()
     const QImage before = scene.Image;
 
     QVERIFY(!scene.BeginDrag({400, 400}));
-    QVERIFY(!net.Dragging);
+    QVERIFY(!net.IsDragging());
     scene.DragTo({450, 450});
     scene.EndDrag();
     QCOMPARE(net.UndoStack.Count(), 0);

@@ -455,11 +455,11 @@ void TCanvasTest::arcGestureLeavesNoHighlight()
     QVERIFY(f.Doc->Capturing);
     f.Move(f.At(200, 100));
     QVERIFY(f.T->Highlighted);
-    QCOMPARE(f.Net->ArcTarget, f.T);
+    QCOMPARE(f.Net->GetArcTarget(), f.T);
     f.Move(f.At(100, 100)); // a place: no target
     QVERIFY(!f.T->Highlighted);
     QVERIFY(!f.P->Highlighted);
-    QCOMPARE(f.Net->ArcTarget, nullptr);
+    QCOMPARE(f.Net->GetArcTarget(), nullptr);
     f.Release(f.At(100, 100));
     QVERIFY(!f.Q->Highlighted && !f.P->Highlighted && !f.T->Highlighted);
     QCOMPARE(f.Net->ArcCount(), 1);
@@ -675,8 +675,8 @@ void TCanvasTest::instrumentShortcutEndsGesture()
     const QKeyCombination combination = QKeyCombination::fromCombined(key);
     QTest::keyClick(f.Doc, combination.key(), combination.keyboardModifiers());
     QVERIFY(!f.Doc->Capturing);
-    QVERIFY(!f.Net->Dragging);
-    QCOMPARE(f.Net->ArcSource, nullptr);
+    QVERIFY(!f.Net->IsDragging());
+    QCOMPARE(f.Net->GetArcSource(), nullptr);
     for (TStaticNetElement *node : {static_cast<TStaticNetElement *>(f.Net->Place(0)),
                                     static_cast<TStaticNetElement *>(f.Net->Transition(0))})
         QVERIFY(!node || !node->Highlighted);

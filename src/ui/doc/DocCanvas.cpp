@@ -193,23 +193,7 @@ void TDocForm::DrawGestureFeedback(QPainter &canvas)
         InvertFocusRect(canvas, BandRect(ClickPoint, TrackPoint));
     if (!HasDoc())
         return;
-    if (Net->ArcSource)
-        Net->DrawRubberArc(canvas);
-    if (!Net->Dragging)
-        return;
-    if (Net->DraggingBendPoint) {
-        if (TArc *arc = Net->Arc(Net->DragArcIndex))
-            arc->DrawPointDragFeedback(Net->DragBendIndex, 0, 0, false, canvas);
-        return;
-    }
-    for (const TPosition *place : Net->Places)
-        if (place->Selected)
-            place->DrawOutline(canvas);
-    for (const TTransfer *transition : Net->Transitions)
-        if (transition->Selected)
-            transition->DrawOutline(canvas);
-    for (TArc *arc : Net->Arcs)
-        arc->DrawDragFeedback(0, 0, false, canvas);
+    Net->DrawGestureFeedback(canvas);
 }
 
 void TDocForm::DrawBand(QPainter &canvas)

@@ -213,7 +213,7 @@ void TDocForm::DocAreaMouseMove(QPoint p)
     }
     if (!Capturing)
         return;
-    if (Net->Dragging) {
+    if (Net->IsDragging()) {
         OnScreen([&](QPainter &s) { Net->DragTo(p.x(), p.y(), s); });
         return;
     }
@@ -277,7 +277,7 @@ void TDocForm::DocAreaMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shif
     ButtonPressed = false;
     switch (Instrument) {
     case SelectionTool:
-        if (Capturing && Net->Dragging) {
+        if (Capturing && Net->IsDragging()) {
             OnScreen([this](QPainter &s) { Net->EndDrag(s); });
             StopCapture();
             SetCanvasHints(true);
@@ -353,17 +353,13 @@ void TDocForm::EndCanvasGesture()
     StopCapture();
     if (BandShown)
         OnScreen([this](QPainter &s) { DrawBand(s); });
-    if (HasDoc() && Net->Dragging) {
+    if (HasDoc() && Net->IsDragging()) {
         // The nodes have moved already: the drag ends where the mouse is.
         OnScreen([this](QPainter &s) { Net->EndDrag(s); });
-    } else if (HasDoc() && Net->ArcSource) {
+    } else if (HasDoc() && Net->IsDrawingArc()) {
         // An unfinished arc is dropped without making one.
         OnScreen([this](QPainter &s) { Net->DrawRubberArc(s); });
-        for (TStaticNetElement *node : {Net->ArcSource, Net->ArcTarget})
-            if (node)
-                node->Highlighted = false;
-        Net->ArcSource = nullptr;
-        Net->ArcTarget = nullptr;
+        Net->CancelArc();
     }
     SetCanvasHints(Instrument == SelectionTool || (HasDoc() && Net->Modelling));
     if (HasDoc())
