@@ -72,6 +72,7 @@ void TPetryNet::GoToState(TNetStateTreeNode *node)
     if (!node)
         return;
     CurrentState = node;
+    const TUndoGroup step(*this);
     for (int k = 0; k < PlaceCount(); ++k)
         Places[k]->SetTokens(node->Tokens(k));
 }

@@ -314,6 +314,7 @@ void TTransfer::Fire()
 {
     if (!IsEnabled())
         return;
+    const TPetryNet::TUndoGroup step(*Net);
     for (int i = 0; TArc *arc = IncomingArc(i); ++i)
         arc->MoveTokens();
     for (int i = 0; TArc *arc = OutgoingArc(i); ++i)

@@ -143,7 +143,25 @@ public:
     // Undo and clipboard
     void SaveUndo();
     bool CanUndo() const { return !UndoStack.IsEmpty(); }
+    // Restores the newest snapshot; the state it replaces can be redone.
     void Undo();
+    bool CanRedo() const { return UndoStack.CanRedo(); }
+    // Restores the state the last Undo replaced; the next SaveUndo forgets it.
+    void Redo();
+
+    // Within a group only the first SaveUndo takes a snapshot, so a compound
+    // step (one firing, one jump to a recorded state) is undone as a whole.
+    class TUndoGroup
+    {
+    public:
+        explicit TUndoGroup(TPetryNet &net);
+        ~TUndoGroup();
+        TUndoGroup(const TUndoGroup &) = delete;
+        TUndoGroup &operator=(const TUndoGroup &) = delete;
+
+    private:
+        TPetryNet &Net;
+    };
     bool CanPaste() const { return !NetClipboard.IsEmpty(); }
     void CopySelection();
     void CutSelection();
@@ -195,6 +213,11 @@ private:
     bool DraggingBendPoint = false;
     qint32 DragBendIndex = -1;
     qint32 DragArcIndex = -1;
+
+    int UndoGroupDepth = 0;
+    bool UndoGroupTaken = false;
+    std::unique_ptr<TNetMemoryStream> TakeSnapshot() const;
+    bool RestoreSnapshot(TNetMemoryStream &snapshot);
 
     // Set while DeleteSelection destroys elements it has already taken out of
     // the lists, so that their DetachElement has nothing to search for.

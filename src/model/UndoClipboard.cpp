@@ -7,23 +7,48 @@
 
 TNetClipboad NetClipboard;
 
+namespace {
+
+void PushBounded(std::vector<std::unique_ptr<TNetMemoryStream>> &stack, std::unique_ptr<TNetMemoryStream> stream,
+                 qint32 depth)
+{
+    if (depth <= 0)
+        return;
+    while (stack.size() >= size_t(depth))
+        stack.erase(stack.begin());
+    stream->SetPosition(0);
+    stack.push_back(std::move(stream));
+}
+
+std::unique_ptr<TNetMemoryStream> PopNewest(std::vector<std::unique_ptr<TNetMemoryStream>> &stack)
+{
+    if (stack.empty())
+        return nullptr;
+    std::unique_ptr<TNetMemoryStream> top = std::move(stack.back());
+    stack.pop_back();
+    return top;
+}
+
+} // namespace
+
 void TUndoStack::Push(std::unique_ptr<TNetMemoryStream> stream)
 {
-    if (UndoDepth <= 0)
-        return;
-    while (Snapshots.size() >= size_t(UndoDepth))
-        Snapshots.erase(Snapshots.begin());
-    stream->SetPosition(0);
-    Snapshots.push_back(std::move(stream));
+    PushBounded(Snapshots, std::move(stream), UndoDepth);
 }
 
 std::unique_ptr<TNetMemoryStream> TUndoStack::Pop()
 {
-    if (Snapshots.empty())
-        return nullptr;
-    std::unique_ptr<TNetMemoryStream> top = std::move(Snapshots.back());
-    Snapshots.pop_back();
-    return top;
+    return PopNewest(Snapshots);
+}
+
+void TUndoStack::PushRedo(std::unique_ptr<TNetMemoryStream> stream)
+{
+    PushBounded(RedoSnapshots, std::move(stream), UndoDepth);
+}
+
+std::unique_ptr<TNetMemoryStream> TUndoStack::PopRedo()
+{
+    return PopNewest(RedoSnapshots);
 }
 
 void TNetClipboad::SetData(std::unique_ptr<TNetMemoryStream> stream)
@@ -40,14 +65,37 @@ TNetMemoryStream *TNetClipboad::GetData()
 
 // ---- Undo
 
-void TPetryNet::SaveUndo()
+TPetryNet::TUndoGroup::TUndoGroup(TPetryNet &net)
+    : Net(net)
+{
+    if (Net.UndoGroupDepth++ == 0)
+        Net.UndoGroupTaken = false;
+}
+
+TPetryNet::TUndoGroup::~TUndoGroup()
+{
+    --Net.UndoGroupDepth;
+}
+
+std::unique_ptr<TNetMemoryStream> TPetryNet::TakeSnapshot() const
 {
     auto stream = std::make_unique<TNetMemoryStream>();
     stream->WriteString(NetName);
     stream->WriteString(Description);
     WriteNetSizes(*this, *stream);
     WriteElements(*stream);
-    UndoStack.Push(std::move(stream));
+    return stream;
+}
+
+void TPetryNet::SaveUndo()
+{
+    if (UndoGroupDepth > 0) {
+        if (UndoGroupTaken)
+            return;
+        UndoGroupTaken = true;
+    }
+    UndoStack.Push(TakeSnapshot());
+    UndoStack.ClearRedo();
     // Every snapshot precedes a change to what the file holds.
     Saved = false;
 }
@@ -57,24 +105,42 @@ void TPetryNet::Undo()
     std::unique_ptr<TNetMemoryStream> snapshot = UndoStack.Pop();
     if (!snapshot)
         return;
+    std::unique_ptr<TNetMemoryStream> current = TakeSnapshot();
+    if (RestoreSnapshot(*snapshot))
+        UndoStack.PushRedo(std::move(current));
+}
+
+void TPetryNet::Redo()
+{
+    std::unique_ptr<TNetMemoryStream> snapshot = UndoStack.PopRedo();
+    if (!snapshot)
+        return;
+    std::unique_ptr<TNetMemoryStream> current = TakeSnapshot();
+    if (RestoreSnapshot(*snapshot))
+        UndoStack.Push(std::move(current));
+}
+
+bool TPetryNet::RestoreSnapshot(TNetMemoryStream &snapshot)
+{
     TElementLists lists;
     QString netName, description;
     TNetSizes sizes;
     try {
-        netName = snapshot->ReadString();
-        description = snapshot->ReadString();
-        sizes = TNetSizes::Read(*snapshot);
+        netName = snapshot.ReadString();
+        description = snapshot.ReadString();
+        sizes = TNetSizes::Read(snapshot);
     } catch (const TNetStreamError &) {
-        return;
+        return false;
     }
-    if (!ParseElements(*snapshot, lists))
-        return;
+    if (!ParseElements(snapshot, lists))
+        return false;
     NetName = netName;
     Description = description;
     ApplyNetSizes(*this, sizes);
     InstallElements(lists);
     Saved = false;
     NotifyChange();
+    return true;
 }
 
 // ---- Clipboard

@@ -6,6 +6,8 @@
 #include <vector>
 
 // Whole-net snapshots, newest last; beyond UndoDepth the oldest is dropped.
+// Undone states wait on a redo stack of the same depth until the next new
+// snapshot clears it.
 class TUndoStack
 {
 public:
@@ -14,7 +16,14 @@ public:
     void Push(std::unique_ptr<TNetMemoryStream> stream);
     std::unique_ptr<TNetMemoryStream> Pop();
 
+    bool CanRedo() const { return !RedoSnapshots.empty(); }
+    int RedoCount() const { return int(RedoSnapshots.size()); }
+    void PushRedo(std::unique_ptr<TNetMemoryStream> stream);
+    std::unique_ptr<TNetMemoryStream> PopRedo();
+    void ClearRedo() { RedoSnapshots.clear(); }
+
     std::vector<std::unique_ptr<TNetMemoryStream>> Snapshots;
+    std::vector<std::unique_ptr<TNetMemoryStream>> RedoSnapshots;
     qint32 UndoDepth = 10;
 };
 

@@ -16,6 +16,7 @@ private slots:
     void undoAfterEveryEdit_data();
     void undoAfterEveryEdit();
     void cutTakesTwoSnapshots();
+    void redo();
     void copyNeedsNodes();
     void copiesOnlyArcsWithBothEnds_data();
     void copiesOnlyArcsWithBothEnds();
@@ -148,6 +149,38 @@ void TUndoClipboardTest::cutTakesTwoSnapshots()
     net->Undo();
     QCOMPARE(ElementBytes(*net), before);
     QVERIFY(net->CanPaste());
+}
+
+void TUndoClipboardTest::redo()
+{
+    auto net = MakeNet();
+    FillRandomNet(*net, 7, 6, 4, 12);
+    QList<QByteArray> states{net->SaveToBytes()};
+    net->Place(0)->SetTokens(net->Place(0)->Tokens + 5);
+    states.append(net->SaveToBytes());
+    net->SelectAll();
+    net->DeleteSelection();
+    states.append(net->SaveToBytes());
+    QVERIFY(!net->CanRedo());
+    int changes = 0;
+    net->OnChange = [&changes](TPetryNet *) { ++changes; };
+
+    // Undo twice, redo twice, undo again: each step lands on the exact document.
+    for (const int expected : {1, 0, 1, 2, 1}) {
+        const bool back = expected < states.indexOf(net->SaveToBytes());
+        net->Saved = true;
+        back ? net->Undo() : net->Redo();
+        QCOMPARE(net->SaveToBytes(), states[expected]);
+        QVERIFY(!net->Saved);
+    }
+    QCOMPARE(changes, 5);
+    QVERIFY(net->CanRedo());
+    // A new change forgets what could be redone; Redo then does nothing.
+    net->AddPlace(300, 300);
+    QVERIFY(!net->CanRedo());
+    const QByteArray now = net->SaveToBytes();
+    net->Redo();
+    QCOMPARE(net->SaveToBytes(), now);
 }
 
 void TUndoClipboardTest::copyNeedsNodes()
