@@ -1,0 +1,49 @@
+#pragma once
+// The firing rule over flat arrays, shared by the searches of the analysis.
+
+#include "AnalysisNet.h"
+
+#include <cstdint>
+#include <vector>
+
+// Per transition its input weights and its effect; per place the transitions
+// it triggers. Each transition is listed under one of its input places only
+// (the one with the largest weight), so a marking offers as candidates just
+// the transitions whose trigger place holds enough tokens: a net with many
+// transitions is never tested transition by transition.
+class TFiringNet
+{
+public:
+    TFiringNet(const TAnalysisNet &net, bool sourceTransitionsFire);
+
+    int PlaceCount() const { return Places; }
+    int TransitionCount() const { return Transitions; }
+
+    // Transitions enabled in the marking, into out.
+    // `largest` bounds the counts of the marking: when no firing can then
+    // leave the 32-bit range, the range test is skipped.
+    template<typename Count>
+    void EnabledIn(const Count *marking, std::vector<int32_t> &out, int64_t largest = INT64_MAX) const;
+    // Whether the transition is enabled: enough tokens on every input and no
+    // count leaves the 32-bit range (counts of Omega never run short or over).
+    template<typename Count>
+    bool IsEnabled(const Count *marking, int t, bool checkRange = true) const;
+
+    // The places whose count the transition changes, and by how much.
+    const int32_t *EffectPlaces(int t) const { return EffectPlace.data() + EffectStart[t]; }
+    const int64_t *EffectDeltas(int t) const { return EffectDelta.data() + EffectStart[t]; }
+    int EffectCount(int t) const { return EffectStart[t + 1] - EffectStart[t]; }
+    int64_t TotalDelta(int t) const { return SumDelta[t]; }
+
+private:
+    int Places = 0;
+    int Transitions = 0;
+    std::vector<int32_t> PreStart, PrePlace, PreWeight;
+    std::vector<int32_t> EffectStart, EffectPlace;
+    std::vector<int64_t> EffectDelta, SumDelta;
+    int64_t LargestRaise = 0;       // the largest count a firing adds to a place
+    std::vector<int32_t> TriggerStart, TriggerTransition, TriggerWeight;
+    std::vector<int32_t> Sources;   // transitions without inputs that fire anyway
+};
+
+#include "FiringNetImpl.h"
