@@ -71,7 +71,7 @@ struct TWindow
     {
         state.counters["elements"] = Doc->Net->ElementCount();
         state.counters["selected"] = Doc->Net->SelectedCount();
-        state.counters["rows"] = Doc->Elements->count();
+        state.counters["rows"] = Doc->findChild<QListWidget *>(QStringLiteral("Elements"))->count();
         state.counters["canvas_w"] = Doc->DocArea->width();
         state.counters["canvas_h"] = Doc->DocArea->height();
     }

@@ -3,6 +3,7 @@
 // Shared set-up of the window tests: the shell with its first document, and
 // small helpers for typing and reading lists.
 
+#include "DocDriver.h"
 #include "TestPrompter.h"
 #include "app/MainUnit.h"
 #include "doc/DocForm.h"

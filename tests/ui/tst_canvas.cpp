@@ -220,7 +220,7 @@ void TCanvasTest::instruments()
     f.P->Tokens = tokens;
     f.A->Multiplicity = multiplicity;
     f.Use(instrument);
-    QCOMPARE(f.Doc->Instrument, instrument);
+    QCOMPARE(Drv(f.Doc).Instrument(), instrument);
     if (gesture == Click)
         f.ClickAt(f.At(from.x(), from.y()));
     else if (gesture == RightClick)
@@ -635,7 +635,7 @@ void TCanvasTest::arcMenuCommands()
     f.Use(4);
     f.Doc->Execute(f.Doc->ActionEditCancSel);
     QCOMPARE(f.Net->SelectedCount(), 0);
-    QCOMPARE(f.Doc->Instrument, 0);
+    QCOMPARE(Drv(f.Doc).Instrument(), 0);
     QVERIFY(f.Doc->ActionNetDoSelection->isChecked());
 }
 
@@ -685,7 +685,7 @@ void TCanvasTest::instrumentShortcutEndsGesture()
     f.Release(f.At(to.x(), to.y()));
     QCOMPARE(f.Net->ElementCount(), after);
     QVERIFY(after <= elements);
-    QCOMPARE(f.Doc->CanvasHints(), f.Doc->Instrument == 0);
+    QCOMPARE(f.Doc->CanvasHints(), Drv(f.Doc).Instrument() == 0);
     // What is on the screen is exactly the net: no feedback was left behind.
     const QImage shown = f.Doc->CanvasScreen().copy();
     f.Doc->RepaintCanvas();
@@ -866,7 +866,7 @@ void TCanvasTest::inspectorHoverScroll()
     TCanvasFixture f;
     f.Doc->FormActivate();
     QVERIFY(!f.Doc->FirstActivation);
-    TGKPanel *content = f.Doc->InspectorScrollPanel;
+    TGKPanel *content = Drv(f.Doc).InspectorScrollPanel();
     TGKPanel *clip = f.Doc->InspectorContent;
     QWidget *upStrip = f.Doc->InspectorUpButton->parentWidget();
     QWidget *downStrip = f.Doc->InspectorDownButton->parentWidget();

@@ -1,6 +1,6 @@
 #include "UiFixtures.h"
 #include "app/AboutUnit.h"
-#include "app/PropUnit.h"
+#include "doc/PropUnit.h"
 #include "app/WindowListUnit.h"
 #include "controls/PanelUnit.h"
 #include "doc/DocForm.h"

@@ -335,7 +335,7 @@ void TDocFormTest::toolbarsAndPopups()
     // The popup entry runs the selection instrument.
     d->Execute(d->ActionNetDoArc);
     d->PlacePopup->actions().constFirst()->trigger();
-    QCOMPARE(d->Instrument, quint8(0));
+    QCOMPARE(Drv(d).Instrument(), quint8(0));
     QVERIFY(d->ActionNetDoSelection->isChecked());
 }
 
@@ -414,14 +414,14 @@ void TDocFormTest::editMenuMakesSelectionCurrent()
     TFixture f;
     TDocForm *d = f.Doc();
     d->Execute(d->ActionNetDoPosition);
-    QCOMPARE(d->Instrument, quint8(1));
+    QCOMPARE(Drv(d).Instrument(), quint8(1));
     emit d->EditMenu->aboutToShow();
-    QCOMPARE(d->Instrument, quint8(0));
+    QCOMPARE(Drv(d).Instrument(), quint8(0));
     QVERIFY(d->ActionNetDoSelection->isChecked());
     // Other menus leave the instrument alone.
     d->Execute(d->ActionNetDoArc);
     emit d->NetMenu->aboutToShow();
-    QCOMPARE(d->Instrument, quint8(3));
+    QCOMPARE(Drv(d).Instrument(), quint8(3));
 }
 
 void TDocFormTest::instrumentsAreOneRadioGroup()
@@ -434,7 +434,7 @@ void TDocFormTest::instrumentsAreOneRadioGroup()
     for (QAction *a : {d->ActionNetDoSelection, d->ActionNetDoPosition, d->ActionNetDoTransfer, d->ActionNetDoArc,
                        d->ActionNetDoPoint, d->ActionNetArcCrate}) {
         d->Execute(a);
-        QCOMPARE(d->Instrument, tag);
+        QCOMPARE(Drv(d).Instrument(), tag);
         QCOMPARE(d->InstrumentGroup->checkedAction(), a);
         QCOMPARE(d->DocArea->property("CanvasHints").toBool(), tag == 0);
         ++tag;
@@ -497,9 +497,9 @@ void TDocFormTest::shortcutRunsCommand()
     d->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(d));
     QTest::keyClick(d, Qt::Key_F3);
-    QCOMPARE(d->Instrument, quint8(1));
+    QCOMPARE(Drv(d).Instrument(), quint8(1));
     QTest::keyClick(d, Qt::Key_F2);
-    QCOMPARE(d->Instrument, quint8(0));
+    QCOMPARE(Drv(d).Instrument(), quint8(0));
 }
 
 QTEST_MAIN(TDocFormTest)

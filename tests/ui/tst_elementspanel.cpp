@@ -42,18 +42,18 @@ struct TFixture
         Net->Saved = true;
     }
 
-    QStringList Rows() const { return ListRows(Doc->Elements); }
+    QStringList Rows() const { return ListRows(Drv(Doc).Elements()); }
 
     // Makes the element the inspected one, as a click on its row does. A click
     // on the current row changes nothing, so the editors are refreshed then
     // (tests edit the elements directly).
     void Inspect(const TNetElement *element)
     {
-        for (int i = 0; i < Doc->Elements->count(); ++i)
-            if (Doc->Elements->item(i)->text() == element->Name) {
-                const bool current = Doc->Elements->currentRow() == i;
-                const QRect r = Doc->Elements->visualItemRect(Doc->Elements->item(i));
-                QTest::mouseClick(Doc->Elements->viewport(), Qt::LeftButton, {}, r.center());
+        for (int i = 0; i < Drv(Doc).Elements()->count(); ++i)
+            if (Drv(Doc).Elements()->item(i)->text() == element->Name) {
+                const bool current = Drv(Doc).Elements()->currentRow() == i;
+                const QRect r = Drv(Doc).Elements()->visualItemRect(Drv(Doc).Elements()->item(i));
+                QTest::mouseClick(Drv(Doc).Elements()->viewport(), Qt::LeftButton, {}, r.center());
                 if (current)
                     Doc->UpdateInspector();
                 return;
@@ -126,15 +126,15 @@ void TInspectorTest::elementList()
     QCOMPARE(f.Rows(), rows);
     if (rows.isEmpty()) {
         // Nothing to inspect: a disabled list and no editors.
-        QVERIFY(!f.Doc->Elements->isEnabled());
-        QVERIFY(f.Doc->NameEdit->isHidden());
-        QVERIFY(f.Doc->NIToolBar->isHidden());
-        QCOMPARE(f.Doc->InspectorScrollPanel->height(), 216);
+        QVERIFY(!Drv(f.Doc).Elements()->isEnabled());
+        QVERIFY(Drv(f.Doc).NameEdit()->isHidden());
+        QVERIFY(Drv(f.Doc).NIToolBar()->isHidden());
+        QCOMPARE(Drv(f.Doc).InspectorScrollPanel()->height(), 216);
         QCOMPARE(f.Doc->InspectedElement(), nullptr);
     } else {
-        QCOMPARE(f.Doc->Elements->currentRow(), 1);
-        QCOMPARE(f.Doc->LastElementIndex, 1);
-        QVERIFY(f.Doc->Elements->isEnabled());
+        QCOMPARE(Drv(f.Doc).Elements()->currentRow(), 1);
+        QCOMPARE(Drv(f.Doc).LastElementIndex(), 1);
+        QVERIFY(Drv(f.Doc).Elements()->isEnabled());
         QCOMPARE(f.Doc->InspectedElement()->Name, rows[1]);
     }
 }
@@ -146,9 +146,9 @@ void TInspectorTest::selectionMakesLastCurrent()
     f.Net->Place(0)->SetSelected(true);
     f.Net->Place(1)->SetSelected(true);
     QCOMPARE(f.Doc->InspectedElement(), f.Net->Place(1));
-    QCOMPARE(f.Doc->LastElementIndex, 2);
+    QCOMPARE(Drv(f.Doc).LastElementIndex(), 2);
     // Both selected rows carry the box; the unselected one does not.
-    QListWidget *list = f.Doc->Elements;
+    QListWidget *list = Drv(f.Doc).Elements();
     auto boxColour = [&](int row) {
         const QRect r = list->visualItemRect(list->item(row));
         return PixelOf(list->viewport(), r.topLeft() + QPoint(9, 7));
@@ -188,7 +188,7 @@ void TInspectorTest::bulkSelectionShowsFinalState()
         f.Net->SelectAll();
     else
         f.Inspect(f.Net->Place(0));
-    QSignalSpy moves(f.Doc->Elements, &QListWidget::currentRowChanged);
+    QSignalSpy moves(Drv(f.Doc).Elements(), &QListWidget::currentRowChanged);
     if (step == u"select all"_s) {
         f.Doc->Execute(f.Doc->ActionEditSelectAll);
     } else if (step == u"band"_s) {
@@ -231,7 +231,7 @@ void TInspectorTest::headersAreSkipped()
     QFETCH(int, expected);
     TFixture f;
     f.Build(2, 2, 1);
-    QListWidget *list = f.Doc->Elements;
+    QListWidget *list = Drv(f.Doc).Elements();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(from)).center());
     QCOMPARE(list->currentRow(), from);
     if (gesture == u"down"_s)
@@ -245,8 +245,8 @@ void TInspectorTest::headersAreSkipped()
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
     }
     QCOMPARE(list->currentRow(), expected);
-    QCOMPARE(f.Doc->LastElementIndex, expected);
-    QCOMPARE(f.Doc->NameEdit->text(), list->item(expected)->text());
+    QCOMPARE(Drv(f.Doc).LastElementIndex(), expected);
+    QCOMPARE(Drv(f.Doc).NameEdit()->text(), list->item(expected)->text());
 }
 
 void TInspectorTest::editorsByKind_data()
@@ -288,19 +288,19 @@ void TInspectorTest::editorsByKind()
     e->Description = described ? u"текст"_s : QString();
     f.Inspect(e);
     QCOMPARE(f.Doc->InspectedElement(), e);
-    QCOMPARE(f.Doc->CountLabel->text(), countCaption);
-    QCOMPARE(f.Doc->NameEditLabel->text(), nameCaption);
-    QCOMPARE(f.Doc->NameEdit->y(), nameTop);
-    QCOMPARE(f.Doc->NameEdit->text(), e->Name);
-    QCOMPARE(f.Doc->Description->y(), descriptionTop);
-    QCOMPARE(f.Doc->Description->isVisible(), described);
-    QCOMPARE(f.Doc->CountEdit->isVisible(), kind != KindTransition);
-    QCOMPARE(f.Doc->CntUpBtn->isVisible(), kind != KindTransition);
-    QCOMPARE(f.Doc->InspectorScrollPanel->height(), height);
-    QCOMPARE(f.Doc->InspectorScrollPanel->y(), 0);
-    QVERIFY(f.Doc->NIToolBar->isVisible());
+    QCOMPARE(Drv(f.Doc).CountLabel()->text(), countCaption);
+    QCOMPARE(Drv(f.Doc).NameEditLabel()->text(), nameCaption);
+    QCOMPARE(Drv(f.Doc).NameEdit()->y(), nameTop);
+    QCOMPARE(Drv(f.Doc).NameEdit()->text(), e->Name);
+    QCOMPARE(Drv(f.Doc).Description()->y(), descriptionTop);
+    QCOMPARE(Drv(f.Doc).Description()->isVisible(), described);
+    QCOMPARE(Drv(f.Doc).CountEdit()->isVisible(), kind != KindTransition);
+    QCOMPARE(Drv(f.Doc).CntUpBtn()->isVisible(), kind != KindTransition);
+    QCOMPARE(Drv(f.Doc).InspectorScrollPanel()->height(), height);
+    QCOMPARE(Drv(f.Doc).InspectorScrollPanel()->y(), 0);
+    QVERIFY(Drv(f.Doc).NIToolBar()->isVisible());
     if (described)
-        QCOMPARE(f.Doc->Description->toPlainText(), u"текст"_s);
+        QCOMPARE(Drv(f.Doc).Description()->toPlainText(), u"текст"_s);
 }
 
 void TInspectorTest::counterKeys_data()
@@ -340,14 +340,14 @@ void TInspectorTest::counterKeys()
     else
         f.Net->Arc(0)->Multiplicity = start;
     f.Inspect(e);
-    QCOMPARE(f.Doc->CountEdit->text(), QString::number(start));
-    f.Doc->CountEdit->setFocus();
+    QCOMPARE(Drv(f.Doc).CountEdit()->text(), QString::number(start));
+    Drv(f.Doc).CountEdit()->setFocus();
     const int snapshots = f.Net->UndoStack.Count();
-    QTest::keyClick(f.Doc->CountEdit, Qt::Key(key));
+    QTest::keyClick(Drv(f.Doc).CountEdit(), Qt::Key(key));
     QCOMPARE(value(), expected);
-    QCOMPARE(f.Doc->CountEdit->text(), QString::number(expected));
-    QCOMPARE(f.Doc->CountEdit->cursorPosition(), 0);
-    QCOMPARE(f.Doc->CntDownBtn->isEnabled(), downEnabled);
+    QCOMPARE(Drv(f.Doc).CountEdit()->text(), QString::number(expected));
+    QCOMPARE(Drv(f.Doc).CountEdit()->cursorPosition(), 0);
+    QCOMPARE(Drv(f.Doc).CntDownBtn()->isEnabled(), downEnabled);
     // A step that happens marks the document and can be undone.
     QCOMPARE(f.Net->Saved, expected == start);
     QCOMPARE(f.Net->UndoStack.Count(), snapshots + (expected != start ? 1 : 0));
@@ -358,7 +358,7 @@ void TInspectorTest::counterButtonsRepeat()
     TFixture f;
     f.Build(1, 0, 0);
     f.Inspect(f.Net->Place(0));
-    TGKSpeedButton *up = f.Doc->CntUpBtn;
+    TGKSpeedButton *up = Drv(f.Doc).CntUpBtn();
     const QPoint centre = up->rect().center();
     // A press shorter than one tick changes nothing.
     QTest::mousePress(up, Qt::LeftButton, {}, centre);
@@ -372,12 +372,12 @@ void TInspectorTest::counterButtonsRepeat()
     const int held = f.Net->Place(0)->Tokens;
     QTest::qWait(150);
     QCOMPARE(f.Net->Place(0)->Tokens, held);
-    QCOMPARE(f.Doc->CountEdit->text(), QString::number(held));
+    QCOMPARE(Drv(f.Doc).CountEdit()->text(), QString::number(held));
     // Holding the down button stops at 0 and disables it.
-    TGKSpeedButton *down = f.Doc->CntDownBtn;
+    TGKSpeedButton *down = Drv(f.Doc).CntDownBtn();
     QTest::mousePress(down, Qt::LeftButton, {}, down->rect().center());
     QTRY_COMPARE_WITH_TIMEOUT(f.Net->Place(0)->Tokens, 0, 3000);
-    QTRY_VERIFY(!f.Doc->Counter->isActive());
+    QTRY_VERIFY(!Drv(f.Doc).Counter()->isActive());
     QVERIFY(!down->isEnabled());
     QCOMPARE(f.Net->Place(0)->Tokens, 0);
 }
@@ -388,10 +388,10 @@ void TInspectorTest::downButtonFollowsInspectedValue()
     f.Build(2, 0, 0);
     f.Net->Place(1)->Tokens = 5;
     f.Inspect(f.Net->Place(0));
-    QVERIFY(!f.Doc->CntDownBtn->isEnabled());
+    QVERIFY(!Drv(f.Doc).CntDownBtn()->isEnabled());
     f.Inspect(f.Net->Place(1));
-    QVERIFY(f.Doc->CntDownBtn->isEnabled());
-    QCOMPARE(f.Doc->CountEdit->text(), u"5"_s);
+    QVERIFY(Drv(f.Doc).CntDownBtn()->isEnabled());
+    QCOMPARE(Drv(f.Doc).CountEdit()->text(), u"5"_s);
 }
 
 void TInspectorTest::renameAndDescribe()
@@ -402,23 +402,23 @@ void TInspectorTest::renameAndDescribe()
     f.Inspect(p);
     const int snapshots = f.Net->UndoStack.Count();
     // Leaving the name box untouched changes nothing.
-    f.Doc->NameEdit->setFocus();
-    f.Doc->Elements->setFocus();
+    Drv(f.Doc).NameEdit()->setFocus();
+    Drv(f.Doc).Elements()->setFocus();
     QVERIFY(f.Net->Saved);
     // Enter stores the typed name.
-    f.Doc->NameEdit->setFocus();
-    f.Doc->NameEdit->selectAll();
-    TypeText(f.Doc->NameEdit, u"Склад"_s);
-    QTest::keyClick(f.Doc->NameEdit, Qt::Key_Return);
+    Drv(f.Doc).NameEdit()->setFocus();
+    Drv(f.Doc).NameEdit()->selectAll();
+    TypeText(Drv(f.Doc).NameEdit(), u"Склад"_s);
+    QTest::keyClick(Drv(f.Doc).NameEdit(), Qt::Key_Return);
     QCOMPARE(p->Name, u"Склад"_s);
-    QCOMPARE(f.Doc->Elements->item(1)->text(), u"Склад"_s);
+    QCOMPARE(Drv(f.Doc).Elements()->item(1)->text(), u"Склад"_s);
     QVERIFY(!f.Net->Saved);
     QCOMPARE(f.Net->UndoStack.Count(), snapshots);
     // Leaving the box stores it too, even an empty name.
     f.Net->Saved = true;
-    f.Doc->NameEdit->setFocus();
-    f.Doc->NameEdit->clear();
-    f.Doc->Elements->setFocus();
+    Drv(f.Doc).NameEdit()->setFocus();
+    Drv(f.Doc).NameEdit()->clear();
+    Drv(f.Doc).Elements()->setFocus();
     QCOMPARE(p->Name, QString());
     QVERIFY(!f.Net->Saved);
 
@@ -427,9 +427,9 @@ void TInspectorTest::renameAndDescribe()
     f.Inspect(f.Net->Place(1));
     f.Inspect(p);
     f.Net->Saved = true;
-    f.Doc->Description->setFocus();
-    TypeText(f.Doc->Description, u"Запас"_s);
-    f.Doc->NameEdit->setFocus();
+    Drv(f.Doc).Description()->setFocus();
+    TypeText(Drv(f.Doc).Description(), u"Запас"_s);
+    Drv(f.Doc).NameEdit()->setFocus();
     QCOMPARE(p->Description, u"Запас"_s);
     QVERIFY(!f.Net->Saved);
 }
@@ -444,16 +444,16 @@ void TInspectorTest::descriptionCommands()
     QVERIFY(!f.Doc->ActionEditDelDescr->isEnabled());
     f.Doc->Execute(f.Doc->ActionEditCreateDescr);
     QVERIFY(p->HasDescription);
-    QVERIFY(f.Doc->Description->isVisible());
-    QCOMPARE(f.Doc->InspectorScrollPanel->height(), 472);
+    QVERIFY(Drv(f.Doc).Description()->isVisible());
+    QCOMPARE(Drv(f.Doc).InspectorScrollPanel()->height(), 472);
     QVERIFY(!f.Doc->ActionEditCreateDescr->isEnabled());
     QVERIFY(f.Doc->ActionEditDelDescr->isEnabled());
     p->Description = u"текст"_s;
     f.Doc->Execute(f.Doc->ActionEditDelDescr);
     QVERIFY(!p->HasDescription);
     QCOMPARE(p->Description, QString());
-    QVERIFY(f.Doc->Description->isHidden());
-    QCOMPARE(f.Doc->InspectorScrollPanel->height(), 324);
+    QVERIFY(Drv(f.Doc).Description()->isHidden());
+    QCOMPARE(Drv(f.Doc).InspectorScrollPanel()->height(), 324);
 }
 
 void TInspectorTest::enteringControlSelectsInstrument()
@@ -461,15 +461,15 @@ void TInspectorTest::enteringControlSelectsInstrument()
     TFixture f;
     f.Build(1, 0, 0);
     f.Doc->Execute(f.Doc->ActionNetDoPosition);
-    QCOMPARE(f.Doc->Instrument, 1);
-    f.Doc->NameEdit->setFocus();
-    QCOMPARE(f.Doc->Instrument, 0);
+    QCOMPARE(Drv(f.Doc).Instrument(), 1);
+    Drv(f.Doc).NameEdit()->setFocus();
+    QCOMPARE(Drv(f.Doc).Instrument(), 0);
     QVERIFY(f.Doc->ActionNetDoSelection->isChecked());
     // The focused control is framed in the frame colour on its panel.
-    const QRect g = f.Doc->NameEdit->geometry();
-    TGKPanel *panel = f.Doc->InspectorScrollPanel;
+    const QRect g = Drv(f.Doc).NameEdit()->geometry();
+    TGKPanel *panel = Drv(f.Doc).InspectorScrollPanel();
     QCOMPARE(PixelOf(panel, g.topLeft() - QPoint(1, 1)), f.Doc->XPColorMap().BtnFrameColor);
-    f.Doc->Elements->setFocus();
+    Drv(f.Doc).Elements()->setFocus();
     QCOMPARE(PixelOf(panel, g.topLeft() - QPoint(1, 1)), panel->Color());
 }
 
@@ -480,14 +480,14 @@ void TInspectorTest::repaintHasNoSideEffects()
     TPosition *p = f.Net->Place(0);
     p->HasDescription = true;
     f.Inspect(p);
-    f.Doc->Elements->setFocus();
+    Drv(f.Doc).Elements()->setFocus();
     f.Doc->Execute(f.Doc->ActionNetDoArc);
     // A memo text that was never left, and a repaint while the list has the focus.
-    f.Doc->Description->setPlainText(u"не сохранено"_s);
-    f.Doc->InspectorScrollPanel->repaint();
+    Drv(f.Doc).Description()->setPlainText(u"не сохранено"_s);
+    Drv(f.Doc).InspectorScrollPanel()->repaint();
     QCOMPARE(p->Description, QString());
     QVERIFY(f.Net->Saved);
-    QCOMPARE(f.Doc->Instrument, 3);
+    QCOMPARE(Drv(f.Doc).Instrument(), 3);
 }
 
 void TInspectorTest::sidePanelsShownAndHidden()

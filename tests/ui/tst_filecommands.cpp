@@ -123,7 +123,7 @@ void TFileCommandsTest::openDamagedFile()
         QVERIFY(!w->Net);
         QCOMPARE(w->windowTitle(), u"Сети Петри"_s);
         QCOMPARE(w->ActionWndMe->text(), u"Нет"_s);
-        QCOMPARE(w->Elements->count(), 0);
+        QCOMPARE(Drv(w).Elements()->count(), 0);
         w->UpdateActions();
         QVERIFY(!w->ActionWindowClose->isEnabled());
     } else {
@@ -160,7 +160,7 @@ void TFileCommandsTest::openIntoEmptyFrame()
     QVERIFY(w->InfoPanel->isEnabled());
     QVERIFY(w->SelectionInfo->isEnabled());
     QCOMPARE(w->SelectionInfo->Caption(), u"0 из 2(1, 1, 0) элементов выбрано."_s);
-    QCOMPARE(ListRows(w->Elements), (QStringList{u"Позиции:"_s, u"Позиция1"_s, u"Переходы:"_s, u"Переход1"_s}));
+    QCOMPARE(ListRows(Drv(w).Elements()), (QStringList{u"Позиции:"_s, u"Позиция1"_s, u"Переходы:"_s, u"Переход1"_s}));
     w->UpdateActions();
     QVERIFY(!w->ActionFileSave->isEnabled());
 }
@@ -330,16 +330,16 @@ void TFileCommandsTest::undoRestoresDeletedNodeWithArcs()
     w->Execute(w->ActionEditDelete);
     QCOMPARE(net->PlaceCount(), 0);
     QCOMPARE(net->ArcCount(), 0);
-    QCOMPARE(ListRows(w->Elements), (QStringList{u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s}));
+    QCOMPARE(ListRows(Drv(w).Elements()), (QStringList{u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s}));
     QVERIFY(w->ActionEditUndo->isEnabled());
     w->Execute(w->ActionEditUndo);
     QCOMPARE(net->PlaceCount(), 1);
     QCOMPARE(net->ArcCount(), 2);
     QCOMPARE(net->Place(0)->Name, u"Склад"_s);
     QCOMPARE(net->Place(0)->ArcCount(), 2);
-    QCOMPARE(ListRows(w->Elements), (QStringList{u"Позиции:"_s, u"Склад"_s, u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s,
+    QCOMPARE(ListRows(Drv(w).Elements()), (QStringList{u"Позиции:"_s, u"Склад"_s, u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s,
                                        u"Дуги:"_s, u"Дуга1"_s, u"Дуга2"_s}));
-    QCOMPARE(w->Elements->currentRow(), 1);
+    QCOMPARE(Drv(w).Elements()->currentRow(), 1);
     QCOMPARE(w->SelectionInfo->Caption(), u"0 из 5(1, 2, 2) элементов выбрано."_s);
 }
 
@@ -369,7 +369,7 @@ void TFileCommandsTest::copyInOneWindowPasteInAnother()
     QVERIFY(pasted->Selected);
     QVERIFY(!b->Net->Place(0)->Selected);
     QVERIFY(!b->Net->Saved);
-    QCOMPARE(b->Elements->currentRow(), 1);
+    QCOMPARE(Drv(b).Elements()->currentRow(), 1);
     // Pasting twice gives a second group with fresh names.
     b->Execute(b->ActionEditPaste);
     QCOMPARE(b->Net->Place(2)->Name, u"Позиция3"_s);
@@ -406,13 +406,13 @@ void TFileCommandsTest::cutAndDelete()
     w->Execute(w->ActionEditCut);
     QCOMPARE(w->Net->PlaceCount(), 0);
     QVERIFY(w->Net->CanPaste());
-    QCOMPARE(ListRows(w->Elements), (QStringList{u"Переходы:"_s, u"Переход1"_s}));
+    QCOMPARE(ListRows(Drv(w).Elements()), (QStringList{u"Переходы:"_s, u"Переход1"_s}));
     w->Execute(w->ActionEditUndo);
     QCOMPARE(w->Net->PlaceCount(), 1);
     w->Net->SelectAll();
     w->Execute(w->ActionEditDelete);
     QCOMPARE(w->Net->ElementCount(), 0);
-    QVERIFY(!w->Elements->isEnabled());
+    QVERIFY(!Drv(w).Elements()->isEnabled());
 }
 
 QTEST_MAIN(TFileCommandsTest)

@@ -2,7 +2,7 @@
 #include "controls/GKSpeedButton.h"
 #include "controls/PanelUnit.h"
 #include "doc/DocForm.h"
-#include "doc/StatePanel.h"
+#include "doc/StateViews.h"
 
 #include "NetUnit.h"
 
@@ -78,17 +78,17 @@ QTreeWidgetItem *ItemWithText(QTreeWidget *tree, const QString &text)
 
 void ClickTreeItem(TDocForm *d, const QString &text)
 {
-    QTreeWidgetItem *item = ItemWithText(d->StateTree, text);
+    QTreeWidgetItem *item = ItemWithText(Drv(d).StateTree(), text);
     QVERIFY2(item, qPrintable(text));
-    QTest::mouseClick(d->StateTree->viewport(), Qt::LeftButton, {},
-                      d->StateTree->visualItemRect(item).center());
+    QTest::mouseClick(Drv(d).StateTree()->viewport(), Qt::LeftButton, {},
+                      Drv(d).StateTree()->visualItemRect(item).center());
 }
 
 // A click at x within row i of the transition list (the marker strip is x < 10).
 void ClickTransfersRow(TDocForm *d, int row, int x)
 {
-    const QRect r = d->TransfersInfo->visualItemRect(d->TransfersInfo->item(row));
-    QTest::mouseClick(d->TransfersInfo->viewport(), Qt::LeftButton, {}, QPoint(r.left() + x, r.center().y()));
+    const QRect r = Drv(d).TransfersInfo()->visualItemRect(Drv(d).TransfersInfo()->item(row));
+    QTest::mouseClick(Drv(d).TransfersInfo()->viewport(), Qt::LeftButton, {}, QPoint(r.left() + x, r.center().y()));
 }
 
 void ClickCanvas(TDocForm *d, QPoint canvasPoint)
@@ -100,9 +100,9 @@ void ClickCanvas(TDocForm *d, QPoint canvasPoint)
 QList<int> FireCounts(TDocForm *d)
 {
     QList<int> counts;
-    for (int i = 0; i < d->TransfersInfo->count(); ++i) {
+    for (int i = 0; i < Drv(d).TransfersInfo()->count(); ++i) {
         const auto *state = reinterpret_cast<const TNetStateTreeNode *>(
-            d->TransfersInfo->item(i)->data(Qt::UserRole).value<quintptr>());
+            Drv(d).TransfersInfo()->item(i)->data(Qt::UserRole).value<quintptr>());
         counts << (state ? state->FireCount(i) : -1);
     }
     return counts;
@@ -161,10 +161,10 @@ void TModellingUiTest::tokenGame()
     QCOMPARE(EnabledEditingCommands(d), AllEditingCommands());
 
     // Inspect the first place: the row below the "Позиции:" header.
-    QTest::mouseClick(d->Elements->viewport(), Qt::LeftButton, {},
-                      d->Elements->visualItemRect(d->Elements->item(1)).center());
+    QTest::mouseClick(Drv(d).Elements()->viewport(), Qt::LeftButton, {},
+                      Drv(d).Elements()->visualItemRect(Drv(d).Elements()->item(1)).center());
     QCOMPARE(d->InspectedElement(), net.P1);
-    QVERIFY(d->CountEdit->isEnabled());
+    QVERIFY(Drv(d).CountEdit()->isEnabled());
 
     // Start: paused at the root, panel shown, editing locked.
     d->Execute(d->ActionModelingStart);
@@ -176,18 +176,18 @@ void TModellingUiTest::tokenGame()
     QCOMPARE(EnabledEditingCommands(d), QStringList());
     // The inspector shows a place but cannot change it.
     QCOMPARE(d->InspectedElement(), net.P1);
-    QVERIFY(!d->CountEdit->isEnabled());
-    QVERIFY(!d->CntUpBtn->isEnabled());
-    QVERIFY(d->NameEdit->isReadOnly());
-    QVERIFY(d->Description->isReadOnly());
+    QVERIFY(!Drv(d).CountEdit()->isEnabled());
+    QVERIFY(!Drv(d).CntUpBtn()->isEnabled());
+    QVERIFY(Drv(d).NameEdit()->isReadOnly());
+    QVERIFY(Drv(d).Description()->isReadOnly());
     QVERIFY(d->ActionModelingStart->isEnabled());
     QVERIFY(d->ActionModelingEnd->isEnabled());
-    QCOMPARE(TreeLines(d->StateTree), QStringList{u"(2, 0, 0) - начальное состояние"_s});
+    QCOMPARE(TreeLines(Drv(d).StateTree()), QStringList{u"(2, 0, 0) - начальное состояние"_s});
     QCOMPARE(d->InfoPanel->Caption(), u"Исходное состояние."_s);
     QCOMPARE(d->RunsPanel->Caption(), u"Запусков не было."_s);
-    QCOMPARE(d->TransfersInfo->count(), 2);
-    QCOMPARE(d->TransfersInfo->item(0)->text(), u"Переход1"_s);
-    QCOMPARE(d->TransfersInfo->currentRow(), 0);
+    QCOMPARE(Drv(d).TransfersInfo()->count(), 2);
+    QCOMPARE(Drv(d).TransfersInfo()->item(0)->text(), u"Переход1"_s);
+    QCOMPARE(Drv(d).TransfersInfo()->currentRow(), 0);
     QCOMPARE(FireCounts(d), QList<int>({0, 0}));
 
     // A click on the marker of a disabled transition does nothing.
@@ -196,17 +196,17 @@ void TModellingUiTest::tokenGame()
     // Fire T1 from its marker.
     ClickTransfersRow(d, 0, 5);
     QCOMPARE(net.Marking(), QList<qint32>({1, 1, 0}));
-    QCOMPARE(TreeLines(d->StateTree),
+    QCOMPARE(TreeLines(Drv(d).StateTree()),
              QStringList({u"(2, 0, 0) - начальное состояние"_s, u"  (1, 1, 0) - Переход1"_s}));
-    QCOMPARE(d->StateTree->currentItem()->text(0), u"(1, 1, 0) - Переход1"_s);
+    QCOMPARE(Drv(d).StateTree()->currentItem()->text(0), u"(1, 1, 0) - Переход1"_s);
     QCOMPARE(d->InfoPanel->Caption(), u"Готово к запуску: 2"_s);
     QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1"_s);
     QCOMPARE(FireCounts(d), QList<int>({1, 0}));
 
     // A click beside the marker only selects the row, which later firings keep.
     ClickTransfersRow(d, 1, 40);
-    QCOMPARE(TreeLines(d->StateTree).size(), 2);
-    QCOMPARE(d->TransfersInfo->currentRow(), 1);
+    QCOMPARE(TreeLines(Drv(d).StateTree()).size(), 2);
+    QCOMPARE(Drv(d).TransfersInfo()->currentRow(), 1);
 
     // Running with two transitions enabled: the timer waits for the user.
     d->Execute(d->ActionModelingStart);
@@ -223,12 +223,12 @@ void TModellingUiTest::tokenGame()
     QVERIFY(InfoBold(d));
     QCOMPARE(d->InfoPanel->FontColor(), QColor(255, 0, 0));
     QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1, 2, 1, 2"_s);
-    QCOMPARE(TreeLines(d->StateTree), QStringList({u"(2, 0, 0) - начальное состояние"_s,
+    QCOMPARE(TreeLines(Drv(d).StateTree()), QStringList({u"(2, 0, 0) - начальное состояние"_s,
                                                    u"  (1, 1, 0) - Переход1"_s,
                                                    u"    (1, 0, 1) - Переход2"_s,
                                                    u"      (0, 1, 1) - Переход1"_s,
                                                    u"        (0, 0, 2) - Переход2"_s}));
-    QCOMPARE(d->TransfersInfo->currentRow(), 1);
+    QCOMPARE(Drv(d).TransfersInfo()->currentRow(), 1);
     QCOMPARE(FireCounts(d), QList<int>({2, 2}));
     // The run keeps waiting at the dead end.
     QVERIFY(d->ExecTimer->isActive());
@@ -246,17 +246,17 @@ void TModellingUiTest::tokenGame()
 
     // The same firing from the same state revisits its child.
     ClickTransfersRow(d, 0, 5);
-    QCOMPARE(TreeLines(d->StateTree).size(), 5);
-    QCOMPARE(d->StateTree->currentItem()->text(0), u"(1, 1, 0) - Переход1"_s);
+    QCOMPARE(TreeLines(Drv(d).StateTree()).size(), 5);
+    QCOMPARE(Drv(d).StateTree()->currentItem()->text(0), u"(1, 1, 0) - Переход1"_s);
     // A different firing branches; siblings are ordered by text, not by firing.
     ClickTransfersRow(d, 0, 5);
-    QCOMPARE(TreeLines(d->StateTree), QStringList({u"(2, 0, 0) - начальное состояние"_s,
+    QCOMPARE(TreeLines(Drv(d).StateTree()), QStringList({u"(2, 0, 0) - начальное состояние"_s,
                                                    u"  (1, 1, 0) - Переход1"_s,
                                                    u"    (0, 2, 0) - Переход1"_s,
                                                    u"    (1, 0, 1) - Переход2"_s,
                                                    u"      (0, 1, 1) - Переход1"_s,
                                                    u"        (0, 0, 2) - Переход2"_s}));
-    QCOMPARE(d->StateTree->currentItem()->text(0), u"(0, 2, 0) - Переход1"_s);
+    QCOMPARE(Drv(d).StateTree()->currentItem()->text(0), u"(0, 2, 0) - Переход1"_s);
     QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1, 1"_s);
     QCOMPARE(d->InfoPanel->Caption(), u"Готово к запуску: 1"_s);
     QCOMPARE(FireCounts(d), QList<int>({2, 0}));
@@ -274,17 +274,17 @@ void TModellingUiTest::tokenGame()
     QCOMPARE(net.Marking(), QList<qint32>({2, 0, 0}));
     QVERIFY(!d->Net->Modelling);
     QVERIFY(!d->ActionModelingPause->isChecked());
-    QCOMPARE(d->StateTree->topLevelItemCount(), 0);
-    QCOMPARE(d->TransfersInfo->count(), 0);
+    QCOMPARE(Drv(d).StateTree()->topLevelItemCount(), 0);
+    QCOMPARE(Drv(d).TransfersInfo()->count(), 0);
     QVERIFY(!d->NetState->isVisible());
     QVERIFY(!d->RunsPanel->isVisible());
     QCOMPARE(d->InfoPanel->Caption(), d->Net->NetName);
     QVERIFY(!InfoBold(d));
     QCOMPARE(EnabledEditingCommands(d), AllEditingCommands());
-    QVERIFY(d->CountEdit->isEnabled());
-    QVERIFY(d->CntUpBtn->isEnabled());
-    QVERIFY(!d->NameEdit->isReadOnly());
-    QVERIFY(!d->Description->isReadOnly());
+    QVERIFY(Drv(d).CountEdit()->isEnabled());
+    QVERIFY(Drv(d).CntUpBtn()->isEnabled());
+    QVERIFY(!Drv(d).NameEdit()->isReadOnly());
+    QVERIFY(!Drv(d).Description()->isReadOnly());
     QVERIFY(!d->ActionModelingPause->isEnabled());
     QVERIFY(!d->ActionModelingEnd->isEnabled());
 }
@@ -350,7 +350,7 @@ void TModellingUiTest::startTexts()
     net.Arcs << TArc::CreateBetween(&net, net.Place(0), t);
 
     d->Execute(d->ActionModelingStart);
-    QCOMPARE(TreeLines(d->StateTree), QStringList{item});
+    QCOMPARE(TreeLines(Drv(d).StateTree()), QStringList{item});
     QCOMPARE(d->InfoPanel->Caption(), info);
     QCOMPARE(InfoBold(d), bold);
     QCOMPARE(d->InfoPanel->FontColor(), bold ? QColor(255, 0, 0) : d->XPColorMap().FontColor);
@@ -384,7 +384,7 @@ void TModellingUiTest::transfersInfoDrawing()
     QVERIFY(QTest::qWaitForWindowExposed(d));
     d->Execute(d->ActionModelingStart);
     // Row 0 (T1) is enabled and selected; row 1 (T2) is not enabled.
-    QListWidget *list = d->TransfersInfo;
+    QListWidget *list = Drv(d).TransfersInfo();
     const QImage image = list->viewport()->grab().toImage();
     const qreal ratio = image.devicePixelRatio();
     auto pixel = [&](int x, int y) { return QColor(image.pixel(int(x * ratio), int(y * ratio))); };

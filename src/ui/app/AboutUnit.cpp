@@ -1,6 +1,6 @@
 #include "AboutUnit.h"
 
-#include "doc/MenuImages.h"
+#include "controls/MenuImages.h"
 
 #include <QFile>
 #include <QFont>

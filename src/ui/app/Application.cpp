@@ -3,7 +3,7 @@
 #include "MainUnit.h"
 #include "SingleInstance.h"
 #include "SpalshUnit.h"
-#include "doc/MenuImages.h"
+#include "controls/MenuImages.h"
 
 #include <QElapsedTimer>
 #include <QThread>

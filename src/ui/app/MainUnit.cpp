@@ -3,7 +3,6 @@
 #include "AboutUnit.h"
 #include "WindowListUnit.h"
 
-#include "PetryNet.h"
 #include "controls/GKStyleActnCtrls.h"
 #include "controls/PanelUnit.h"
 #include "doc/DocForm.h"
@@ -80,20 +79,10 @@ void TAppMainForm::NewDocument()
 void TAppMainForm::OpenDocument(const QString &path)
 {
     TDocForm *window = CreateWindow();
-    window->Net->FileName = path;
-    AddOpenedDocument(window);
-    if (window->Net->LoadFromFile()) {
-        window->NeedSaveAs = false;
-        window->InfoPanel->SetCaption(window->Net->NetName);
-        window->LayoutSheet(window->DocArea->width(), window->DocArea->height());
-        window->UpdateInspector();
+    if (window->LoadDocument(path)) {
         window->show();
         return;
     }
-    Prompts->MessageBox(nullptr,
-                        QStringLiteral("Невозможно открыть документ!\r\nФайл поврежден или имеет неправильный формат."),
-                        QStringLiteral("Ошибка открытия"), QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok);
-    RemoveDocument(window);
     Windows.removeAll(window);
     window->SetClosingForExit();
     delete window;
@@ -104,36 +93,15 @@ void TAppMainForm::OpenDocument(const QString &path)
 void TAppMainForm::AddUntitledDocument(TDocForm *document)
 {
     Documents.append(document);
-    const QString name = DocTexts::UntitledStem() + QString::number(NextUntitledNumber);
-    document->setWindowTitle(name + DocTexts::TitleSuffix());
-    document->ActionWndMe->setText(name);
-    document->Net->FileName = name + DocTexts::Extension();
+    document->NameUntitled(DocTexts::UntitledStem() + QString::number(NextUntitledNumber));
     ++NextUntitledNumber;
-    UpdateWindowMenus(document);
+    UpdateAllActions();
 }
 
 void TAppMainForm::AddOpenedDocument(TDocForm *document)
 {
     Documents.append(document);
-    const QString title = document->Net->GetTitle();
-    document->setWindowTitle(title + DocTexts::TitleSuffix());
-    document->ActionWndMe->setText(title);
-    UpdateWindowMenus(document);
-}
-
-void TAppMainForm::UpdateWindowMenus(TDocForm *document)
-{
-    const qsizetype k = Documents.indexOf(document);
-    for (qsizetype i = 0; i < Documents.size(); ++i) {
-        TDocForm *v = Documents[i];
-        if (i == k) {
-            for (qsizetype j = 0; j < Documents.size(); ++j)
-                if (j != k)
-                    document->AddWindowEntry(Documents[j], Documents[j]->Net->GetTitle());
-        } else {
-            v->AddWindowEntry(document, document->Net->GetTitle());
-        }
-    }
+    document->ShowDocumentName(document->DocumentTitle());
     UpdateAllActions();
 }
 
@@ -146,20 +114,13 @@ void TAppMainForm::DocumentActivated(TDocForm *document)
 
 void TAppMainForm::DocumentRetitled(TDocForm *document)
 {
-    const QString title = document->Net->GetTitle();
-    document->setWindowTitle(title + DocTexts::TitleSuffix());
-    document->ActionWndMe->setText(title);
-    for (TDocForm *v : Documents)
-        v->RenameWindowEntries(document, title);
+    document->ShowDocumentName(document->DocumentTitle());
 }
 
 bool TAppMainForm::RemoveDocument(TDocForm *document)
 {
     Documents.removeOne(document);
-    for (TDocForm *v : Documents)
-        v->RemoveWindowEntry(document);
-    document->setWindowTitle(DocTexts::AppTitle());
-    document->ActionWndMe->setText(QStringLiteral("Нет"));
+    document->ShowDocumentName(QString());
     UpdateAllActions();
     return Documents.isEmpty();
 }
@@ -240,7 +201,7 @@ void TAppMainForm::SaveAll()
 bool TAppMainForm::HasUnsavedDocuments() const
 {
     for (TDocForm *document : Documents)
-        if (document->Net && !document->Net->Saved)
+        if (document->HasUnsavedChanges())
             return true;
     return false;
 }

@@ -13,9 +13,9 @@ class QDialog;
 class QTimer;
 
 // The hidden main form: the document manager. It keeps the ordered list of
-// registered document windows, numbers untitled documents, keeps every
-// window's title and Окно menu current, switches between windows, saves all
-// and ends the application.
+// registered document windows, numbers untitled documents and names each
+// window's document, switches between windows, saves all and ends the
+// application. A window's Окно menu reads the list when it opens.
 class TAppMainForm : public QObject, public TDocShell
 {
     Q_OBJECT
@@ -72,7 +72,6 @@ signals:
 
 private:
     TDocForm *CreateWindow();
-    void UpdateWindowMenus(TDocForm *document);
     void UpdateAllActions();
 
     std::unique_ptr<TPrompter> Prompts;

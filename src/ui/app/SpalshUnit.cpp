@@ -1,6 +1,6 @@
 #include "SpalshUnit.h"
 
-#include "doc/MenuImages.h"
+#include "controls/MenuImages.h"
 
 #include <QGuiApplication>
 #include <QImageReader>

@@ -1,6 +1,5 @@
 #include "WindowListUnit.h"
 
-#include "PetryNet.h"
 #include "controls/ColorMap.h"
 #include "doc/DocForm.h"
 
@@ -16,7 +15,7 @@
 namespace {
 bool NeedsSave(const TDocForm *document)
 {
-    return !document->Net || !document->Net->Saved || document->NeedSaveAs;
+    return !document->IsSaved();
 }
 
 // One row per document: its icon, "Документ: " and its name, and whether it
@@ -132,7 +131,7 @@ void TWindowListForm::FillList()
     const QSignalBlocker blocker(WinListBox);
     WinListBox->clear();
     for (int i = 0; i < Shell->DocumentCount(); ++i)
-        WinListBox->addItem(Shell->DocumentAt(i)->Net->GetTitle());
+        WinListBox->addItem(Shell->DocumentAt(i)->DocumentTitle());
     const bool any = WinListBox->count() > 0;
     if (!any)
         WinListBox->addItem(QStringLiteral("Нет открытых документов"));

@@ -2,7 +2,7 @@
 // in the menus, toolbars and popups; and their enabling rules.
 #include "DocForm.h"
 
-#include "MenuImages.h"
+#include "controls/MenuImages.h"
 #include "PetryNet.h"
 #include "controls/GKActnCtrls.h"
 #include "controls/GKSpeedButton.h"
@@ -292,6 +292,8 @@ void TDocForm::BuildMenus()
     ModelingMenu->addAction(MenuItem(ActionModelingEnd, Padded(u"&Завершить моделирование"_s, 9)));
 
     WindowMenu = addMenu(u"&Окно"_s, u"WindowMenu"_s);
+    // The entries of the other documents are made from the document list when the menu opens.
+    connect(WindowMenu, &QMenu::aboutToShow, this, &TDocForm::RebuildWindowMenu);
     WindowMenu->addAction(MenuItem(ActionWindowClose, Padded(u"&Закрыть"_s, 23)));
     WindowMenu->addSeparator();
     WindowMenu->addActions({ActionWindowNext, ActionWindowPrev});
@@ -475,8 +477,8 @@ void TDocForm::Execute(QAction *action)
 
 void TDocForm::SelectInstrument(QAction *action)
 {
-    Instrument = quint8(action->data().toInt());
-    SetCanvasHints(Instrument == 0);
+    Instrument = TInstrument(action->data().toInt());
+    SetCanvasHints(Instrument == TInstrument::Selection);
 }
 
 void TDocForm::ToolBarCommand(QAction *action, TGKToolBar *bar)

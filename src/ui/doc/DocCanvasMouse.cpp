@@ -3,6 +3,7 @@
 #include "DocForm.h"
 
 #include "PetryNet.h"
+#include "controls/EventHook.h"
 #include "controls/GKActnCtrls.h"
 #include "controls/PanelUnit.h"
 
@@ -18,34 +19,7 @@
 #include <limits>
 
 namespace {
-enum TInstrument : quint8 {
-    SelectionTool = 0,
-    PlaceTool = 1,
-    TransitionTool = 2,
-    ArcTool = 3,
-    TokensTool = 4,
-    MultiplicityTool = 5,
-};
-
 constexpr qint32 MaxCount = std::numeric_limits<qint32>::max();
-
-// Routes the events of one object to a handler; true consumes the event.
-class TEventHook : public QObject
-{
-public:
-    using THandler = std::function<bool(QObject *, QEvent *)>;
-    TEventHook(QObject *parent, THandler handler)
-        : QObject(parent)
-        , Handler(std::move(handler))
-    {
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override { return Handler(watched, event); }
-
-private:
-    THandler Handler;
-};
 
 // Makes an element the only selected one unless it is selected already;
 // true when the selection changed.
@@ -57,6 +31,28 @@ bool SelectAlone(TPetryNet &net, TNetElement *element)
     element->SetSelected(true);
     net.NotifySelectionChange();
     return true;
+}
+
+// A click of the tokens or the multiplicity instrument on an element of its
+// kind: the element becomes the only selected one and its count (tokens of a
+// place, multiplicity of an arc) goes one step up or down within its range.
+void StepCount(TPetryNet &net, TNetElement *element, TInstrument instrument, bool up)
+{
+    const quint8 kind = instrument == TInstrument::Tokens ? KindPlace : KindArc;
+    if (!element || element->Kind != kind)
+        return;
+    SelectAlone(net, element);
+    auto *place = kind == KindPlace ? static_cast<TPosition *>(element) : nullptr;
+    auto *arc = kind == KindArc ? static_cast<TArc *>(element) : nullptr;
+    const qint32 count = place ? place->Tokens : arc->Multiplicity;
+    const qint32 minimum = place ? 0 : 1;
+    if (up ? count >= MaxCount : count <= minimum)
+        return;
+    const qint32 next = up ? count + 1 : count - 1;
+    if (place)
+        place->SetTokens(next);
+    else
+        arc->SetMultiplicity(next);
 }
 } // namespace
 
@@ -140,10 +136,10 @@ void TDocForm::DocAreaMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, Q
     if (Net->Modelling)
         return; // the release fires
     if (button == Qt::LeftButton) {
-        if (Instrument == PlaceTool || Instrument == TransitionTool) {
+        if (Instrument == TInstrument::Place || Instrument == TInstrument::Transition) {
             Net->CancelSelection();
             RepaintCanvas();
-        } else if (Instrument == ArcTool) {
+        } else if (Instrument == TInstrument::Arc) {
             Net->CancelSelection();
             if (Net->IsNodeAt(p.x(), p.y())) {
                 StartCapture();
@@ -154,16 +150,16 @@ void TDocForm::DocAreaMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, Q
         return;
     }
 
-    if (Capturing || Instrument == TokensTool || Instrument == MultiplicityTool)
+    if (Capturing || Instrument == TInstrument::Tokens || Instrument == TInstrument::Multiplicity)
         return; // those act on the release
     ClickPoint = p;
     ButtonPressed = false;
     QMenu *popup = nullptr;
-    if (Instrument == SelectionTool)
+    if (Instrument == TInstrument::Selection)
         popup = CanvasPopup;
-    else if (Instrument == PlaceTool)
+    else if (Instrument == TInstrument::Place)
         popup = PlacePopup;
-    else if (Instrument == TransitionTool)
+    else if (Instrument == TInstrument::Transition)
         popup = TransitionPopup;
     else
         return;
@@ -183,12 +179,12 @@ void TDocForm::DocAreaMouseMove(QPoint p)
     if (!HasDoc() || Net->Modelling)
         return;
     const TRefreshBatch batch(*this);
-    if (Instrument == ArcTool) {
+    if (Instrument == TInstrument::Arc) {
         if (Capturing)
             OnScreen([&](QPainter &s) { Net->TrackArc(p.x(), p.y(), s); });
         return;
     }
-    if (Instrument != SelectionTool)
+    if (Instrument != TInstrument::Selection)
         return;
 
     if (ButtonPressed && !Capturing) {
@@ -242,33 +238,19 @@ void TDocForm::DocAreaMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shif
     const TRefreshBatch batch(*this);
     if (Net->Modelling) {
         ButtonPressed = false;
-        if (Net->FireAt(p.x(), p.y()))
-            RepaintCanvas();
+        // A firing is notified by the net, which repaints the canvas.
+        Net->FireAt(p.x(), p.y());
         return;
     }
-    TNetElement *element = nullptr;
-    if (Instrument == TokensTool || Instrument == MultiplicityTool)
-        element = Net->ElementAt(p.x(), p.y());
+    const bool counting = Instrument == TInstrument::Tokens || Instrument == TInstrument::Multiplicity;
+    TNetElement *element = counting ? Net->ElementAt(p.x(), p.y()) : nullptr;
     const bool left = button == Qt::LeftButton;
 
     if (!left) {
         if (!Capturing)
             ButtonPressed = false;
-        if (Instrument == TokensTool) {
-            if (element && element->Kind == KindPlace) {
-                auto *place = static_cast<TPosition *>(element);
-                SelectAlone(*Net, place);
-                if (place->Tokens > 0)
-                    place->SetTokens(place->Tokens - 1);
-            }
-            AfterCanvasEdit();
-        } else if (Instrument == MultiplicityTool) {
-            if (element && element->Kind == KindArc) {
-                auto *arc = static_cast<TArc *>(element);
-                SelectAlone(*Net, arc);
-                if (arc->Multiplicity > 1)
-                    arc->SetMultiplicity(arc->Multiplicity - 1);
-            }
+        if (counting) {
+            StepCount(*Net, element, Instrument, false);
             AfterCanvasEdit();
         }
         return;
@@ -276,7 +258,7 @@ void TDocForm::DocAreaMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shif
 
     ButtonPressed = false;
     switch (Instrument) {
-    case SelectionTool:
+    case TInstrument::Selection:
         if (Capturing && Net->IsDragging()) {
             OnScreen([this](QPainter &s) { Net->EndDrag(s); });
             StopCapture();
@@ -304,39 +286,26 @@ void TDocForm::DocAreaMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shif
             RepaintCanvas();
         }
         break;
-    case PlaceTool:
+    case TInstrument::Place:
         if (Net->CanPlace(p.x(), p.y(), KindPlace))
             Net->AddPlace(p.x(), p.y());
         AfterCanvasEdit();
         break;
-    case TransitionTool:
+    case TInstrument::Transition:
         if (Net->CanPlace(p.x(), p.y(), KindTransition))
             Net->AddTransition(p.x(), p.y());
         AfterCanvasEdit();
         break;
-    case ArcTool:
+    case TInstrument::Arc:
         if (Capturing) {
             StopCapture();
             OnScreen([this](QPainter &s) { Net->EndArc(s); });
         }
         AfterCanvasEdit();
         break;
-    case TokensTool:
-        if (element && element->Kind == KindPlace) {
-            auto *place = static_cast<TPosition *>(element);
-            SelectAlone(*Net, place);
-            if (place->Tokens < MaxCount)
-                place->SetTokens(place->Tokens + 1);
-        }
-        AfterCanvasEdit();
-        break;
-    case MultiplicityTool:
-        if (element && element->Kind == KindArc) {
-            auto *arc = static_cast<TArc *>(element);
-            SelectAlone(*Net, arc);
-            if (arc->Multiplicity < MaxCount)
-                arc->SetMultiplicity(arc->Multiplicity + 1);
-        }
+    case TInstrument::Tokens:
+    case TInstrument::Multiplicity:
+        StepCount(*Net, element, Instrument, true);
         AfterCanvasEdit();
         break;
     default:
@@ -361,7 +330,7 @@ void TDocForm::EndCanvasGesture()
         OnScreen([this](QPainter &s) { Net->DrawRubberArc(s); });
         Net->CancelArc();
     }
-    SetCanvasHints(Instrument == SelectionTool || (HasDoc() && Net->Modelling));
+    SetCanvasHints(Instrument == TInstrument::Selection || (HasDoc() && Net->Modelling));
     if (HasDoc())
         AfterCanvasEdit();
 }

@@ -3,7 +3,7 @@
 #include "DocForm.h"
 
 #include "PetryNet.h"
-#include "app/PropUnit.h"
+#include "PropUnit.h"
 #include "controls/GKActnCtrls.h"
 #include "controls/PanelUnit.h"
 
@@ -42,26 +42,37 @@ void TDocForm::ActionFileOpenExecute()
     const QString path = Prompter().OpenFileName(this, QStringLiteral("Открыть"), DocTexts::FileFilter());
     if (path.isEmpty())
         return;
-    if (HasDoc()) {
+    if (HasDoc())
         Shell->OpenDocument(path);
-        return;
+    else
+        LoadDocument(path);
+}
+
+bool TDocForm::LoadDocument(const QString &path)
+{
+    // A fresh window has its net already; the empty frame makes one.
+    const bool emptyFrame = NoDocument;
+    if (emptyFrame) {
+        MainMenuBar->SetCloseButtonVisible(true);
+        CreateNet();
     }
-    MainMenuBar->SetCloseButtonVisible(true);
-    CreateNet();
     Net->FileName = path;
     Shell->AddOpenedDocument(this);
     if (Net->LoadFromFile()) {
         SetDocumentPresent();
         NeedSaveAs = false;
-        return;
+        return true;
     }
-    Prompter().MessageBox(this,
+    Prompter().MessageBox(emptyFrame ? this : nullptr,
                           QStringLiteral("Невозможно открыть документ!\r\nФайл поврежден или имеет неправильный формат."),
                           QStringLiteral("Ошибка открытия"), QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok);
     Shell->ForgetDocument(this);
     Shell->RemoveDocument(this);
-    MainMenuBar->SetCloseButtonVisible(false);
-    Net.reset();
+    if (emptyFrame) {
+        MainMenuBar->SetCloseButtonVisible(false);
+        ReleaseNet();
+    }
+    return false;
 }
 
 bool TDocForm::SaveDocument()

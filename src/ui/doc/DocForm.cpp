@@ -1,7 +1,10 @@
 #include "DocForm.h"
 
-#include "MenuImages.h"
+#include "FocusFrames.h"
+#include "NetInspector.h"
+#include "NetStatePanel.h"
 #include "PetryNet.h"
+#include "controls/MenuImages.h"
 #include "controls/GKActnCtrls.h"
 #include "controls/PanelUnit.h"
 
@@ -19,6 +22,7 @@ TDocForm::TDocForm(TDocShell *shell, QWidget *parent)
     InitUiResources();
     setWindowTitle(QStringLiteral("- Сеть Петри"));
     setWindowIcon(DocumentImage());
+    DocumentIcon = windowIcon();
     setMinimumSize(160, 24);
     // The layout's fixed sizes (17-pixel status line, 205-pixel selection
     // panel) are made for a small 8-point font.
@@ -32,6 +36,7 @@ TDocForm::TDocForm(TDocShell *shell, QWidget *parent)
     BuildToolBars();
     BuildPopups();
     BindRules();
+    InspectorPart->SetToolBarActions({ActionEditDelete, ActionEditCreateDescr, ActionEditDelDescr});
     FormCreate();
 }
 
@@ -52,7 +57,7 @@ void TDocForm::FormCreate()
     InfoPanel->SetCaption(Net->NetName);
     InstallCanvasHandlers();
     LayoutSheet(DocArea->width(), DocArea->height());
-    Instrument = 0;
+    Instrument = TInstrument::Selection;
     InfoPanel->SetFontColor(XPColorMap().FontColor);
     // The state panel starts hidden: run its command once without its rule,
     // which takes the check mark from set to cleared.
@@ -76,6 +81,42 @@ void TDocForm::CreateNet()
     Net->SheetTop = 0;
     Net->SheetWidth = 710;
     Net->SheetHeight = 510;
+    InspectorPart->SetNet(Net.get());
+    StatePanel->SetNet(Net.get());
+}
+
+void TDocForm::ReleaseNet()
+{
+    InspectorPart->SetNet(nullptr);
+    StatePanel->SetNet(nullptr);
+    Net.reset();
+}
+
+QString TDocForm::DocumentTitle() const
+{
+    return Net ? Net->GetTitle() : QString();
+}
+
+void TDocForm::ShowDocumentName(const QString &name)
+{
+    setWindowTitle(name.isEmpty() ? DocTexts::AppTitle() : name + DocTexts::TitleSuffix());
+    ActionWndMe->setText(name.isEmpty() ? QStringLiteral("Нет") : name);
+}
+
+void TDocForm::NameUntitled(const QString &name)
+{
+    Net->FileName = name + DocTexts::Extension();
+    ShowDocumentName(name);
+}
+
+bool TDocForm::HasUnsavedChanges() const
+{
+    return Net && !Net->Saved;
+}
+
+bool TDocForm::IsSaved() const
+{
+    return Net && Net->Saved && !NeedSaveAs;
 }
 
 void TDocForm::FormActivate()
@@ -151,7 +192,7 @@ TDocForm::TCloseAction TDocForm::FormClose()
     }
     if (!CloseByCommand) {
         Shell->ForgetDocument(this);
-        Net.reset();
+        ReleaseNet();
         if (Shell->RemoveDocument(this))
             Shell->ExitApplication();
         return TCloseAction::Free;
@@ -183,14 +224,14 @@ void TDocForm::MakeEmptyFrame()
 {
     NoDocument = true;
     NeedSaveAs = true;
-    Instrument = 0;
+    Instrument = TInstrument::Selection;
     ActionNetDoSelection->setChecked(true);
     InfoPanel->setEnabled(false);
     InfoPanel->SetCaption(QString());
     SelectionInfo->setEnabled(false);
     SelectionInfo->SetCaption(SelectionText(0, 0, 0, 0, 0));
+    ReleaseNet();
     UpdateInspector();
-    Net.reset();
     MainMenuBar->SetCloseButtonVisible(false);
     DSBPanel->hide();
     RSBPanel->hide();
@@ -207,41 +248,35 @@ QString TDocForm::SelectionText(int selected, int total, int places, int transit
            QString::number(arcs) + QStringLiteral(") элементов выбрано.");
 }
 
-void TDocForm::AddWindowEntry(TDocForm *document, const QString &caption)
+void TDocForm::RebuildWindowMenu()
 {
-    auto *entry = new QAction(caption, WindowMenu);
-    entry->setData(QVariant::fromValue(quintptr(document)));
-    connect(entry, &QAction::triggered, this, [this, entry] {
-        // One handler for all entries: show the window the entry stands for.
-        for (int i = 0; i < Shell->DocumentCount(); ++i)
-            if (quintptr(Shell->DocumentAt(i)) == entry->data().value<quintptr>())
-                Shell->ShowDocument(Shell->DocumentAt(i));
-    });
-    WindowMenu->addAction(entry);
-}
-
-QList<QAction *> TDocForm::WindowEntries() const
-{
+    // The entries after the window's own one stand for the other documents,
+    // in the document list's order.
     const QList<QAction *> all = WindowMenu->actions();
-    const qsizetype me = all.indexOf(ActionWndMe);
-    return me < 0 ? QList<QAction *>() : all.mid(me + 1);
+    for (QAction *entry : all.mid(all.indexOf(ActionWndMe) + 1)) {
+        WindowMenu->removeAction(entry);
+        delete entry;
+    }
+    for (int i = 0; i < Shell->DocumentCount(); ++i) {
+        TDocForm *document = Shell->DocumentAt(i);
+        if (document == this)
+            continue;
+        auto *entry = new QAction(document->DocumentTitle(), WindowMenu);
+        connect(entry, &QAction::triggered, this, [this, document] {
+            // The document may have left the list while the menu was open.
+            for (int k = 0; k < Shell->DocumentCount(); ++k)
+                if (Shell->DocumentAt(k) == document)
+                    Shell->ShowDocument(document);
+        });
+        WindowMenu->addAction(entry);
+    }
 }
 
-void TDocForm::RemoveWindowEntry(TDocForm *document)
+QList<QAction *> TDocForm::WindowEntries()
 {
-    for (QAction *entry : WindowEntries())
-        if (entry->data().value<quintptr>() == quintptr(document)) {
-            WindowMenu->removeAction(entry);
-            delete entry;
-            return;
-        }
-}
-
-void TDocForm::RenameWindowEntries(TDocForm *document, const QString &caption)
-{
-    for (QAction *entry : WindowEntries())
-        if (entry->data().value<quintptr>() == quintptr(document))
-            entry->setText(caption);
+    RebuildWindowMenu();
+    const QList<QAction *> all = WindowMenu->actions();
+    return all.mid(all.indexOf(ActionWndMe) + 1);
 }
 
 void TDocForm::mouseReleaseEvent(QMouseEvent *event)

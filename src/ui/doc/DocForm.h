@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CanvasInstrument.h"
 #include "DocShell.h"
 #include "controls/ColorMap.h"
 
@@ -34,18 +35,20 @@ class TGKGripper;
 class TArc;
 class TNetElement;
 class TPetryNet;
-class QTreeWidgetItem;
+class TFocusFrames;
+class TNetInspector;
+class TNetStatePanel;
 class TNetStateTreeNode;
-class TOwnerDrawList;
-class TStateTreeView;
-class QPainter;
 
 // The window of one document: menu bar and toolbars, the inspector and state
 // panels, the canvas and the status line. Its commands are actions whose
 // enabling rules are refreshed whenever the net or the document list changes.
-// The implementation is split by concern: DocForm.cpp (life cycle, status),
-// DocLayout.cpp, DocActions.cpp, DocCanvas.cpp, DocElements.cpp,
-// DocFileCommands.cpp and DocModelling.cpp.
+// The window composes its parts: the net inspector (NetInspector.h) and the
+// state panel (NetStatePanel.h) keep their widgets to themselves and report
+// what the user did; the net's notifications reach the parts only through
+// the window (DocNotifications.cpp). The rest is split by concern:
+// DocForm.cpp (life cycle, status), DocLayout.cpp, DocActions.cpp,
+// DocCanvas.cpp, DocFileCommands.cpp, DocModelling.cpp and DocSidePanels.cpp.
 class TDocForm : public QMainWindow
 {
     Q_OBJECT
@@ -59,11 +62,24 @@ public:
     bool SaveDocument();
     void HideFloatingBars();
     void ShowFloatingBars();
-    // Entries of the Окно menu that stand for other documents.
-    void AddWindowEntry(TDocForm *document, const QString &caption);
-    void RemoveWindowEntry(TDocForm *document);
-    void RenameWindowEntries(TDocForm *document, const QString &caption);
-    QList<QAction *> WindowEntries() const;
+    // Loads a document into this window: into a fresh window or into the
+    // empty frame. On failure the user is told, the window leaves the
+    // document list, and an empty frame stays empty.
+    bool LoadDocument(const QString &path);
+    // The document's title, or empty in the empty frame.
+    QString DocumentTitle() const;
+    // Shows the name the document list gives this window in its title and as
+    // its own entry of the Окно menu; empty when the window is not in the list.
+    void ShowDocumentName(const QString &name);
+    // Gives an untitled document its name and the file name it is saved under.
+    void NameUntitled(const QString &name);
+    // Whether the document has changes not yet saved.
+    bool HasUnsavedChanges() const;
+    // Whether the document is stored in its file as it is.
+    bool IsSaved() const;
+    // The entries of the Окно menu that stand for the other documents, built
+    // afresh from the document list (as when the menu opens).
+    QList<QAction *> WindowEntries();
     // Refreshes the enabled and checked state of every command.
     void UpdateActions();
     // The menu bar's own menus, in order.
@@ -81,13 +97,10 @@ public:
     bool NeedSaveAs = true;
     bool FirstActivation = true;
     QIcon DocumentIcon;
-    quint8 Instrument = 0;
-    int LastElementIndex = 0;
+    TInstrument Instrument = TInstrument::Selection;
     bool Capturing = false;
     bool ButtonPressed = false;
     bool PasteAtPoint = false;
-    bool CountUp = false;
-    bool SyncingStateTree = false;
     QPoint ClickPoint;
     QPoint TrackPoint;
     TWindowColorMaps ColorMaps;
@@ -136,7 +149,6 @@ public:
     TGKGripper *Gripper = nullptr;
 
     QTimer *ScrollTimer = nullptr;
-    QTimer *Counter = nullptr;
     QTimer *ExecTimer = nullptr;
 
     // Commands
@@ -170,7 +182,7 @@ public:
     // through RunDialog, which tests replace to answer them without a modal loop.
     std::function<int(QDialog &)> RunDialog;
 
-    // Net notifications and inspector (DocElements.cpp)
+    // Net notifications and the refresh of the parts (DocNotifications.cpp)
     void NetChange();
     void NetSelectionChange();
     void UpdateInspector();
@@ -206,29 +218,8 @@ public:
     void FlushPendingRefresh();
     // The element the inspector shows, or none.
     TNetElement *InspectedElement() const;
-    // The element of a row of the element list; none for a header.
-    TNetElement *ElementOfRow(int row) const;
-    // Stores a new token count (place) or multiplicity (arc) into the inspected element.
-    void ApplyCount(qint32 value);
-    // One step of the counter, up or down; false when the value is at a limit.
-    bool CounterStep(bool up);
-    // Focus frames: a control of this window registered here gets a frame on its
-    // parent panel while it has the focus, and entering it makes the selection
-    // instrument current.
-    void WatchFocus(QWidget *control);
-    // Draws the frames of the watched controls that lie on the panel.
-    void DrawFocusFrames(TGKPanel *panel);
-
-    // Inspector widgets (DocElementsLayout.cpp)
-    TGKPanel *InspectorScrollPanel = nullptr;
-    QListWidget *Elements = nullptr;
-    TGKToolBar *NIToolBar = nullptr;
-    QLabel *CountLabel = nullptr, *NameEditLabel = nullptr, *DescriptionLabel = nullptr;
-    QWidget *CntShape = nullptr, *NEShape = nullptr, *DEShape = nullptr;
-    QLineEdit *CountEdit = nullptr;
-    TGKSpeedButton *CntUpBtn = nullptr, *CntDownBtn = nullptr;
-    QLineEdit *NameEdit = nullptr;
-    QPlainTextEdit *Description = nullptr;
+    // The parts, for what the window's tests ask of them.
+    const TNetInspector &Inspector() const { return *InspectorPart; }
 
     // Canvas (DocCanvas.cpp, DocCanvasMouse.cpp, DocHints.cpp)
     void LayoutSheet(int width, int height);
@@ -256,20 +247,13 @@ public:
     TGKSpeedButton *InspectorUpButton = nullptr, *InspectorDownButton = nullptr;
     TGKSpeedButton *NetStateUpButton = nullptr, *NetStateDownButton = nullptr;
 
-    // Modelling (DocModelling.cpp) and the state panel (DocStatePanel.cpp).
-    // Starting and ending modelling refresh the inspector with UpdateInspector,
-    // which locks its editors while the net is Modelling.
+    // Modelling (DocModelling.cpp). Starting and ending modelling refresh the
+    // inspector with UpdateInspector, which locks its editors while the net
+    // is Modelling.
     void NetStateChange();
     bool ModellingRunning() const;
-    // The item that shows node within the subtree that starts at item, or none.
-    QTreeWidgetItem *FindStateItem(const TNetStateTreeNode *node, QTreeWidgetItem *item) const;
     // Writes the two status-bar texts that describe a state.
     void ShowStateInfo(const TNetStateTreeNode *node);
-    // "(" marking ") - " caption
-    QString StateItemText(const TNetStateTreeNode *node) const;
-    TGKPanel *NetStateScrollPanel = nullptr;
-    TStateTreeView *StateTree = nullptr;
-    TOwnerDrawList *TransfersInfo = nullptr;
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -285,7 +269,10 @@ private:
     void FormCreate();
     TCloseAction FormClose();
     void CreateNet();
+    // Drops the net; the parts forget it first.
+    void ReleaseNet();
     void MakeEmptyFrame();
+    void RebuildWindowMenu();
     void SetDocumentPresent();
     TPrompter &Prompter() const { return Shell->Prompter(); }
 
@@ -368,30 +355,16 @@ private:
     TGKPanel *ClipAreaOf(TGKPanel *panel) const;
     TGKPanel *ScrollPanelOf(TGKPanel *panel) const;
 
-    // DocElements.cpp, DocElementsLayout.cpp
-    void BuildInspector();
-    void InspectorScrollPanelPaint(TGKPanel *panel);
-    void ElementsClick();
-    void EditorsKeyPress();
-    void StoreName();
-    void StoreDescription();
-    void ControlsEnter(QWidget *control);
-    void ControlsExit(QWidget *control);
-    void CntBtnMouseDown(bool up);
-    void CntBtnMouseUp();
-    void CounterTimer();
-    void ShowInspectorEditors(const TNetElement *element);
-    void HideInspectorEditors();
-    bool InspectorEvent(QObject *watched, QEvent *event);
-    QObject *InspectorEvents = nullptr;
+    // DocNotifications.cpp, DocSidePanels.cpp
+    void BuildParts();
+    void ControlsEnter();
+    void InspectorChanged(bool canvas);
     // The answer to a selection change: the last selected row becomes current,
     // then the inspector, status text and commands follow.
     void RefreshSelection();
     int RefreshBatchDepth = 0;
     bool SelectionRefreshPending = false;
     QTimer *SelectionRefreshTimer = nullptr;
-    QList<QWidget *> FocusWatched;
-    bool RebuildingElements = false;
     void ActionViewInspectorExecute();
     void ActionViewNetStateExecute();
     void CloseInspectorButtonClick();
@@ -421,17 +394,14 @@ private:
     void ExecTimerTimer();
     void SetInfoPanelStyle(bool deadEnd);
 
-    // DocStatePanel.cpp
-    void BuildStatePanel();
-    void LayoutStateScrollPanel();
-    void StateTreeChange(QTreeWidgetItem *item);
-    // Rebuilds the rows for a state, keeping the selected row; with
-    // selectFirst a list without selection selects its first row.
-    void FillTransfersInfo(TNetStateTreeNode *node, bool selectFirst);
-    void TransfersInfoDrawItem(QPainter &canvas, int index, const QRect &rect, bool selected, bool focused);
-    void TransfersInfoDrawBackground(QPainter &canvas);
-    void TransfersInfoMouseUp(QPoint point);
+    // A state the user picked in the state panel.
+    void StateTreeChange(TNetStateTreeNode *node);
 
     TDocShell *Shell;
     bool ClosingForExit = false;
+    // The parts go before the widgets they fill, so none of them answers an
+    // event of a widget that is being destroyed.
+    std::unique_ptr<TFocusFrames> FocusFrames;
+    std::unique_ptr<TNetInspector> InspectorPart;
+    std::unique_ptr<TNetStatePanel> StatePanel;
 };

@@ -61,7 +61,7 @@ void TDocForm::BuildLayout()
     Splitter = MakeSplitter(Qt::Horizontal, central);
     Splitter->setObjectName(QStringLiteral("Splitter"));
     BuildLeftColumn();
-    BuildStatePanel();
+    BuildParts();
     BuildCanvas();
     Splitter->addWidget(LeftPanel);
     Splitter->addWidget(DocArea);
@@ -76,8 +76,6 @@ void TDocForm::BuildLayout()
 
     ScrollTimer = new QTimer(this);
     ScrollTimer->setInterval(50);
-    Counter = new QTimer(this);
-    Counter->setInterval(50);
     ExecTimer = new QTimer(this);
     ExecTimer->setInterval(500);
     connect(ExecTimer, &QTimer::timeout, this, &TDocForm::ExecTimerTimer);
@@ -178,7 +176,6 @@ void TDocForm::BuildLeftColumn()
     KeepMinimumSize(SplitterUD, 100);
     connect(CloseInspectorButton, &TGKSpeedButton::Click, this, &TDocForm::CloseInspectorButtonClick);
     connect(NetStateCloseButton, &TGKSpeedButton::Click, this, &TDocForm::NetStateCloseButtonClick);
-    BuildInspector();
 }
 
 void TDocForm::BuildCanvas()

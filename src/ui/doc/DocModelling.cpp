@@ -4,7 +4,7 @@
 #include "DocForm.h"
 
 #include "PetryNet.h"
-#include "StatePanel.h"
+#include "NetStatePanel.h"
 #include "controls/PanelUnit.h"
 
 #include <QAction>
@@ -57,11 +57,7 @@ void TDocForm::ActionModelingEndExecute()
     }
     ExecTimer->stop();
     // The rows and items refer to state nodes that the net is about to destroy.
-    {
-        const QSignalBlocker blocker(StateTree);
-        StateTree->clear();
-    }
-    TransfersInfo->clear();
+    StatePanel->Clear();
     if (Net->CurrentState && Net->CurrentState->Parent) {
         const auto answer = Prompter().MessageBox(this, QStringLiteral("Вернуться в начальное состояние?"),
                                                   DocTexts::AppTitle(), QMessageBox::Yes | QMessageBox::No,
@@ -74,7 +70,7 @@ void TDocForm::ActionModelingEndExecute()
     Net->EndModelling();
     RepaintCanvas();
     UpdateInspector();
-    if (Instrument != 0)
+    if (Instrument != TInstrument::Selection)
         SetCanvasHints(false);
     RunsPanel->hide();
     SetInfoPanelStyle(false);
@@ -88,8 +84,8 @@ void TDocForm::ExecTimerTimer()
         return;
     for (TTransfer *t : Net->Transitions)
         if (t->IsEnabled()) {
+            // The net notifies the firing; the window follows from there.
             t->Fire();
-            RepaintCanvas();
             break;
         }
 }
@@ -100,4 +96,26 @@ void TDocForm::SetInfoPanelStyle(bool deadEnd)
     font.setBold(deadEnd);
     InfoPanel->setFont(font);
     InfoPanel->SetFontColor(deadEnd ? QColor(255, 0, 0) : XPColorMap().FontColor);
+}
+
+void TDocForm::ShowStateInfo(const TNetStateTreeNode *node)
+{
+    SetInfoPanelStyle(false);
+    const int enabled = Net->EnabledCount();
+    if (enabled == 0) {
+        SetInfoPanelStyle(true);
+        InfoPanel->SetCaption(QStringLiteral("Тупиковое состояние."));
+    } else if (node->Parent) {
+        InfoPanel->SetCaption(QStringLiteral("Готово к запуску: ") + QString::number(enabled));
+    } else {
+        InfoPanel->SetCaption(QStringLiteral("Исходное состояние."));
+    }
+    if (node->Parent) {
+        QStringList numbers;
+        for (qint32 t : node->Path)
+            numbers << QString::number(t + 1);
+        RunsPanel->SetCaption(QStringLiteral("Последовательность запусков: ") + numbers.join(QStringLiteral(", ")));
+    } else {
+        RunsPanel->SetCaption(QStringLiteral("Запусков не было."));
+    }
 }

@@ -4,6 +4,8 @@
 // rests on them.
 #include "DocForm.h"
 
+#include "controls/EventHook.h"
+
 #include "controls/GKSpeedButton.h"
 #include "controls/PanelUnit.h"
 
@@ -15,26 +17,6 @@
 namespace {
 constexpr int ButtonStrip = 10; // a button 9 high and one pixel of space
 
-// Routes the events of the watched widgets to a handler; never consumes them.
-class TPanelEvents : public QObject
-{
-public:
-    TPanelEvents(QObject *parent, std::function<void(QObject *, QEvent *)> handler)
-        : QObject(parent)
-        , Handler(std::move(handler))
-    {
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        Handler(watched, event);
-        return false;
-    }
-
-private:
-    std::function<void(QObject *, QEvent *)> Handler;
-};
 } // namespace
 
 TGKPanel *TDocForm::ClipAreaOf(TGKPanel *panel) const
@@ -77,21 +59,22 @@ void TDocForm::InstallPanelScrolling()
     NetStateDownButton = strip(NetState, false);
     connect(ScrollTimer, &QTimer::timeout, this, &TDocForm::ScrollTimerTimer);
 
-    auto *events = new TPanelEvents(this, [this](QObject *watched, QEvent *event) {
+    // Watches resizes only; no event is consumed.
+    auto *events = new TEventHook(this, [this](QObject *watched, QEvent *event) {
         if (event->type() != QEvent::Resize)
-            return;
+            return false;
         const auto *resize = static_cast<QResizeEvent *>(event);
         for (TGKSpeedButton *button : {InspectorUpButton, InspectorDownButton, NetStateUpButton, NetStateDownButton})
             if (watched == button->parentWidget())
                 button->resize(resize->size().width(), button->height());
         if (FirstActivation)
-            return;
+            return false;
         if (watched == LeftPanel) {
             for (QWidget *list : LeftPanel->findChildren<QWidget *>(QString()))
                 if (list->objectName() == QLatin1String("Elements") ||
                     list->objectName() == QLatin1String("TransfersInfo"))
                     list->update();
-            return;
+            return false;
         }
         for (TGKPanel *panel : {NetInspector, NetState}) {
             TGKPanel *content = ScrollPanelOf(panel);
@@ -109,6 +92,7 @@ void TDocForm::InstallPanelScrolling()
                 content->move(content->x(), 0);
             }
         }
+        return false;
     });
     for (QWidget *w : {static_cast<QWidget *>(NetInspector), static_cast<QWidget *>(NetState),
                        static_cast<QWidget *>(InspectorContent), static_cast<QWidget *>(NetStateContent), LeftPanel})

@@ -3,4 +3,4 @@
 // The document window and what it needs of the application shell.
 #include "DocForm.h"
 #include "DocShell.h"
-#include "MenuImages.h"
+#include "controls/MenuImages.h"

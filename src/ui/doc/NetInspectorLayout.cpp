@@ -1,15 +1,18 @@
 // The widgets of the net inspector: the element list with its row painting,
 // the inspector's toolbar, the counter, the name box and the description memo,
 // all placed on the inspector's scroll panel.
-#include "DocForm.h"
+#include "NetInspector.h"
 
+#include "FocusFrames.h"
 #include "PetryNet.h"
+#include "controls/EventHook.h"
 #include "controls/GKActnCtrls.h"
 #include "controls/GKSpeedButton.h"
+#include "controls/ColorMap.h"
 #include "controls/PanelUnit.h"
 
 #include <QAbstractItemDelegate>
-#include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,23 +24,6 @@
 namespace {
 constexpr int RowHeight = 16;
 constexpr int EditorsLeft = 4;
-
-// Forwards the events of watched controls to one handler of the window.
-class TEventHook : public QObject
-{
-public:
-    TEventHook(QObject *parent, std::function<bool(QObject *, QEvent *)> handler)
-        : QObject(parent)
-        , Handler(std::move(handler))
-    {
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override { return Handler(watched, event); }
-
-private:
-    std::function<bool(QObject *, QEvent *)> Handler;
-};
 
 // Paints the rows of the element list: headers in bold with a line under
 // them, element rows with the name and a small box when the element is
@@ -124,13 +110,22 @@ QWidget *MakeLine(QWidget *parent, int top, const QColor &color)
 }
 } // namespace
 
-void TDocForm::BuildInspector()
+TNetInspector::TNetInspector(TGKPanel *content, const TWindowColorMaps &maps, TFocusFrames &frames)
 {
-    InspectorScrollPanel = new TGKPanel(InspectorContent);
+    Build(content, maps, frames);
+}
+
+void TNetInspector::Build(TGKPanel *content, const TWindowColorMaps &maps, TFocusFrames &frames)
+{
+    const TXPColorMap &map = maps.XPColorMap;
+    InspectorScrollPanel = new TGKPanel(content);
     InspectorScrollPanel->setObjectName(QStringLiteral("InspectorScrollPanel"));
-    InspectorScrollPanel->SetColor(lighten(XPColorMap().Color, 30));
+    InspectorScrollPanel->SetColor(lighten(map.Color, 30));
     InspectorScrollPanel->setGeometry(0, 0, 196, 216);
-    InspectorScrollPanel->OnPaint = [this](TGKPanel *p) { InspectorScrollPanelPaint(p); };
+    InspectorScrollPanel->OnPaint = [&frames](TGKPanel *p) {
+        p->Canvas()->fillRect(p->rect(), p->Color());
+        frames.Draw(p);
+    };
     TGKPanel *panel = InspectorScrollPanel;
 
     Elements = new QListWidget(panel);
@@ -140,7 +135,7 @@ void TDocForm::BuildInspector()
     Elements->setUniformItemSizes(true);
     Elements->setSelectionMode(QAbstractItemView::SingleSelection);
     Elements->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Elements->setItemDelegate(new TElementsDelegate(Elements, &XPColorMap(), [this](int row) {
+    Elements->setItemDelegate(new TElementsDelegate(Elements, &map, [this](int row) {
         const TNetElement *e = ElementOfRow(row);
         return e && e->Selected;
     }));
@@ -149,14 +144,15 @@ void TDocForm::BuildInspector()
             ElementsClick();
     });
 
-    NIToolBar = new TGKToolBar(QStringLiteral("NIToolBar"), &LPXPColorMap(), panel);
+    NIToolBar = new TGKToolBar(QStringLiteral("NIToolBar"), &maps.LPXPColorMap, panel);
     NIToolBar->setObjectName(QStringLiteral("NIToolBar"));
     NIToolBar->setMovable(false);
     NIToolBar->setFloatable(false);
     NIToolBar->setGeometry(EditorsLeft, 216, 188, 21);
 
-    const QColor lineColor = darken(XPColorMap().Color, 40);
+    const QColor lineColor = darken(map.Color, 40);
     CountLabel = MakeCaption(panel, QStringLiteral("Число фишек:"), 241);
+    CountLabel->setObjectName(QStringLiteral("CountLabel"));
     CntShape = MakeLine(panel, 254, lineColor);
     CountEdit = new QLineEdit(panel);
     CountEdit->setObjectName(QStringLiteral("CountEdit"));
@@ -170,31 +166,34 @@ void TDocForm::BuildInspector()
     CntDownBtn->setObjectName(QStringLiteral("CntDownBtn"));
     CntDownBtn->SetGlyph(TGKGlyph::DownArrow);
     for (TGKSpeedButton *b : {CntUpBtn, CntDownBtn}) {
-        b->SetColorMap(&XPColorMap());
+        b->SetColorMap(&map);
         b->SetFocusControl(CountEdit);
         b->SetShowFocusedFrame(true);
         b->resize(16, 9);
     }
     CntUpBtn->move(62, 259);
     CntDownBtn->move(62, 268);
-    connect(CntUpBtn, &TGKSpeedButton::MouseDown, this, [this](Qt::MouseButton b, QPoint) {
-        if (b == Qt::LeftButton)
-            CntBtnMouseDown(true);
-    });
-    connect(CntDownBtn, &TGKSpeedButton::MouseDown, this, [this](Qt::MouseButton b, QPoint) {
-        if (b == Qt::LeftButton)
-            CntBtnMouseDown(false);
-    });
-    for (TGKSpeedButton *b : {CntUpBtn, CntDownBtn})
-        connect(b, &TGKSpeedButton::MouseUp, this, [this](Qt::MouseButton, QPoint) { CntBtnMouseUp(); });
+    // Held down, a counter button steps the count on every tick of the counter.
+    Counter = new QTimer(panel);
+    Counter->setObjectName(QStringLiteral("Counter"));
+    Counter->setInterval(50);
+    connect(Counter, &QTimer::timeout, this, &TNetInspector::CounterTimer);
+    for (TGKSpeedButton *b : {CntUpBtn, CntDownBtn}) {
+        connect(b, &TGKSpeedButton::MouseDown, this, [this, up = b == CntUpBtn](Qt::MouseButton button, QPoint) {
+            if (button == Qt::LeftButton)
+                CntBtnMouseDown(up);
+        });
+        connect(b, &TGKSpeedButton::MouseUp, Counter, &QTimer::stop);
+    }
 
     NameEditLabel = MakeCaption(panel, QStringLiteral("Название:"), 282);
+    NameEditLabel->setObjectName(QStringLiteral("NameEditLabel"));
     NEShape = MakeLine(panel, 295, lineColor);
     NameEdit = new QLineEdit(panel);
     NameEdit->setObjectName(QStringLiteral("NameEdit"));
     NameEdit->setFrame(false);
     NameEdit->setGeometry(EditorsLeft, 301, 188, 16);
-    connect(NameEdit, &QLineEdit::returnPressed, this, &TDocForm::EditorsKeyPress);
+    connect(NameEdit, &QLineEdit::returnPressed, this, &TNetInspector::StoreName);
 
     DescriptionLabel = MakeCaption(panel, QStringLiteral("Описание:"), 325);
     DEShape = MakeLine(panel, 338, lineColor);
@@ -205,7 +204,7 @@ void TDocForm::BuildInspector()
     Description->setGeometry(EditorsLeft, 344, 188, 120);
 
     // The controls stretch with the left column.
-    connect(InspectorContent, &TGKPanel::Resized, InspectorScrollPanel,
+    connect(content, &TGKPanel::Resized, InspectorScrollPanel,
             [this](QSize s) { InspectorScrollPanel->resize(s.width(), InspectorScrollPanel->height()); });
     connect(InspectorScrollPanel, &TGKPanel::Resized, this, [this](QSize s) {
         const int w = qMax(60, s.width() - 2 * EditorsLeft);
@@ -214,45 +213,19 @@ void TDocForm::BuildInspector()
             c->resize(w, c->height());
     });
 
-    // Focus leaves the controls also while the window is being destroyed; by
-    // then the window is no longer a TDocForm and its events are not handled.
-    InspectorEvents = new TEventHook(this, [this](QObject *watched, QEvent *event) {
-        return static_cast<QObject *>(this)->metaObject()->inherits(&TDocForm::staticMetaObject) &&
-               InspectorEvent(watched, event);
-    });
-    CountEdit->installEventFilter(InspectorEvents);
+    // The arrow keys in the count box step the count.
+    CountEdit->installEventFilter(new TEventHook(this, [this](QObject *, QEvent *event) {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Up && key != Qt::Key_Down)
+            return false;
+        CounterStep(key == Qt::Key_Up);
+        return true;
+    }));
     for (QWidget *c : {static_cast<QWidget *>(Elements), static_cast<QWidget *>(NameEdit),
                        static_cast<QWidget *>(Description), static_cast<QWidget *>(CountEdit)})
-        WatchFocus(c);
-    HideInspectorEditors();
-}
-
-void TDocForm::WatchFocus(QWidget *control)
-{
-    if (FocusWatched.contains(control))
-        return;
-    FocusWatched << control;
-    control->installEventFilter(InspectorEvents);
-}
-
-void TDocForm::InspectorScrollPanelPaint(TGKPanel *panel)
-{
-    QPainter &c = *panel->Canvas();
-    c.fillRect(panel->rect(), panel->Color());
-    DrawFocusFrames(panel);
-}
-
-void TDocForm::DrawFocusFrames(TGKPanel *panel)
-{
-    // A one-pixel frame just outside each watched control: the frame colour
-    // while it has the focus, the panel colour (no frame) otherwise. Drawing
-    // the frames has no other effect.
-    QPainter &c = *panel->Canvas();
-    c.setBrush(Qt::NoBrush);
-    for (QWidget *control : FocusWatched) {
-        if (control->parentWidget() != panel || control->isHidden())
-            continue;
-        c.setPen(control->hasFocus() ? XPColorMap().BtnFrameColor : panel->Color());
-        c.drawRect(control->geometry().adjusted(-1, -1, 0, 0));
-    }
+        frames.Watch(c);
+    connect(&frames, &TFocusFrames::Left, this, &TNetInspector::ControlLeft);
+    HideEditors();
 }

@@ -1,6 +1,6 @@
 #include "PropUnit.h"
 
-#include "doc/MenuImages.h"
+#include "controls/MenuImages.h"
 
 #include <QDir>
 #include <QFileInfo>

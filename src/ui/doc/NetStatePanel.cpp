@@ -1,14 +1,16 @@
 // The state panel: the tree of visited markings and the list of transitions
-// with their firing counts, and how both follow the net's current state.
-#include "DocForm.h"
+// with their firing counts, and how both show the net's current state.
+#include "NetStatePanel.h"
 
+#include "FocusFrames.h"
 #include "PetryNet.h"
-#include "StatePanel.h"
+#include "StateViews.h"
+#include "controls/ColorMap.h"
 #include "controls/PanelUnit.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
@@ -26,14 +28,16 @@ TNetStateTreeNode *RowState(const QListWidgetItem *item)
 }
 } // namespace
 
-void TDocForm::BuildStatePanel()
+TNetStatePanel::TNetStatePanel(TGKPanel *content, const TXPColorMap &map, TFocusFrames &frames)
+    : Map(map)
+    , Content(content)
 {
-    NetStateScrollPanel = new TGKPanel(NetStateContent);
+    NetStateScrollPanel = new TGKPanel(content);
     NetStateScrollPanel->setObjectName(QStringLiteral("NetStateScrollPanel"));
-    NetStateScrollPanel->SetColor(lighten(XPColorMap().Color, 30));
-    NetStateScrollPanel->OnPaint = [this](TGKPanel *p) {
+    NetStateScrollPanel->SetColor(lighten(Map.Color, 30));
+    NetStateScrollPanel->OnPaint = [&frames](TGKPanel *p) {
         p->Canvas()->fillRect(p->rect(), p->Color());
-        DrawFocusFrames(p);
+        frames.Draw(p);
     };
     auto *layout = new QVBoxLayout(NetStateScrollPanel);
     layout->setContentsMargins(4, 2, 4, 4);
@@ -51,8 +55,11 @@ void TDocForm::BuildStatePanel()
 
     StateTree = new TStateTreeView(NetStateScrollPanel);
     StateTree->setObjectName(QStringLiteral("StateTree"));
-    connect(StateTree, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *current, QTreeWidgetItem *) { StateTreeChange(current); });
+    connect(StateTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current, QTreeWidgetItem *) {
+        // Emptying the tree reports that nothing is selected any more.
+        if (current)
+            emit StatePicked(StateTree->StateItem(current)->Node);
+    });
 
     TransfersInfo = new TOwnerDrawList(NetStateScrollPanel);
     TransfersInfo->setObjectName(QStringLiteral("TransfersInfo"));
@@ -68,20 +75,22 @@ void TDocForm::BuildStatePanel()
     layout->addWidget(label(QStringLiteral("Переходы/Запуски")));
     layout->addWidget(TransfersInfo, 2);
 
-    WatchFocus(StateTree);
-    WatchFocus(TransfersInfo);
-    connect(NetStateContent, &TGKPanel::Resized, this, &TDocForm::LayoutStateScrollPanel);
-    LayoutStateScrollPanel();
+    frames.Watch(StateTree);
+    frames.Watch(TransfersInfo);
+    connect(content, &TGKPanel::Resized, this, &TNetStatePanel::Layout);
+    Layout();
 }
 
-void TDocForm::LayoutStateScrollPanel()
+TNetStatePanel::~TNetStatePanel() = default;
+
+void TNetStatePanel::Layout()
 {
     // The content spans the clip area's width; its top is left to the scrolling.
-    NetStateScrollPanel->setGeometry(NetStateScrollPanel->x(), NetStateScrollPanel->y(), NetStateContent->width(),
-                                     qMax(StateScrollPanelHeight, NetStateContent->height()));
+    NetStateScrollPanel->setGeometry(NetStateScrollPanel->x(), NetStateScrollPanel->y(), Content->width(),
+                                     qMax(StateScrollPanelHeight, Content->height()));
 }
 
-QString TDocForm::StateItemText(const TNetStateTreeNode *node) const
+QString TNetStatePanel::StateItemText(const TNetStateTreeNode *node) const
 {
     QStringList tokens;
     for (int k = 0; k < Net->PlaceCount(); ++k)
@@ -89,7 +98,7 @@ QString TDocForm::StateItemText(const TNetStateTreeNode *node) const
     return QLatin1Char('(') + tokens.join(QStringLiteral(", ")) + QStringLiteral(") - ") + node->Caption;
 }
 
-QTreeWidgetItem *TDocForm::FindStateItem(const TNetStateTreeNode *node, QTreeWidgetItem *item) const
+QTreeWidgetItem *TNetStatePanel::FindStateItem(const TNetStateTreeNode *node, QTreeWidgetItem *item) const
 {
     if (!item)
         return nullptr;
@@ -101,58 +110,55 @@ QTreeWidgetItem *TDocForm::FindStateItem(const TNetStateTreeNode *node, QTreeWid
     return nullptr;
 }
 
-void TDocForm::NetStateChange()
+void TNetStatePanel::ShowCurrentState()
 {
-    TNetStateTreeNode *node = Net->CurrentState;
+    TNetStateTreeNode *node = Net ? Net->CurrentState : nullptr;
     if (!node)
         return;
     const QString text = StateItemText(node);
-    SyncingStateTree = true;
-    StateTree->setUpdatesEnabled(false);
-    QTreeWidgetItem *item = nullptr;
-    if (StateTree->topLevelItemCount() == 0) {
-        item = new TStateTreeItem(node, text);
-        StateTree->addTopLevelItem(item);
-    } else {
-        item = FindStateItem(node, StateTree->topLevelItem(0));
-        if (!item) {
-            // A firing starts from the selected state, so the new state goes under it.
+    {
+        // Showing the state is not a pick by the user.
+        const QSignalBlocker blocker(StateTree);
+        StateTree->setUpdatesEnabled(false);
+        QTreeWidgetItem *item = nullptr;
+        if (StateTree->topLevelItemCount() == 0) {
             item = new TStateTreeItem(node, text);
-            if (QTreeWidgetItem *parent = StateTree->currentItem())
-                parent->insertChild(TStateTreeItem::SortedIndex(parent, text), item);
-            else
-                StateTree->addTopLevelItem(item);
+            StateTree->addTopLevelItem(item);
+        } else {
+            item = FindStateItem(node, StateTree->topLevelItem(0));
+            if (!item) {
+                // A firing starts from the selected state, so the new state goes under it.
+                item = new TStateTreeItem(node, text);
+                if (QTreeWidgetItem *parent = StateTree->currentItem())
+                    parent->insertChild(TStateTreeItem::SortedIndex(parent, text), item);
+                else
+                    StateTree->addTopLevelItem(item);
+            }
         }
+        for (QTreeWidgetItem *p = item->parent(); p; p = p->parent())
+            p->setExpanded(true);
+        StateTree->setCurrentItem(item);
+        StateTree->scrollToItem(item);
+        StateTree->setUpdatesEnabled(true);
     }
-    for (QTreeWidgetItem *p = item->parent(); p; p = p->parent())
-        p->setExpanded(true);
-    StateTree->setCurrentItem(item);
-    StateTree->scrollToItem(item);
-    StateTree->setUpdatesEnabled(true);
-    // Normally cleared by the selection handler; the item may already have been current.
-    SyncingStateTree = false;
     FillTransfersInfo(node, true);
-    ShowStateInfo(node);
-    UpdateActions();
 }
 
-void TDocForm::StateTreeChange(QTreeWidgetItem *item)
+void TNetStatePanel::ShowPickedState()
 {
-    // Emptying the tree reports that nothing is selected any more.
-    if (!item || !HasDoc() || !Net->Modelling)
-        return;
-    Net->GoToState(StateTree->StateItem(item)->Node);
-    RepaintCanvas();
-    // Picking a state by hand always stops an automatic run.
-    if (!SyncingStateTree && !ActionModelingPause->isChecked())
-        Execute(ActionModelingPause);
-    SyncingStateTree = false;
     FillTransfersInfo(Net->CurrentState, false);
-    ShowStateInfo(Net->CurrentState);
-    UpdateActions();
 }
 
-void TDocForm::FillTransfersInfo(TNetStateTreeNode *node, bool selectFirst)
+void TNetStatePanel::Clear()
+{
+    {
+        const QSignalBlocker blocker(StateTree);
+        StateTree->clear();
+    }
+    TransfersInfo->clear();
+}
+
+void TNetStatePanel::FillTransfersInfo(TNetStateTreeNode *node, bool selectFirst)
 {
     TransfersInfo->setUpdatesEnabled(false);
     const QListWidgetItem *current = TransfersInfo->currentItem();
@@ -169,29 +175,7 @@ void TDocForm::FillTransfersInfo(TNetStateTreeNode *node, bool selectFirst)
     TransfersInfo->setUpdatesEnabled(true);
 }
 
-void TDocForm::ShowStateInfo(const TNetStateTreeNode *node)
-{
-    SetInfoPanelStyle(false);
-    const int enabled = Net->EnabledCount();
-    if (enabled == 0) {
-        SetInfoPanelStyle(true);
-        InfoPanel->SetCaption(QStringLiteral("Тупиковое состояние."));
-    } else if (node->Parent) {
-        InfoPanel->SetCaption(QStringLiteral("Готово к запуску: ") + QString::number(enabled));
-    } else {
-        InfoPanel->SetCaption(QStringLiteral("Исходное состояние."));
-    }
-    if (node->Parent) {
-        QStringList numbers;
-        for (qint32 t : node->Path)
-            numbers << QString::number(t + 1);
-        RunsPanel->SetCaption(QStringLiteral("Последовательность запусков: ") + numbers.join(QStringLiteral(", ")));
-    } else {
-        RunsPanel->SetCaption(QStringLiteral("Запусков не было."));
-    }
-}
-
-void TDocForm::TransfersInfoDrawBackground(QPainter &canvas)
+void TNetStatePanel::TransfersInfoDrawBackground(QPainter &canvas)
 {
     // The firing-count column is shaded over the whole height, also below the last row.
     const QRect client = TransfersInfo->viewport()->rect();
@@ -201,14 +185,15 @@ void TDocForm::TransfersInfoDrawBackground(QPainter &canvas)
                     darken(window, 20));
 }
 
-void TDocForm::TransfersInfoDrawItem(QPainter &canvas, int index, const QRect &rect, bool selected, bool focused)
+void TNetStatePanel::TransfersInfoDrawItem(QPainter &canvas, int index, const QRect &rect, bool selected,
+                                           bool focused)
 {
     const QPalette &palette = TransfersInfo->palette();
     const QColor window = palette.color(QPalette::Base);
     const bool marked = selected || focused;
     const QColor pen = marked ? QColor(Qt::white) : palette.color(QPalette::Text);
     const QColor font = marked ? palette.color(QPalette::HighlightedText) : palette.color(QPalette::Text);
-    canvas.fillRect(rect, marked ? XPColorMap().BtnFrameColor : window);
+    canvas.fillRect(rect, marked ? Map.BtnFrameColor : window);
     QFont normal = canvas.font();
     normal.setBold(false);
     normal.setItalic(false);
@@ -237,22 +222,23 @@ void TDocForm::TransfersInfoDrawItem(QPainter &canvas, int index, const QRect &r
     }
 
     const QRect column(columnLeft, rect.top(), rect.right() - columnLeft + 1, rect.height());
-    canvas.fillRect(column, marked ? XPColorMap().BtnFrameColor : darken(window, 20));
+    canvas.fillRect(column, marked ? Map.BtnFrameColor : darken(window, 20));
     const TNetStateTreeNode *state = RowState(TransfersInfo->item(index));
     canvas.setPen(font);
     canvas.drawText(QRect(column.left() + 4, rect.top() + 1, column.width() - 4, rect.height() - 1),
                     Qt::AlignLeft | Qt::AlignTop, QString::number(state ? state->FireCount(index) : 0));
 }
 
-void TDocForm::TransfersInfoMouseUp(QPoint point)
+void TNetStatePanel::TransfersInfoMouseUp(QPoint point)
 {
     const QListWidgetItem *item = TransfersInfo->itemAt(point);
-    if (!item || !HasDoc() || !Net->Modelling)
+    if (!item || !Net || !Net->Modelling)
         return;
     const int index = TransfersInfo->row(item);
     QRect marker = TransfersInfo->visualItemRect(item);
     marker.setWidth(MarkerWidth);
     TTransfer *transition = Net->Transition(index);
+    // The net records the firing and notifies; the panel follows from there.
     if (marker.contains(point) && transition && transition->IsEnabled())
         transition->Fire();
 }

@@ -1,4 +1,4 @@
-#include "StatePanel.h"
+#include "StateViews.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,0 +1,278 @@
+// The net inspector's behaviour: the element list follows the net and its
+// selection, and the editors follow the inspected element.
+#include "NetInspector.h"
+
+#include "PetryNet.h"
+#include "controls/GKActnCtrls.h"
+#include "controls/GKSpeedButton.h"
+#include "controls/ColorMap.h"
+#include "controls/PanelUnit.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include <limits>
+
+namespace {
+constexpr qint64 CountMaximum = std::numeric_limits<qint32>::max();
+
+qint64 CountMinimum(const TNetElement *element)
+{
+    return element->Kind == KindPlace ? 0 : 1;
+}
+
+qint32 CountOf(const TNetElement *element)
+{
+    return element->Kind == KindPlace ? static_cast<const TPosition *>(element)->Tokens
+                                      : static_cast<const TArc *>(element)->Multiplicity;
+}
+
+void AddRows(QListWidget *list, const QString &header, quint8 kind, const QStringList &names)
+{
+    if (names.isEmpty())
+        return;
+    auto *head = new QListWidgetItem(header, list);
+    head->setData(Qt::UserRole, 0);
+    for (int i = 0; i < names.size(); ++i) {
+        auto *row = new QListWidgetItem(names[i], list);
+        row->setData(Qt::UserRole, kind);
+        row->setData(Qt::UserRole + 1, i);
+    }
+}
+
+template <class T> QStringList Names(const QList<T *> &elements)
+{
+    QStringList names;
+    for (const T *e : elements)
+        names << e->Name;
+    return names;
+}
+} // namespace
+
+TNetInspector::~TNetInspector() = default;
+
+void TNetInspector::SetToolBarActions(const QList<QAction *> &actions)
+{
+    NIToolBar->addActions(actions);
+}
+
+void TNetInspector::SetCurrentRow(int row)
+{
+    // A row made current by the program is not a choice of the user.
+    RebuildingElements = true;
+    Elements->setCurrentRow(row);
+    RebuildingElements = false;
+}
+
+void TNetInspector::RebuildList()
+{
+    RebuildingElements = true;
+    Elements->setUpdatesEnabled(false);
+    Elements->clear();
+    if (Net) {
+        AddRows(Elements, QStringLiteral("Позиции:"), KindPlace, Names(Net->Places));
+        AddRows(Elements, QStringLiteral("Переходы:"), KindTransition, Names(Net->Transitions));
+        AddRows(Elements, QStringLiteral("Дуги:"), KindArc, Names(Net->Arcs));
+    }
+    LastRow = 1;
+    if (Elements->count() > 0)
+        Elements->setCurrentRow(1);
+    Elements->setUpdatesEnabled(true);
+    RebuildingElements = false;
+}
+
+void TNetInspector::FollowSelection()
+{
+    for (int i = Elements->count() - 1; i >= 0; --i) {
+        const TNetElement *e = ElementOfRow(i);
+        if (!e || !e->Selected)
+            continue;
+        SetCurrentRow(i);
+        LastRow = i;
+        break;
+    }
+    Elements->viewport()->update();
+}
+
+void TNetInspector::ElementsClick()
+{
+    // Headers are skipped in the direction of travel.
+    int row = Elements->currentRow();
+    const QListWidgetItem *item = Elements->item(row);
+    if (item && item->data(Qt::UserRole).toInt() == 0) {
+        if (row <= 0)
+            ++row;
+        else if (row != LastRow)
+            row += row > LastRow ? 1 : -1;
+        SetCurrentRow(row);
+    }
+    LastRow = Elements->currentRow();
+    emit RowChosen();
+}
+
+TNetElement *TNetInspector::InspectedElement() const
+{
+    return ElementOfRow(Elements->currentRow());
+}
+
+TNetElement *TNetInspector::ElementOfRow(int row) const
+{
+    // Rows keep the kind and the index within that kind's list.
+    const QListWidgetItem *item = Elements->item(row);
+    if (!Net || !item)
+        return nullptr;
+    const int index = item->data(Qt::UserRole + 1).toInt();
+    switch (item->data(Qt::UserRole).toInt()) {
+    case KindPlace: return Net->Place(index);
+    case KindTransition: return Net->Transition(index);
+    case KindArc: return Net->Arc(index);
+    default: return nullptr;
+    }
+}
+
+void TNetInspector::Refresh()
+{
+    if (!Net && Elements->count() > 0)
+        Elements->clear();
+    if (const TNetElement *e = InspectedElement())
+        ShowEditors(e);
+    else
+        HideEditors();
+    InspectorScrollPanel->move(InspectorScrollPanel->x(), 0);
+    InspectorScrollPanel->update();
+}
+
+void TNetInspector::ShowEditors(const TNetElement *element)
+{
+    Elements->setEnabled(true);
+    const bool counted = element->Kind != KindTransition;
+    for (QWidget *w : {static_cast<QWidget *>(CountEdit), static_cast<QWidget *>(CntUpBtn),
+                       static_cast<QWidget *>(CntDownBtn)})
+        w->setVisible(counted);
+    CountLabel->show();
+    CntShape->show();
+    NameEditLabel->show();
+    NEShape->show();
+    DescriptionLabel->show();
+    DEShape->show();
+    CountLabel->setText(counted ? (element->Kind == KindPlace ? QStringLiteral("Число фишек:")
+                                                              : QStringLiteral("Кратность:"))
+                                : QStringLiteral("Название:"));
+    NameEditLabel->setText(counted ? QStringLiteral("Название:") : QStringLiteral("Описание:"));
+    NameEdit->move(NameEdit->x(), counted ? 301 : 260);
+    Description->move(Description->x(), counted ? 344 : 301);
+    NameEdit->show();
+    NIToolBar->show();
+    Description->setVisible(element->HasDescription);
+    const int height = counted ? (element->HasDescription ? 472 : 324) : (element->HasDescription ? 429 : 283);
+    InspectorScrollPanel->resize(InspectorScrollPanel->width(), height);
+
+    // While modelling the counter is locked and the texts are read-only.
+    const bool editing = !Net->Modelling;
+    if (counted) {
+        const qint32 value = CountOf(element);
+        CountEdit->setText(QString::number(value));
+        CountEdit->setCursorPosition(0);
+        CountEdit->setEnabled(editing);
+        CntUpBtn->setEnabled(editing && value < CountMaximum);
+        CntDownBtn->setEnabled(editing && value > CountMinimum(element));
+    }
+    NameEdit->setText(element->Name);
+    NameEdit->setCursorPosition(0);
+    NameEdit->setReadOnly(!editing);
+    if (Description->toPlainText() != element->Description)
+        Description->setPlainText(element->Description);
+    Description->setReadOnly(!editing);
+}
+
+void TNetInspector::HideEditors()
+{
+    for (QWidget *w : {static_cast<QWidget *>(CountEdit), static_cast<QWidget *>(CntUpBtn),
+                       static_cast<QWidget *>(CntDownBtn), static_cast<QWidget *>(CountLabel), CntShape,
+                       static_cast<QWidget *>(NameEditLabel), NEShape, static_cast<QWidget *>(DescriptionLabel),
+                       DEShape, static_cast<QWidget *>(Description), static_cast<QWidget *>(NameEdit),
+                       static_cast<QWidget *>(NIToolBar)})
+        w->hide();
+    InspectorScrollPanel->resize(InspectorScrollPanel->width(), 216);
+    Elements->setEnabled(false);
+}
+
+void TNetInspector::ApplyCount(qint32 value)
+{
+    TNetElement *e = InspectedElement();
+    if (!e)
+        return;
+    if (e->Kind == KindPlace)
+        static_cast<TPosition *>(e)->SetTokens(value);
+    else if (e->Kind == KindArc)
+        static_cast<TArc *>(e)->SetMultiplicity(value);
+    emit Changed(true);
+}
+
+bool TNetInspector::CounterStep(bool up)
+{
+    const TNetElement *e = InspectedElement();
+    if (!e || e->Kind == KindTransition || Net->Modelling)
+        return false;
+    const qint64 minimum = CountMinimum(e);
+    const qint64 value = CountEdit->text().toLongLong() + (up ? 1 : -1);
+    if (value < minimum) {
+        CntDownBtn->setEnabled(false);
+        return false;
+    }
+    if (value > CountMaximum) {
+        CntUpBtn->setEnabled(false);
+        return false;
+    }
+    ApplyCount(qint32(value));
+    CountEdit->setText(QString::number(value));
+    CountEdit->setCursorPosition(0);
+    CntDownBtn->setEnabled(value > minimum);
+    CntUpBtn->setEnabled(value < CountMaximum);
+    Net->MarkChanged();
+    emit Changed(false);
+    return true;
+}
+
+void TNetInspector::CntBtnMouseDown(bool up)
+{
+    CountUp = up;
+    Counter->start();
+}
+
+void TNetInspector::CounterTimer()
+{
+    if (!CounterStep(CountUp))
+        Counter->stop();
+}
+
+void TNetInspector::StoreName()
+{
+    TNetElement *e = InspectedElement();
+    if (!e || NameEdit->isReadOnly() || e->Name == NameEdit->text())
+        return;
+    e->SetName(NameEdit->text());
+    if (QListWidgetItem *item = Elements->currentItem())
+        item->setText(e->Name);
+    emit Changed(true);
+}
+
+void TNetInspector::StoreDescription()
+{
+    TNetElement *e = InspectedElement();
+    if (!e || !e->HasDescription || Description->isReadOnly() || e->Description == Description->toPlainText())
+        return;
+    e->SetDescription(Description->toPlainText());
+    emit Changed(false);
+}
+
+void TNetInspector::ControlLeft(QWidget *control)
+{
+    if (control == NameEdit)
+        StoreName();
+    else if (control == Description)
+        StoreDescription();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QObject>
+
+class QListWidget;
+class QPainter;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TFocusFrames;
+class TGKPanel;
+class TNetStateTreeNode;
+class TOwnerDrawList;
+class TPetryNet;
+class TStateTreeView;
+struct TXPColorMap;
+
+// The content of the state panel: the tree of visited markings and the list
+// of transitions with their firing counts. It shows the net's current state
+// when told to; a state the user picks in the tree is reported, not applied,
+// and a click on an enabled transition's marker fires it on the net, whose
+// notification then brings the panel up to date.
+class TNetStatePanel : public QObject
+{
+    Q_OBJECT
+public:
+    TNetStatePanel(TGKPanel *content, const TXPColorMap &map, TFocusFrames &frames);
+    ~TNetStatePanel() override;
+
+    void SetNet(TPetryNet *net) { Net = net; }
+    // Shows the net's current state: adds its item under the selected one when
+    // it is new, selects it and lists the transitions, the first row selected
+    // when no row is.
+    void ShowCurrentState();
+    // Lists the transitions of a state picked by the user, keeping the selected row.
+    void ShowPickedState();
+    // Forgets every item and row; they refer to states the net is about to destroy.
+    void Clear();
+
+signals:
+    void StatePicked(TNetStateTreeNode *node);
+
+private:
+    void Layout();
+    QString StateItemText(const TNetStateTreeNode *node) const;
+    QTreeWidgetItem *FindStateItem(const TNetStateTreeNode *node, QTreeWidgetItem *item) const;
+    void FillTransfersInfo(TNetStateTreeNode *node, bool selectFirst);
+    void TransfersInfoDrawItem(QPainter &canvas, int index, const QRect &rect, bool selected, bool focused);
+    void TransfersInfoDrawBackground(QPainter &canvas);
+    void TransfersInfoMouseUp(QPoint point);
+
+    TPetryNet *Net = nullptr;
+    const TXPColorMap &Map;
+    TGKPanel *Content;
+    TGKPanel *NetStateScrollPanel = nullptr;
+    TStateTreeView *StateTree = nullptr;
+    TOwnerDrawList *TransfersInfo = nullptr;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+// How the window tests reach the parts of a document window: widgets are
+// found by their object names and state through the window's accessors, so
+// that renaming a member of the window or moving a widget between its parts
+// does not touch the tests.
+
+#include "controls/GKActnCtrls.h"
+#include "controls/GKSpeedButton.h"
+#include "controls/PanelUnit.h"
+#include "doc/DocForm.h"
+#include "doc/NetInspector.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+class TDocDriver
+{
+public:
+    explicit TDocDriver(TDocForm *doc)
+        : Doc(doc)
+    {
+    }
+
+    // The net inspector
+    QListWidget *Elements() const { return Find<QListWidget>("Elements"); }
+    TGKPanel *InspectorScrollPanel() const { return Find<TGKPanel>("InspectorScrollPanel"); }
+    TGKToolBar *NIToolBar() const { return Find<TGKToolBar>("NIToolBar"); }
+    QLabel *CountLabel() const { return Find<QLabel>("CountLabel"); }
+    QLabel *NameEditLabel() const { return Find<QLabel>("NameEditLabel"); }
+    QLineEdit *CountEdit() const { return Find<QLineEdit>("CountEdit"); }
+    TGKSpeedButton *CntUpBtn() const { return Find<TGKSpeedButton>("CntUpBtn"); }
+    TGKSpeedButton *CntDownBtn() const { return Find<TGKSpeedButton>("CntDownBtn"); }
+    QLineEdit *NameEdit() const { return Find<QLineEdit>("NameEdit"); }
+    QPlainTextEdit *Description() const { return Find<QPlainTextEdit>("Description"); }
+    QTimer *Counter() const { return Find<QTimer>("Counter"); }
+    int LastElementIndex() const { return Doc->Inspector().LastElementIndex(); }
+
+    // The state panel
+    QTreeWidget *StateTree() const { return Find<QTreeWidget>("StateTree"); }
+    QListWidget *TransfersInfo() const { return Find<QListWidget>("TransfersInfo"); }
+
+    // The canvas instrument, as the index of its command.
+    quint8 Instrument() const { return quint8(Doc->Instrument); }
+
+private:
+    template <class T> T *Find(const char *name) const
+    {
+        T *found = Doc->findChild<T *>(QLatin1String(name));
+        Q_ASSERT_X(found, "TDocDriver", name);
+        return found;
+    }
+
+    TDocForm *Doc;
+};
+
+inline TDocDriver Drv(TDocForm *doc)
+{
+    return TDocDriver(doc);
+}
