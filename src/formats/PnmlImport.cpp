@@ -1,0 +1,405 @@
+#include "GraphLayout.h"
+#include "Pnml.h"
+#include "PnmlDocument.h"
+
+#include "NetStream.h"
+#include "PetryNet.h"
+#include "PetryNetPrivate.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <cmath>
+
+namespace {
+
+// Beyond this many nodes the layered layout takes too long; such nets get a grid.
+constexpr int MaxLayeredLayoutNodes = 2000;
+// Empty border kept around imported drawings, pixels.
+constexpr int SheetMargin = 20;
+constexpr int DefaultSheetWidth = 710;
+constexpr int DefaultSheetHeight = 510;
+// Node sizes of the editor whose files give the corner of a node without its size.
+constexpr QSizeF CornerPlaceSize(30, 30);
+constexpr QSizeF CornerTransitionSize(10, 30);
+
+QString Quoted(const QString &s)
+{
+    return QStringLiteral("«") + s + QStringLiteral("»");
+}
+
+struct TRefusal
+{
+    QString Reason;
+};
+
+class TPnmlBuilder
+{
+public:
+    TPnmlBuilder(TPnmlDocument &doc, const TPetryNet &net)
+        : Doc(doc)
+    {
+        // Sizes of a foreign net are the ones the target net already draws with.
+        if (Doc.Own.Present) {
+            Sizes = {Doc.Own.PlaceWidth, Doc.Own.PlaceHeight, Doc.Own.TransitionWidth, Doc.Own.TransitionHeight};
+        } else {
+            Sizes = {net.PlaceWidth, net.PlaceHeight, net.TransitionWidth, net.TransitionHeight};
+        }
+    }
+
+    QByteArray Build(bool &laidOut);
+
+private:
+    struct TArcEnds
+    {
+        int Source = -1, Target = -1;
+    };
+    struct TModelSizes
+    {
+        qint32 PlaceWidth, PlaceHeight, TransitionWidth, TransitionHeight;
+    } Sizes;
+
+    [[noreturn]] void Refuse(const QString &reason) { throw TRefusal{reason}; }
+    int ResolveNode(const QString &id, const QString &owner);
+    void ResolveArcs();
+    bool CornerDialect() const;
+    void PlaceForeignNodes(bool &laidOut);
+    void LayOut();
+    void ShiftOntoSheet();
+    QSizeF ModelSize(const TPnmlNode &n) const
+    {
+        return n.IsPlace ? QSizeF(Sizes.PlaceWidth, Sizes.PlaceHeight) : QSizeF(Sizes.TransitionWidth, Sizes.TransitionHeight);
+    }
+    static bool Inside(QPointF p, QPointF centre, QSizeF size)
+    {
+        return std::fabs(p.x() - centre.x()) <= size.width() / 2 + 2 && std::fabs(p.y() - centre.y()) <= size.height() / 2 + 2;
+    }
+    QByteArray Compose();
+    void WriteHeader(TNetMemoryStream &s, const QString &id, bool hasName, const QString &name, quint8 kind) const;
+
+    TPnmlDocument &Doc;
+    QHash<QString, int> NodeIndex;   // id -> index into Doc.Nodes
+    QList<TArcEnds> Ends;            // per arc, indices into Doc.Nodes
+    QList<QPointF> Centres;          // per node
+    QList<QSizeF> SourceSizes;       // per node: the size its own document drew it with
+    QList<QList<QPointF>> Bends;     // per arc, flow source to flow target
+};
+
+int TPnmlBuilder::ResolveNode(const QString &id, const QString &owner)
+{
+    QString current = id;
+    // A reference may name another reference; a chain longer than all of them is a cycle.
+    for (qsizetype hops = 0; hops <= Doc.References.size(); ++hops) {
+        const auto node = NodeIndex.constFind(current);
+        if (node != NodeIndex.cend())
+            return *node;
+        const auto ref = Doc.References.constFind(current);
+        if (ref == Doc.References.cend())
+            break;
+        current = *ref;
+    }
+    Refuse(QStringLiteral("%1: узел %2 не найден.").arg(owner, Quoted(id)));
+}
+
+void TPnmlBuilder::ResolveArcs()
+{
+    QSet<quint64> seen;
+    seen.reserve(Doc.Arcs.size());
+    Ends.reserve(Doc.Arcs.size());
+    for (const TPnmlArc &arc : Doc.Arcs) {
+        const QString owner = QStringLiteral("Дуга ") + Quoted(arc.Id);
+        TArcEnds e{ResolveNode(arc.Source, owner), ResolveNode(arc.Target, owner)};
+        if (Doc.Nodes[e.Source].IsPlace == Doc.Nodes[e.Target].IsPlace)
+            Refuse(QStringLiteral("%1 соединяет два узла одного вида; дуга должна соединять позицию и переход.").arg(owner));
+        const quint64 key = (quint64(e.Source) << 32) | quint32(e.Target);
+        if (seen.contains(key))
+            Refuse(QStringLiteral("%1 повторяет другую дугу с теми же концами и направлением.").arg(owner));
+        seen.insert(key);
+        Ends.append(e);
+    }
+}
+
+// Files of one editor give the top-left corner of 30 × 30 places and 10 × 30
+// transitions without a dimension, and start and end every arc's point list
+// on the borders of its nodes: recognised by those end points.
+bool TPnmlBuilder::CornerDialect() const
+{
+    int withPoints = 0, matching = 0;
+    for (qsizetype i = 0; i < Doc.Arcs.size(); ++i) {
+        const TPnmlArc &arc = Doc.Arcs[i];
+        if (arc.Points.size() < 2)
+            continue;
+        ++withPoints;
+        auto cornerBox = [](const TPnmlNode &n) {
+            const QSizeF s = n.IsPlace ? CornerPlaceSize : CornerTransitionSize;
+            return std::pair{n.Position + QPointF(s.width() / 2, s.height() / 2), s};
+        };
+        const TPnmlNode &from = Doc.Nodes[Ends[i].Source], &to = Doc.Nodes[Ends[i].Target];
+        if (from.HasDimension || to.HasDimension || !from.HasPosition || !to.HasPosition)
+            continue;
+        const auto [c1, s1] = cornerBox(from);
+        const auto [c2, s2] = cornerBox(to);
+        if (Inside(arc.Points.first(), c1, s1) && Inside(arc.Points.last(), c2, s2))
+            ++matching;
+    }
+    return withPoints > 0 && matching * 2 >= withPoints;
+}
+
+void TPnmlBuilder::PlaceForeignNodes(bool &laidOut)
+{
+    const bool corner = CornerDialect();
+    bool missing = false;
+    for (const TPnmlNode &n : Doc.Nodes) {
+        QSizeF size = ModelSize(n);
+        QPointF c = n.Position;
+        if (n.HasDimension) { // position is the top-left corner of the given box
+            size = n.Dimension;
+            c += QPointF(size.width() / 2, size.height() / 2);
+        } else if (corner) {
+            size = n.IsPlace ? CornerPlaceSize : CornerTransitionSize;
+            c += QPointF(size.width() / 2, size.height() / 2);
+        }
+        missing = missing || !n.HasPosition;
+        Centres.append(c);
+        SourceSizes.append(size);
+    }
+    // Nets from model collections often put every node at one point.
+    QSet<QPair<qint64, qint64>> distinct;
+    for (const QPointF &c : Centres)
+        distinct.insert({qRound64(c.x()), qRound64(c.y())});
+    if (missing || distinct.size() < Centres.size()) {
+        laidOut = true;
+        LayOut();
+        return;
+    }
+    // Points inside the end nodes are those nodes' border points, not bends.
+    for (qsizetype i = 0; i < Doc.Arcs.size(); ++i) {
+        QList<QPointF> points;
+        const int s = Ends[i].Source, t = Ends[i].Target;
+        for (const QPointF &p : Doc.Arcs[i].Points)
+            if (!Inside(p, Centres[s], SourceSizes[s]) && !Inside(p, Centres[t], SourceSizes[t]))
+                points.append(p);
+        Bends.append(points);
+    }
+    ShiftOntoSheet();
+}
+
+void TPnmlBuilder::LayOut()
+{
+    Bends = QList<QList<QPointF>>(Doc.Arcs.size());
+    if (Doc.Nodes.size() > MaxLayeredLayoutNodes) {
+        // A grid in document order: readable enough to start from, and fast.
+        const int columns = int(std::ceil(std::sqrt(double(Doc.Nodes.size()))));
+        for (qsizetype i = 0; i < Doc.Nodes.size(); ++i)
+            Centres[i] = QPointF(SheetMargin + 30 + (i % columns) * 60, SheetMargin + 30 + (i / columns) * 60);
+        return;
+    }
+    TLayoutGraph graph;
+    graph.Margin = SheetMargin;
+    graph.Nodes.reserve(Doc.Nodes.size());
+    for (const TPnmlNode &n : Doc.Nodes)
+        graph.Nodes.append({ModelSize(n), n.IsPlace ? TLayoutShape::Ellipse : TLayoutShape::Box});
+    for (const TArcEnds &e : Ends)
+        graph.Edges.append({e.Source, e.Target, {}});
+    const TGraphLayoutResult result = LayoutGraph(graph);
+    if (!result.Ok)
+        Refuse(result.Error);
+    Centres = result.Centres;
+    for (qsizetype i = 0; i < Ends.size(); ++i) {
+        const QList<QPointF> &route = result.Routes[i];
+        const QPointF sc = Centres[Ends[i].Source], tc = Centres[Ends[i].Target];
+        const QSizeF ss = ModelSize(Doc.Nodes[Ends[i].Source]), ts = ModelSize(Doc.Nodes[Ends[i].Target]);
+        // Keep the route's corners; drop its ends and points on a straight run.
+        QList<QPointF> corners;
+        QPointF prev = sc;
+        for (qsizetype k = 1; k + 1 < route.size(); ++k) {
+            const QPointF p = route[k], next = route[k + 1];
+            if (Inside(p, sc, ss) || Inside(p, tc, ts))
+                continue;
+            const QPointF d = next - prev;
+            const double len = std::hypot(d.x(), d.y());
+            const double off = len > 0 ? std::fabs(d.x() * (p.y() - prev.y()) - d.y() * (p.x() - prev.x())) / len : 0;
+            if (off < 1.5)
+                continue;
+            corners.append(p);
+            prev = p;
+        }
+        Bends[i] = corners;
+    }
+}
+
+// A foreign drawing may use negative coordinates or touch the sheet's edge.
+void TPnmlBuilder::ShiftOntoSheet()
+{
+    double minX = SheetMargin, minY = SheetMargin;
+    for (qsizetype i = 0; i < Centres.size(); ++i) {
+        const QSizeF s = ModelSize(Doc.Nodes[i]);
+        minX = std::min(minX, Centres[i].x() - s.width() / 2);
+        minY = std::min(minY, Centres[i].y() - s.height() / 2);
+    }
+    for (const QList<QPointF> &points : Bends)
+        for (const QPointF &p : points) {
+            minX = std::min(minX, p.x());
+            minY = std::min(minY, p.y());
+        }
+    const QPointF shift(SheetMargin - minX, SheetMargin - minY);
+    if (shift.isNull())
+        return;
+    for (QPointF &c : Centres)
+        c += shift;
+    for (QList<QPointF> &points : Bends)
+        for (QPointF &p : points)
+            p += shift;
+}
+
+QByteArray TPnmlBuilder::Build(bool &laidOut)
+{
+    laidOut = false;
+    for (qsizetype i = 0; i < Doc.Nodes.size(); ++i)
+        NodeIndex.insert(Doc.Nodes[i].Id, int(i));
+    // References must name nodes of their own kind; arcs may end at them.
+    for (auto it = Doc.References.cbegin(); it != Doc.References.cend(); ++it)
+        ResolveNode(it.key(), QStringLiteral("Ссылка ") + Quoted(it.key()));
+    ResolveArcs();
+    if (Doc.Own.Present) {
+        // Our own documents store centres and exact bend points.
+        bool missing = false;
+        for (const TPnmlNode &n : Doc.Nodes) {
+            Centres.append(n.Position);
+            missing = missing || !n.HasPosition;
+        }
+        for (qsizetype i = 0; i < Doc.Arcs.size(); ++i)
+            Bends.append(Doc.Arcs[i].Points);
+        if (missing) {
+            laidOut = true;
+            LayOut();
+        }
+    } else {
+        PlaceForeignNodes(laidOut);
+    }
+    return Compose();
+}
+
+// Name, description and kind: the start of every element record.
+void TPnmlBuilder::WriteHeader(TNetMemoryStream &s, const QString &id, bool hasName, const QString &name,
+                               quint8 kind) const
+{
+    const TPnmlOwnElement own = Doc.OwnElements.value(id);
+    s.WriteString(own.HasName ? own.Name : hasName ? name : id);
+    s.WriteInteger(own.HasDescription ? 1 : 0);
+    s.WriteString(own.Description);
+    s.WriteByte(kind);
+}
+
+QPoint ToNet(QPointF p, const QString &owner)
+{
+    const QPoint q(qRound64(std::clamp(p.x(), -2e9, 2e9)), qRound64(std::clamp(p.y(), -2e9, 2e9)));
+    if (!InCoordinateRange(q))
+        throw TRefusal{QStringLiteral("%1: координаты (%2, %3) вне допустимого диапазона.").arg(owner).arg(p.x()).arg(p.y())};
+    return q;
+}
+
+// The document file's bytes for the net, so that the model's own loader
+// checks and builds it exactly as it does a .qvx document.
+QByteArray TPnmlBuilder::Compose()
+{
+    TNetMemoryStream s;
+    s.WriteInteger(FileMagic);
+    s.WriteString(QString::fromLatin1(FileTag));
+    s.WriteString(Doc.HasNetName ? Doc.NetName : Doc.NetId);
+    s.WriteString(Doc.Own.Author);
+    s.WriteString(Doc.Own.Description);
+
+    double right = 0, bottom = 0;
+    for (qsizetype i = 0; i < Centres.size(); ++i) {
+        const QSizeF size = ModelSize(Doc.Nodes[i]);
+        right = std::max(right, Centres[i].x() + size.width() / 2);
+        bottom = std::max(bottom, Centres[i].y() + size.height() / 2);
+    }
+    for (const QList<QPointF> &points : Bends)
+        for (const QPointF &p : points) {
+            right = std::max(right, p.x());
+            bottom = std::max(bottom, p.y());
+        }
+    qint32 width = Doc.Own.SheetWidth, height = Doc.Own.SheetHeight;
+    if (!Doc.Own.Present) {
+        width = qint32(std::min<double>(MaxCoordinate, std::max<double>(DefaultSheetWidth, std::ceil(right) + SheetMargin)));
+        height = qint32(std::min<double>(MaxCoordinate, std::max<double>(DefaultSheetHeight, std::ceil(bottom) + SheetMargin)));
+    }
+    s.WriteInteger(width);
+    s.WriteInteger(height);
+    s.WriteInteger(Sizes.PlaceWidth);
+    s.WriteInteger(Sizes.PlaceHeight);
+    s.WriteInteger(Sizes.TransitionWidth);
+    s.WriteInteger(Sizes.TransitionHeight);
+    s.WriteString(QString::fromLatin1(ContentTag));
+
+    // Nodes by kind, in document order; arcs name them by their index in their kind.
+    QList<int> kindIndex(Doc.Nodes.size());
+    for (const bool places : {true, false}) {
+        qint32 count = 0;
+        for (const TPnmlNode &n : Doc.Nodes)
+            count += n.IsPlace == places;
+        s.WriteInteger(count);
+        int k = 0;
+        for (qsizetype i = 0; i < Doc.Nodes.size(); ++i) {
+            const TPnmlNode &n = Doc.Nodes[i];
+            if (n.IsPlace != places)
+                continue;
+            kindIndex[i] = k++;
+            WriteHeader(s, n.Id, n.HasName, n.Name, places ? KindPlace : KindTransition);
+            s.WritePoint(ToNet(Centres[i], (places ? QStringLiteral("Позиция ") : QStringLiteral("Переход ")) + Quoted(n.Id)));
+            if (places)
+                s.WriteInteger(n.Tokens);
+        }
+    }
+    s.WriteInteger(qint32(Doc.Arcs.size()));
+    for (qsizetype i = 0; i < Doc.Arcs.size(); ++i) {
+        const TPnmlArc &a = Doc.Arcs[i];
+        const QString owner = QStringLiteral("Дуга ") + Quoted(a.Id);
+        const bool reversed = Doc.OwnElements.value(a.Id).DrawnFromTarget;
+        const int start = reversed ? Ends[i].Target : Ends[i].Source;
+        const int end = reversed ? Ends[i].Source : Ends[i].Target;
+        WriteHeader(s, a.Id, a.HasName, a.Name, KindArc);
+        s.WriteBoolean(!Doc.Nodes[Ends[i].Source].IsPlace);
+        s.WriteInteger(a.Weight);
+        s.WriteByte(Doc.Nodes[start].IsPlace ? KindPlace : KindTransition);
+        s.WriteInteger(kindIndex[start]);
+        s.WriteByte(Doc.Nodes[end].IsPlace ? KindPlace : KindTransition);
+        s.WriteInteger(kindIndex[end]);
+        const QList<QPointF> &points = Bends[i];
+        s.WriteInteger(qint32(points.size()));
+        for (qsizetype k = 0; k < points.size(); ++k)
+            s.WritePoint(ToNet(points[reversed ? points.size() - 1 - k : k], owner));
+    }
+    return s.Data();
+}
+
+} // namespace
+
+bool ImportPnml(const QByteArray &bytes, TPetryNet &net, QString *error, bool *laidOut)
+{
+    auto fail = [&](const QString &reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    if (bytes.size() > MaxPnmlSize)
+        return fail(QStringLiteral("Файл PNML больше %1 МБ.").arg(MaxPnmlSize >> 20));
+    TPnmlDocument doc;
+    const QString reason = ReadPnmlDocument(bytes, doc);
+    if (!reason.isEmpty())
+        return fail(reason);
+    bool layout = false;
+    QByteArray document;
+    try {
+        document = TPnmlBuilder(doc, net).Build(layout);
+    } catch (const TRefusal &r) {
+        return fail(r.Reason);
+    }
+    if (!net.LoadFromBytes(document))
+        return fail(QStringLiteral("Размеры листа или узлов сети вне допустимого диапазона."));
+    if (laidOut)
+        *laidOut = layout;
+    return true;
+}

@@ -1,0 +1,387 @@
+#include "PnmlDocument.h"
+
+#include <QSet>
+#include <QXmlStreamReader>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Deeper nesting of pages than any editor makes; deeper documents are refused
+// rather than walked.
+constexpr int MaxPageDepth = 64;
+
+struct TRefusal
+{
+    QString Reason;
+};
+
+QString Quoted(QStringView s)
+{
+    return QStringLiteral("«") + s.toString() + QStringLiteral("»");
+}
+
+QString NodeWord(bool place)
+{
+    return place ? QStringLiteral("Позиция") : QStringLiteral("Переход");
+}
+
+// Text of a label (name, initialMarking, inscription, capacity): its <text> or
+// <value>, wherever its <graphics> stands; a <structure> marks a coloured term.
+struct TLabel
+{
+    QString Text;
+    bool Structured = false;
+};
+
+class TPnmlReader
+{
+public:
+    TPnmlReader(const QByteArray &bytes, TPnmlDocument &doc)
+        : Xml(bytes), Doc(doc)
+    {
+    }
+
+    QString Read();
+
+private:
+    [[noreturn]] void Refuse(const QString &reason) { throw TRefusal{reason}; }
+    bool Next();
+    QString Attr(const char *name) const { return Xml.attributes().value(QLatin1StringView(name)).toString(); }
+    bool HasAttr(const char *name) const { return Xml.attributes().hasAttribute(QString::fromLatin1(name)); }
+    QString RequireId(const QString &what);
+    void ReadNet();
+    void ReadContainer(int depth);
+    void ReadNode(bool place);
+    void ReadReference(bool place);
+    void ReadArc();
+    TLabel ReadLabel();
+    void ReadNodeGraphics(TPnmlNode &node);
+    void ReadArcGraphics(TPnmlArc &arc);
+    QPointF ReadXY(const QString &owner);
+    void ReadOwnBlock();
+    void SkipElement() { Xml.skipCurrentElement(); }
+
+    QXmlStreamReader Xml;
+    TPnmlDocument &Doc;
+    QSet<QString> Ids;
+};
+
+// Advances to the next start or end element; refuses what PNML never holds
+// (a DTD with its entities) and malformed XML.
+bool TPnmlReader::Next()
+{
+    while (!Xml.atEnd()) {
+        switch (Xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            return true;
+        case QXmlStreamReader::EndElement:
+            return false;
+        case QXmlStreamReader::DTD:
+            Refuse(QStringLiteral("Документ содержит объявление типа документа (DTD); такие документы не открываются."));
+        case QXmlStreamReader::EntityReference:
+            Refuse(QStringLiteral("Документ ссылается на неизвестную сущность XML %1.").arg(Quoted(Xml.name())));
+        default:
+            break;
+        }
+    }
+    if (Xml.hasError())
+        Refuse(QStringLiteral("Ошибка XML в строке %1: %2.").arg(Xml.lineNumber()).arg(Xml.errorString()));
+    return false;
+}
+
+QString TPnmlReader::RequireId(const QString &what)
+{
+    const QString id = Attr("id");
+    if (id.isEmpty())
+        Refuse(QStringLiteral("%1 в строке %2 не имеет идентификатора.").arg(what).arg(Xml.lineNumber()));
+    if (Ids.contains(id))
+        Refuse(QStringLiteral("Идентификатор %1 встречается в документе дважды.").arg(Quoted(id)));
+    Ids.insert(id);
+    return id;
+}
+
+QString TPnmlReader::Read()
+{
+    try {
+        // The root: <pnml>, with or without the PNML namespace.
+        if (!Next())
+            Refuse(QStringLiteral("Документ пуст."));
+        if (Xml.name() != u"pnml")
+            Refuse(QStringLiteral("Это не документ PNML: корневой элемент %1.").arg(Quoted(Xml.name())));
+        bool haveNet = false;
+        while (Next()) {
+            if (Xml.name() == u"net") {
+                if (haveNet)
+                    Refuse(QStringLiteral("Документ содержит больше одной сети; открывается только документ с одной сетью."));
+                haveNet = true;
+                ReadNet();
+            } else {
+                SkipElement();
+            }
+        }
+        // Anything after the root is still checked for well-formedness.
+        while (!Xml.atEnd())
+            Xml.readNext();
+        if (Xml.hasError())
+            Refuse(QStringLiteral("Ошибка XML в строке %1: %2.").arg(Xml.lineNumber()).arg(Xml.errorString()));
+        if (!haveNet)
+            Refuse(QStringLiteral("Документ PNML не содержит сети."));
+    } catch (const TRefusal &r) {
+        return r.Reason;
+    }
+    return {};
+}
+
+void TPnmlReader::ReadNet()
+{
+    const QString type = Attr("type");
+    // P/T nets in the 2009 grammar and in older drafts all name "ptnet".
+    if (!type.isEmpty() && !type.contains(u"ptnet", Qt::CaseInsensitive))
+        Refuse(QStringLiteral("Сеть имеет тип %1; открываются только сети «позиция — переход» (P/T).").arg(Quoted(type)));
+    Doc.NetId = RequireId(QStringLiteral("Сеть"));
+    ReadContainer(0);
+}
+
+// A net or a page: nodes and arcs, possibly in nested pages, which are flattened.
+void TPnmlReader::ReadContainer(int depth)
+{
+    if (depth > MaxPageDepth)
+        Refuse(QStringLiteral("Страницы сети вложены глубже %1 уровней.").arg(MaxPageDepth));
+    while (Next()) {
+        const QStringView n = Xml.name();
+        if (n == u"place")
+            ReadNode(true);
+        else if (n == u"transition")
+            ReadNode(false);
+        else if (n == u"arc")
+            ReadArc();
+        else if (n == u"page") {
+            RequireId(QStringLiteral("Страница"));
+            ReadContainer(depth + 1);
+        } else if (n == u"referencePlace")
+            ReadReference(true);
+        else if (n == u"referenceTransition")
+            ReadReference(false);
+        else if (n == u"name" && depth == 0) {
+            const QString name = ReadLabel().Text;
+            if (!Doc.OwnNetName) { // the own block's copy keeps line breaks
+                Doc.NetName = name;
+                Doc.HasNetName = true;
+            }
+        } else if (n == u"toolspecific" && depth == 0 && Attr("tool") == QStringView(PnmlToolName))
+            ReadOwnBlock();
+        else if (n == u"declaration" || n == u"declarations")
+            Refuse(QStringLiteral("Сеть содержит объявления типов (цветную разметку); открываются только сети P/T."));
+        else
+            SkipElement();
+    }
+}
+
+TLabel TPnmlReader::ReadLabel()
+{
+    TLabel label;
+    while (Next()) {
+        const QStringView n = Xml.name();
+        if (n == u"text" || n == u"value")
+            label.Text = Xml.readElementText(QXmlStreamReader::SkipChildElements);
+        else {
+            if (n == u"structure")
+                label.Structured = true;
+            SkipElement();
+        }
+    }
+    return label;
+}
+
+QPointF TPnmlReader::ReadXY(const QString &owner)
+{
+    bool okX = false, okY = false;
+    const double x = Attr("x").toDouble(&okX);
+    const double y = Attr("y").toDouble(&okY);
+    // Beyond this no drawing makes sense; the builder checks the final range.
+    constexpr double Limit = 1e9;
+    if (!okX || !okY || !std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > Limit || std::fabs(y) > Limit)
+        Refuse(QStringLiteral("%1: недопустимые координаты (x=%2, y=%3).")
+                   .arg(owner, Attr("x"), Attr("y")));
+    SkipElement();
+    return {x, y};
+}
+
+void TPnmlReader::ReadNodeGraphics(TPnmlNode &node)
+{
+    const QString owner = NodeWord(node.IsPlace) + u' ' + Quoted(node.Id);
+    while (Next()) {
+        if (Xml.name() == u"position") {
+            node.Position = ReadXY(owner);
+            node.HasPosition = true;
+        } else if (Xml.name() == u"dimension") {
+            const QPointF d = ReadXY(owner);
+            if (d.x() > 0 && d.y() > 0) {
+                node.Dimension = QSizeF(d.x(), d.y());
+                node.HasDimension = true;
+            }
+        } else {
+            SkipElement();
+        }
+    }
+}
+
+// A marking, inscription or capacity. Empty text counts as absent (*present
+// false); some editors write "Default,1", the number following the last comma.
+qint64 ParseCount(const QString &text, bool *ok, bool *present)
+{
+    QStringView v = QStringView(text).trimmed();
+    const qsizetype comma = v.lastIndexOf(u',');
+    if (comma >= 0)
+        v = v.mid(comma + 1).trimmed();
+    *present = !v.isEmpty();
+    *ok = true;
+    return *present ? v.toLongLong(ok) : 0;
+}
+
+void TPnmlReader::ReadNode(bool place)
+{
+    TPnmlNode node;
+    node.IsPlace = place;
+    node.Id = RequireId(NodeWord(place));
+    const QString owner = NodeWord(place) + u' ' + Quoted(node.Id);
+    while (Next()) {
+        const QStringView n = Xml.name();
+        if (n == u"name") {
+            node.Name = ReadLabel().Text;
+            node.HasName = true;
+        } else if (n == u"graphics") {
+            ReadNodeGraphics(node);
+        } else if (place && n == u"initialMarking") {
+            const TLabel label = ReadLabel();
+            if (label.Structured)
+                Refuse(QStringLiteral("%1: разметка с цветами; открываются только сети P/T.").arg(owner));
+            bool ok = false, present = false;
+            const qint64 v = ParseCount(label.Text, &ok, &present);
+            if (!ok || v < 0 || v > std::numeric_limits<qint32>::max())
+                Refuse(QStringLiteral("%1: разметка %2 не является неотрицательным 32-битным числом.").arg(owner, Quoted(label.Text.trimmed())));
+            node.Tokens = qint32(v);
+        } else if (place && n == u"hlinitialMarking") {
+            Refuse(QStringLiteral("%1: разметка с цветами; открываются только сети P/T.").arg(owner));
+        } else if (place && n == u"capacity") {
+            bool ok = false, present = false;
+            const qint64 v = ParseCount(ReadLabel().Text, &ok, &present);
+            if (!ok || v != 0)
+                Refuse(QStringLiteral("%1: ограничена ёмкость; ёмкость позиций не поддерживается.").arg(owner));
+        } else {
+            SkipElement();
+        }
+    }
+    Doc.Nodes.append(std::move(node));
+}
+
+void TPnmlReader::ReadReference(bool place)
+{
+    const QString id = RequireId(place ? QStringLiteral("Ссылка на позицию") : QStringLiteral("Ссылка на переход"));
+    const QString ref = Attr("ref");
+    if (ref.isEmpty())
+        Refuse(QStringLiteral("Ссылка %1 не называет узел.").arg(Quoted(id)));
+    Doc.References.insert(id, ref);
+    SkipElement();
+}
+
+void TPnmlReader::ReadArcGraphics(TPnmlArc &arc)
+{
+    const QString owner = QStringLiteral("Дуга ") + Quoted(arc.Id);
+    while (Next())
+        if (Xml.name() == u"position")
+            arc.Points.append(ReadXY(owner));
+        else
+            SkipElement();
+}
+
+void TPnmlReader::ReadArc()
+{
+    TPnmlArc arc;
+    arc.Id = RequireId(QStringLiteral("Дуга"));
+    arc.Source = Attr("source");
+    arc.Target = Attr("target");
+    const QString owner = QStringLiteral("Дуга ") + Quoted(arc.Id);
+    const QString attrType = Attr("type");
+    if (!attrType.isEmpty() && attrType != u"normal")
+        Refuse(QStringLiteral("%1 имеет вид %2; открываются только обычные дуги.").arg(owner, Quoted(attrType)));
+    if (arc.Source.isEmpty() || arc.Target.isEmpty())
+        Refuse(QStringLiteral("%1 не называет свои концы.").arg(owner));
+    while (Next()) {
+        const QStringView n = Xml.name();
+        if (n == u"inscription") {
+            const TLabel label = ReadLabel();
+            bool ok = false, present = false;
+            const qint64 v = ParseCount(label.Text, &ok, &present);
+            if (label.Structured || !ok || (present && (v <= 0 || v > std::numeric_limits<qint32>::max())))
+                Refuse(QStringLiteral("%1: кратность %2 не является положительным 32-битным числом.").arg(owner, Quoted(label.Text.trimmed())));
+            arc.Weight = present ? qint32(v) : 1;
+        } else if (n == u"hlinscription") {
+            Refuse(QStringLiteral("%1: надпись с цветами; открываются только сети P/T.").arg(owner));
+        } else if (n == u"graphics") {
+            ReadArcGraphics(arc);
+        } else if (n == u"name") {
+            arc.Name = ReadLabel().Text;
+            arc.HasName = true;
+        } else if (n == u"type") {
+            // <type value="inhibitor"/> and friends from editors with more arc kinds.
+            const QString v = Attr("value");
+            if (!v.isEmpty() && v != u"normal")
+                Refuse(QStringLiteral("%1 имеет вид %2; открываются только обычные дуги.").arg(owner, Quoted(v)));
+            SkipElement();
+        } else {
+            SkipElement();
+        }
+    }
+    Doc.Arcs.append(std::move(arc));
+}
+
+qint32 IntAttr(const QString &v, qint32 fallback)
+{
+    bool ok = false;
+    const int n = v.toInt(&ok);
+    return ok ? n : fallback;
+}
+
+// This program's own block: what PNML has no place for.
+void TPnmlReader::ReadOwnBlock()
+{
+    TPnmlOwnBlock &own = Doc.Own;
+    own.Present = true;
+    while (Next()) {
+        const QStringView n = Xml.name();
+        if (n == u"document") {
+            own.Author = Attr("author");
+            own.Description = Attr("description");
+            if (HasAttr("name")) {
+                Doc.NetName = Attr("name");
+                Doc.HasNetName = true;
+                Doc.OwnNetName = true;
+            }
+            own.SheetWidth = IntAttr(Attr("sheetWidth"), -1);
+            own.SheetHeight = IntAttr(Attr("sheetHeight"), -1);
+            own.PlaceWidth = IntAttr(Attr("placeWidth"), -1);
+            own.PlaceHeight = IntAttr(Attr("placeHeight"), -1);
+            own.TransitionWidth = IntAttr(Attr("transitionWidth"), -1);
+            own.TransitionHeight = IntAttr(Attr("transitionHeight"), -1);
+        } else if (n == u"element") {
+            TPnmlOwnElement e;
+            e.HasDescription = Attr("hasDescription") == u"true";
+            e.Description = Attr("description");
+            e.HasName = HasAttr("name");
+            e.Name = Attr("name");
+            e.DrawnFromTarget = Attr("drawnFromTarget") == u"true";
+            Doc.OwnElements.insert(Attr("ref"), e);
+        }
+        SkipElement();
+    }
+}
+
+} // namespace
+
+QString ReadPnmlDocument(const QByteArray &bytes, TPnmlDocument &doc)
+{
+    return TPnmlReader(bytes, doc).Read();
+}
