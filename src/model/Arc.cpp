@@ -139,6 +139,7 @@ TArc *TArc::CreatePasted(TPetryNet *net, TNetMemoryStream &stream, const QList<T
 
 TArc::~TArc()
 {
+    Net->ElementDestroyed(this);
     if (StartNode)
         StartNode->DetachArc(this);
     if (EndNode)
@@ -147,6 +148,7 @@ TArc::~TArc()
 
 void TArc::LoadFromStream(TNetMemoryStream &stream)
 {
+    Net->ElementMoving(this);
     if (StartNode)
         StartNode->DetachArc(this);
     if (EndNode)
@@ -290,6 +292,7 @@ QPoint TArc::GetPoint(int i) const
 
 void TArc::SetPoint(int i, QPoint p)
 {
+    Net->ElementMoving(this);
     BendPoints[i] = p - QPoint(Net->OriginX(), Net->OriginY());
 }
 
@@ -335,6 +338,7 @@ void TArc::AddPoint(int x, int y, bool atLongest)
     }
     point -= QPoint(Net->OriginX(), Net->OriginY());
     Net->SaveUndo();
+    Net->ElementMoving(this);
     if (index == -1 || index == PointCount())
         BendPoints.append(point);
     else
@@ -346,6 +350,7 @@ void TArc::DeletePoint(int i)
     if (i < 0 || i >= PointCount())
         return;
     Net->SaveUndo();
+    Net->ElementMoving(this);
     BendPoints.removeAt(i);
 }
 

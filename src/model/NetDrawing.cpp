@@ -2,12 +2,14 @@
 
 #include <QPainter>
 
-void TPetryNet::Draw(QPainter &canvas, bool elementsOnly) const
+#include <algorithm>
+
+// Sheet, then clipping to the inside of its frame; the caller restores the painter.
+void TPetryNet::DrawSheet(QPainter &canvas, bool elementsOnly) const
 {
     // The sheet's right and bottom sides lie outside it; QPainter's outline
     // covers width + 1 pixels, hence the "- 1"s.
     const TSides sheet = GetSheetRect();
-    canvas.save();
     canvas.setRenderHint(QPainter::Antialiasing, false);
     if (!elementsOnly) {
         canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -19,6 +21,12 @@ void TPetryNet::Draw(QPainter &canvas, bool elementsOnly) const
     canvas.setClipRect(QRect(sheet.Left + 1, sheet.Top + 1, sheet.Right - sheet.Left - 2,
                              sheet.Bottom - sheet.Top - 2),
                        canvas.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+}
+
+void TPetryNet::Draw(QPainter &canvas, bool elementsOnly) const
+{
+    canvas.save();
+    DrawSheet(canvas, elementsOnly);
     // Arcs first, so node bodies cover the lines' ends; transitions on top.
     for (const TArc *arc : Arcs)
         arc->Draw(canvas);
@@ -26,5 +34,18 @@ void TPetryNet::Draw(QPainter &canvas, bool elementsOnly) const
         place->Draw(canvas);
     for (const TTransfer *transition : Transitions)
         transition->Draw(canvas);
+    canvas.restore();
+}
+
+void TPetryNet::Draw(QPainter &canvas, bool elementsOnly, const QRect &visible) const
+{
+    canvas.save();
+    DrawSheet(canvas, elementsOnly);
+    // What an element paints may reach past its indexed outline: an arrow
+    // head's barbs, a weight beside its arc, a token count wider than its
+    // place; all of it stays within a few node sizes of the outline.
+    const int reach = 64 + 3 * std::max({PlaceWidth, PlaceHeight, TransitionWidth, TransitionHeight});
+    for (const TNetElement *e : ElementsIn(visible.adjusted(-reach, -reach, reach, reach)))
+        e->Draw(canvas);
     canvas.restore();
 }

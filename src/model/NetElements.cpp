@@ -104,6 +104,7 @@ TStaticNetElement::TStaticNetElement(TPetryNet *net)
 
 TStaticNetElement::~TStaticNetElement()
 {
+    Net->ElementDestroyed(this);
     // Each arc removes itself from this list (and from its other end) as it goes.
     while (!ArcList.isEmpty())
         delete ArcList.last();
@@ -120,6 +121,7 @@ void TStaticNetElement::LoadFromStream(TNetMemoryStream &stream)
     TNetElement::LoadFromStream(stream);
     while (!ArcList.isEmpty())
         delete ArcList.last();
+    Net->ElementMoving(this);
     const QPoint p = stream.ReadPoint();
     if (!InCoordinateRange(p))
         throw TNetStreamError("node centre out of range");
@@ -129,8 +131,21 @@ void TStaticNetElement::LoadFromStream(TNetMemoryStream &stream)
 
 int TStaticNetElement::CanvasX() const { return X + Net->OriginX(); }
 int TStaticNetElement::CanvasY() const { return Y + Net->OriginY(); }
-void TStaticNetElement::SetCanvasX(int v) { X = v - Net->OriginX(); }
-void TStaticNetElement::SetCanvasY(int v) { Y = v - Net->OriginY(); }
+void TStaticNetElement::SetCanvasX(int v)
+{
+    if (X != v - Net->OriginX()) {
+        Net->ElementMoving(this);
+        X = v - Net->OriginX();
+    }
+}
+
+void TStaticNetElement::SetCanvasY(int v)
+{
+    if (Y != v - Net->OriginY()) {
+        Net->ElementMoving(this);
+        Y = v - Net->OriginY();
+    }
+}
 
 int TStaticNetElement::NodeWidth() const
 {

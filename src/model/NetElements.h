@@ -76,6 +76,12 @@ public:
     quint8 Kind = 0;
     bool Selected = false;
     bool HasDescription = false;
+
+private:
+    friend class TPetryNet; // keeps the spatial index's bookkeeping
+    enum : quint8 { NotFiled, Filed, Refiling };
+    quint8 GridState = NotFiled;
+    quint32 GridOrder = 0; // grows with the position in the list of its kind
 };
 
 // Base of places and transitions (nodes): centre, attached arcs, highlight.

@@ -1,5 +1,7 @@
 #include "PetryNet.h"
 
+#include "PetryNetPrivate.h"
+
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
@@ -196,13 +198,15 @@ bool TPetryNet::BeginDrag(int x, int y, QPainter &canvas)
 {
     // A bend point under the mouse wins over the nodes.
     DraggingBendPoint = false;
-    for (int i = 0; i < ArcCount(); ++i) {
-        TArc *arc = Arcs[i];
+    for (TNetElement *near : ElementsIn(QRect(x, y, 1, 1))) {
+        if (near->Kind != KindArc)
+            break; // arcs come first, in list order
+        auto *arc = static_cast<TArc *>(near);
         const int index = arc->PointIndexAt(x, y);
         if (index < 0)
             continue;
         DragBendIndex = index;
-        DragArcIndex = i;
+        DragArcIndex = IndexOf(Arcs, arc);
         DraggingBendPoint = true;
         if (!arc->Selected) {
             ClearSelection();

@@ -1,6 +1,17 @@
 #include "PetryNet.h"
 
+#include <algorithm>
+
 namespace {
+
+// The elements of near (drawing order) that are of kind, in list order.
+std::vector<TNetElement *> OfKind(const std::vector<TNetElement *> &near, quint8 kind)
+{
+    std::vector<TNetElement *> out;
+    std::copy_if(near.begin(), near.end(), std::back_inserter(out), [kind](const TNetElement *e) { return e->Kind == kind; });
+    return out;
+}
+
 
 void SetEverySelected(TPetryNet &net, bool selected)
 {
@@ -28,8 +39,9 @@ bool TPetryNet::UnselectAt(int x, int y)
 {
     // Searched from the first element, unlike AddSelectAt; they differ only
     // where elements overlap.
-    auto clear = [this, x, y](const auto &list) {
-        for (TNetElement *e : list)
+    const std::vector<TNetElement *> near = ElementsIn(QRect(x, y, 1, 1));
+    auto clear = [&](quint8 kind) {
+        for (TNetElement *e : OfKind(near, kind))
             if (e->ContainsPoint(x, y)) {
                 e->SetSelected(false);
                 NotifySelectionChange();
@@ -37,7 +49,7 @@ bool TPetryNet::UnselectAt(int x, int y)
             }
         return false;
     };
-    return clear(Transitions) || clear(Places) || clear(Arcs);
+    return clear(KindTransition) || clear(KindPlace) || clear(KindArc);
 }
 
 bool TPetryNet::SelectAt(int x, int y)
@@ -51,16 +63,17 @@ bool TPetryNet::SelectAt(int x, int y)
 bool TPetryNet::SetSelectionInRect(const TSides &r, bool value)
 {
     bool any = false;
-    auto mark = [&](const auto &list) {
-        for (TNetElement *e : list)
+    const std::vector<TNetElement *> near = ElementsIn(SidesToRect(r.Left, r.Top, r.Right, r.Bottom));
+    auto mark = [&](quint8 kind) {
+        for (TNetElement *e : OfKind(near, kind))
             if (e->IntersectsRect(r.Left, r.Top, r.Right, r.Bottom)) {
                 e->SetSelected(value);
                 any = true;
             }
     };
-    mark(Transitions);
-    mark(Places);
-    mark(Arcs);
+    mark(KindTransition);
+    mark(KindPlace);
+    mark(KindArc);
     NotifySelectionChange();
     return any;
 }

@@ -13,6 +13,7 @@ TPetryNet::~TPetryNet()
 {
     RootState.reset();
     CurrentState = nullptr;
+    DropGrid();
     DestroyElements();
 }
 
@@ -40,6 +41,7 @@ void TPetryNet::DestroyElements()
 
 void TPetryNet::InstallElements(TElementLists &lists)
 {
+    DropGrid();
     DestroyElements();
     Places = std::exchange(lists.Places, {});
     Transitions = std::exchange(lists.Transitions, {});
@@ -224,15 +226,12 @@ bool TPetryNet::HasSelectedNodes() const
 
 TNetElement *TPetryNet::ElementAt(int x, int y) const
 {
-    for (qsizetype i = Transitions.size() - 1; i >= 0; --i)
-        if (Transitions[i]->ContainsPoint(x, y))
-            return Transitions[i];
-    for (qsizetype i = Places.size() - 1; i >= 0; --i)
-        if (Places[i]->ContainsPoint(x, y))
-            return Places[i];
-    for (qsizetype i = Arcs.size() - 1; i >= 0; --i)
-        if (Arcs[i]->ContainsPoint(x, y))
-            return Arcs[i];
+    // Drawing order backwards: transitions, places, then arcs, each from the
+    // last, so the element drawn on top wins.
+    const std::vector<TNetElement *> near = ElementsIn(QRect(x, y, 1, 1));
+    for (auto it = near.rbegin(); it != near.rend(); ++it)
+        if ((*it)->ContainsPoint(x, y))
+            return *it;
     return nullptr;
 }
 
@@ -307,6 +306,7 @@ TTransfer *TPetryNet::AddTransition(int x, int y)
 void TPetryNet::DeleteSelection()
 {
     SaveUndo();
+    DropGrid(); // rebuilt once at the next look-up, not cell by cell
     // Destroyed one by one, each element would search its list and close the
     // gap it leaves: quadratic over a large selection. So the survivors are
     // sorted out first, one pass per list, and the rest destroyed in the same

@@ -2,6 +2,7 @@
 
 #include "Arc.h"
 #include "NetElements.h"
+#include "SpatialGrid.h"
 #include "StateTree.h"
 #include "UndoClipboard.h"
 
@@ -10,8 +11,10 @@
 #include <QRect>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QPainter;
 
@@ -56,6 +59,11 @@ public:
     void NotifyStateChange();
     QString NextNumber(quint8 kind);
     void DetachElement(TNetElement *element);
+    // Elements call these before their outline changes (a node moves, an
+    // arc's bend points change) and when they are destroyed, so the spatial
+    // index stays in step.
+    void ElementMoving(TNetElement *element);
+    void ElementDestroyed(TNetElement *element);
     // Marks the document as having unsaved changes.
     void MarkChanged() { Saved = false; }
     void SetNetName(const QString &value);
@@ -102,6 +110,9 @@ public:
 
     // Drawing and gestures
     void Draw(QPainter &canvas, bool elementsOnly) const;
+    // The same picture inside visible (canvas coordinates), drawing only the
+    // elements found there; outside it the canvas may differ.
+    void Draw(QPainter &canvas, bool elementsOnly, const QRect &visible) const;
     void BeginArc(int x, int y, QPainter &canvas);
     void TrackArc(int x, int y, QPainter &canvas);
     void EndArc(QPainter &canvas);
@@ -213,6 +224,27 @@ private:
     bool DraggingBendPoint = false;
     qint32 DragBendIndex = -1;
     qint32 DragArcIndex = -1;
+
+    // Spatial index over every element (NetIndex.cpp). It is brought up to
+    // date lazily before each look-up: elements appended to the lists since
+    // are filed then, moved ones are taken out when they start moving and
+    // filed again, and a change of node sizes or anything it cannot follow
+    // rebuilds it.
+    mutable TSpatialGrid Grid;
+    mutable bool GridValid = false;
+    mutable std::vector<TNetElement *> GridPending;
+    mutable qsizetype GridPlaces = 0, GridTransitions = 0, GridArcs = 0;
+    mutable quint32 GridNextOrder = 0;
+    mutable std::array<qint32, 4> GridSizes{};
+    void EnsureGrid() const;
+    void RebuildGrid() const;
+    void DropGrid();
+    void FileElement(TNetElement *element) const;
+    void UnfileElement(TNetElement *element) const;
+    // Elements whose indexed outline meets rect (canvas coordinates), in
+    // drawing order: arcs, places, transitions, each in list order.
+    std::vector<TNetElement *> ElementsIn(const QRect &rect) const;
+    void DrawSheet(QPainter &canvas, bool elementsOnly) const;
 
     int UndoGroupDepth = 0;
     bool UndoGroupTaken = false;

@@ -1,5 +1,7 @@
 #include "NetFixtures.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QTest>
 
 #include <climits>
@@ -19,6 +21,8 @@ private slots:
     void undoRestoresSnapshot_data();
     void undoRestoresSnapshot();
     void deleteKeepsSurvivorsInOrder();
+    void lookUpsFollowEdits_data() { undoRestoresSnapshot_data(); }
+    void lookUpsFollowEdits();
 };
 
 namespace {
@@ -350,5 +354,83 @@ void TPropertiesTest::deleteKeepsSurvivorsInOrder()
     }
 }
 
-QTEST_GUILESS_MAIN(TPropertiesTest)
+namespace {
+
+// The element on top at a point, found by walking every list.
+TNetElement *TopmostAt(const TPetryNet &net, int x, int y)
+{
+    for (qsizetype i = net.Transitions.size() - 1; i >= 0; --i)
+        if (net.Transitions[i]->ContainsPoint(x, y))
+            return net.Transitions[i];
+    for (qsizetype i = net.Places.size() - 1; i >= 0; --i)
+        if (net.Places[i]->ContainsPoint(x, y))
+            return net.Places[i];
+    for (qsizetype i = net.Arcs.size() - 1; i >= 0; --i)
+        if (net.Arcs[i]->ContainsPoint(x, y))
+            return net.Arcs[i];
+    return nullptr;
+}
+
+// Hit tests, rectangle selection and drawing of a visible part, all answered
+// through the spatial index, agree with walks over every element.
+bool LookUpsAgree(TPetryNet &net, QRandomGenerator &rng)
+{
+    for (int k = 0; k < 60; ++k) {
+        const int x = rng.bounded(net.SheetWidth), y = rng.bounded(net.SheetHeight);
+        if (net.ElementAt(x, y) != TopmostAt(net, x, y))
+            return false;
+    }
+    for (int k = 0; k < 3; ++k) {
+        const TSides r{rng.bounded(net.SheetWidth), rng.bounded(net.SheetHeight), rng.bounded(net.SheetWidth),
+                       rng.bounded(net.SheetHeight)};
+        net.SelectInRect(r);
+        for (int i = 0; i < net.ElementCount(); ++i)
+            if (net.Element(i)->Selected != net.Element(i)->IntersectsRect(r.Left, r.Top, r.Right, r.Bottom))
+                return false;
+    }
+    const QRect visible(rng.bounded(net.SheetWidth), rng.bounded(net.SheetHeight), 300, 200);
+    auto paint = [&](bool onlyVisible) {
+        QImage image(visible.size(), QImage::Format_RGB32);
+        image.fill(Qt::gray);
+        QPainter canvas(&image);
+        canvas.translate(-visible.topLeft());
+        onlyVisible ? net.Draw(canvas, false, visible) : net.Draw(canvas, false);
+        return image;
+    };
+    return paint(false) == paint(true);
+}
+
+} // namespace
+
+void TPropertiesTest::lookUpsFollowEdits()
+{
+    QFETCH(TPrepare, prepare);
+    for (quint32 seed = 1; seed <= SeedCount; seed += 4) {
+        auto net = RandomNet(seed);
+        QRandomGenerator rng(seed);
+        const TEdit edit = prepare(*net, rng);
+        const QString where = QStringLiteral("seed %1").arg(seed);
+        QVERIFY2(LookUpsAgree(*net, rng), qPrintable(where + QStringLiteral(", before")));
+        edit();
+        QVERIFY2(LookUpsAgree(*net, rng), qPrintable(where + QStringLiteral(", after the edit")));
+        // Drag whatever the rectangle left selected by one step.
+        QImage image(1, 1, QImage::Format_RGB32);
+        QPainter canvas(&image);
+        for (int i = 0; i < net->ElementCount(); ++i) {
+            const auto *node = dynamic_cast<const TStaticNetElement *>(net->Element(i));
+            if (node && node->Selected && net->BeginDrag(node->CanvasX(), node->CanvasY(), canvas)) {
+                net->DragTo(node->CanvasX() + rng.bounded(-80, 80), node->CanvasY() + rng.bounded(-80, 80), canvas);
+                net->EndDrag(canvas);
+                break;
+            }
+        }
+        QVERIFY2(LookUpsAgree(*net, rng), qPrintable(where + QStringLiteral(", after a drag")));
+        net->Undo();
+        QVERIFY2(LookUpsAgree(*net, rng), qPrintable(where + QStringLiteral(", after undo")));
+        net->Redo();
+        QVERIFY2(LookUpsAgree(*net, rng), qPrintable(where + QStringLiteral(", after redo")));
+    }
+}
+
+QTEST_MAIN(TPropertiesTest) // drawing needs fonts
 #include "tst_properties.moc"
