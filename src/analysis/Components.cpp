@@ -14,13 +14,17 @@ struct TFrame
 
 // Pearce's space-efficient variant of Tarjan's algorithm, without recursion:
 // one rank per state, which ends up as the state's component number (counted
-// down from N-1, so finished components rank above every active state).
+// down from 2^32 - 2, so finished components rank above every active state).
 // Successors are not stored: each is found again by firing and looking up.
 bool FindComponents(const TReachability &graph, const TSearchLimits &limits, TComponentSummary &out,
                     QString *stopReason)
 {
     const int64_t n = graph.StateCount();
     const TFiringNet &net = graph.Net;
+    if (n >= int64_t(1) << 31) {
+        *stopReason = QStringLiteral("слишком много состояний для поиска компонент");
+        return false;
+    }
     std::vector<uint32_t> rank(size_t(n), 0);
     std::vector<bool> exits(size_t(n), false);
     std::vector<uint32_t> stack;
@@ -31,7 +35,7 @@ bool FindComponents(const TReachability &graph, const TSearchLimits &limits, TCo
     out.BottomsWith.assign(size_t(net.TransitionCount()), 0);
 
     uint32_t index = 1;
-    uint32_t component = uint32_t(n - 1);
+    uint32_t component = UINT32_MAX - 1;
     int64_t steps = 0;
     rank[0] = index++;
     frames.push_back({0, 0, true, false});

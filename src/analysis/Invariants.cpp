@@ -10,12 +10,11 @@ namespace {
 using TSparse = std::vector<std::pair<int32_t, int64_t>>;
 
 // One row of the Farkas tableau: the remaining constraint part C and the
-// combination X of original rows it stands for, with X's support as bits.
+// combination X of original rows it stands for; X's indices are its support.
 struct TRow
 {
     TSparse C;
     TSparse X;
-    std::vector<uint64_t> Support;
 };
 
 int64_t ValueAt(const TSparse &v, int32_t index)
@@ -60,33 +59,48 @@ int64_t Gcd(const TSparse &v, int64_t g)
     return g;
 }
 
-bool IsSubset(const std::vector<uint64_t> &a, const std::vector<uint64_t> &b)
+// Whether the support of a lies within the support of b.
+bool IsSubset(const TSparse &a, const TSparse &b)
 {
-    for (size_t k = 0; k < a.size(); ++k)
-        if (a[k] & ~b[k])
+    if (a.size() > b.size())
+        return false;
+    size_t j = 0;
+    for (const auto &e : a) {
+        while (j < b.size() && b[j].first < e.first)
+            ++j;
+        if (j == b.size() || b[j].first != e.first)
             return false;
+    }
     return true;
 }
 
 // Rows whose support strictly contains another row's support never lead to
 // a minimal invariant; dropping them keeps the tableau small. Rows kept from
 // the previous step (before `first`) were minimal among themselves and no new
-// row's support lies strictly inside theirs, so only new rows are tested.
-bool KeepMinimal(std::vector<TRow> &rows, size_t first, const std::atomic<bool> *cancel)
+// row's support lies strictly inside theirs, so only new rows are tested,
+// each against the rows whose smallest index lies in its support.
+bool KeepMinimal(std::vector<TRow> &rows, size_t first, int variables, const std::atomic<bool> *cancel)
 {
+    std::vector<std::vector<uint32_t>> bySmallest(static_cast<size_t>(variables));
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (!rows[r].X.empty())
+            bySmallest[rows[r].X.front().first].push_back(uint32_t(r));
     std::vector<bool> drop(rows.size(), false);
     for (size_t r = first; r < rows.size(); ++r) {
         if (cancel && (r & 63) == 0 && cancel->load(std::memory_order_relaxed))
             return false;
-        for (size_t s = 0; s < rows.size() && !drop[r]; ++s) {
-            if (s == r || drop[s] || !IsSubset(rows[s].Support, rows[r].Support))
-                continue;
-            // Equal supports: drop only an exact duplicate (the later one).
-            if (rows[s].Support == rows[r].Support)
-                drop[r] = s < r && rows[s].X == rows[r].X && rows[s].C == rows[r].C;
-            else
-                drop[r] = true;
-        }
+        for (size_t k = 0; k < rows[r].X.size() && !drop[r]; ++k)
+            for (uint32_t s : bySmallest[rows[r].X[k].first]) {
+                if (s == r || drop[s] || !IsSubset(rows[s].X, rows[r].X))
+                    continue;
+                // Equal supports: drop only an exact duplicate (the later one).
+                if (rows[s].X.size() == rows[r].X.size())
+                    drop[r] = s < r && rows[s].X == rows[r].X && rows[s].C == rows[r].C;
+                else
+                    drop[r] = true;
+                if (drop[r])
+                    break;
+            }
     }
     size_t kept = 0;
     for (size_t r = 0; r < rows.size(); ++r)
@@ -105,13 +119,10 @@ TInvariantSet Farkas(const std::vector<TSparse> &matrix, int variables, int cons
                      const std::atomic<bool> *cancel)
 {
     TInvariantSet result;
-    const size_t words = size_t(variables + 63) / 64;
     std::vector<TRow> rows(static_cast<size_t>(variables));
     for (int v = 0; v < variables; ++v) {
         rows[v].C = matrix[v];
         rows[v].X = {{v, 1}};
-        rows[v].Support.assign(words, 0);
-        rows[v].Support[v / 64] |= uint64_t(1) << (v % 64);
     }
     std::vector<bool> done(size_t(constraints), false);
     for (int step = 0; step < constraints; ++step) {
@@ -141,7 +152,7 @@ TInvariantSet Farkas(const std::vector<TSparse> &matrix, int variables, int cons
         for (size_t r = 0; r < rows.size(); ++r) {
             const int64_t v = ValueAt(rows[r].C, column);
             if (v == 0)
-                next.push_back(rows[r]);
+                next.push_back(std::move(rows[r]));
             else
                 (v > 0 ? pos : neg).push_back(r);
         }
@@ -163,16 +174,13 @@ TInvariantSet Farkas(const std::vector<TSparse> &matrix, int variables, int cons
                     for (auto &e : row.X)
                         e.second /= d;
                 }
-                row.Support.resize(words);
-                for (size_t k = 0; k < words; ++k)
-                    row.Support[k] = rows[a].Support[k] | rows[b].Support[k];
                 next.push_back(std::move(row));
                 if (int(next.size()) > maxRows) {
                     result.Reason = QStringLiteral("слишком много промежуточных строк (больше %1)").arg(maxRows);
                     return result;
                 }
             }
-        if (!KeepMinimal(next, first, cancel)) {
+        if (!KeepMinimal(next, first, variables, cancel)) {
             result.Reason = QStringLiteral("вычисление прервано");
             return result;
         }

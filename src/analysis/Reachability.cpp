@@ -30,22 +30,31 @@ int64_t TReachability::MemoryBytes() const
     return Store.MemoryBytes() + Parent.MemoryBytes() + ParentTransition.MemoryBytes();
 }
 
-bool TReachability::CoversAncestor(int64_t parent, const int32_t *marking) const
+bool TReachability::CoversAncestor(int64_t parent, int lastTransition, const int32_t *marking)
 {
     // The new marking differs from every earlier one, so covering one of its
     // ancestors means strictly more tokens: the path between repeats forever.
-    std::vector<int32_t> ancestor(size_t(Net.PlaceCount()) + 1);
-    for (int64_t a = parent; a != UINT32_MAX; a = Parent[a]) {
-        Store.Unpack(a, ancestor.data());
-        bool covered = true;
-        for (int p = 0; p < Net.PlaceCount() && covered; ++p)
-            covered = ancestor[p] <= marking[p];
-        if (covered)
-            return true;
+    // Such an ancestor holds fewer tokens in all; totals follow up the path
+    // from the firings, so most ancestors are passed over unread.
+    const int places = Net.PlaceCount();
+    const int64_t total = std::accumulate(marking, marking + places, int64_t(0));
+    int64_t ancestorTotal = total - Net.TotalDelta(lastTransition);
+    std::vector<int32_t> ancestor(size_t(places) + 1);
+    for (int64_t a = parent;; a = Parent[a]) {
+        if (--AncestorBudget < 0)
+            return false;
+        if (ancestorTotal < total) {
+            Store.Unpack(a, ancestor.data());
+            bool covered = true;
+            for (int p = 0; p < places && covered; ++p)
+                covered = ancestor[p] <= marking[p];
+            if (covered)
+                return true;
+        }
         if (a == 0)
-            break;
+            return false;
+        ancestorTotal -= Net.TotalDelta(int(ParentTransition[a]));
     }
-    return false;
 }
 
 TReachability::TEnd TReachability::Run(const TSearchLimits &limits, QString *stopReason)
@@ -138,11 +147,12 @@ TReachability::TEnd TReachability::Run(const TSearchLimits &limits, QString *sto
                 std::copy(cur.begin(), cur.end(), next.begin());
                 for (int k = 0; k < n; ++k)
                     next[pl[k]] = int32_t(cur[pl[k]] + d[k]);
-                if (CoversAncestor(i, next.data()))
+                if (AncestorBudget > 0 && CoversAncestor(i, t, next.data()))
                     return TEnd::Unbounded;
             }
         }
         Expanded = i + 1;
+        AncestorBudget += 64;
     }
     limits.Report(Store.Size(), Firings);
     return TEnd::Complete;

@@ -36,6 +36,9 @@ public:
     std::vector<uint8_t> Fired;     // per transition, enabled somewhere
 
 private:
-    bool CoversAncestor(int64_t parent, const int32_t *marking) const;
+    bool CoversAncestor(int64_t parent, int lastTransition, const int32_t *marking);
+    // Ancestor steps the covering test may still take: it grows with the
+    // states expanded, so the test never dominates the search.
+    int64_t AncestorBudget = 1 << 20;
     std::vector<int64_t> NextCheck; // per place: the count at which to look for a covered ancestor again
 };

@@ -1,0 +1,490 @@
+#include "Analysis.h"
+#include "NetFamilies.h"
+#include "NetFormats.h"
+#include "../model/NetFixtures.h"
+
+#include <QDir>
+#include <QSet>
+#include <QTest>
+
+#include <functional>
+#include <thread>
+
+using namespace NetFamilies;
+
+class TAnalysisTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void smallNets_data();
+    void smallNets();
+    void families_data();
+    void families();
+    void sharedNets_data();
+    void sharedNets();
+    void randomNetsMatchTheTokenGame();
+    void invariants_data();
+    void invariants();
+    void invariantLimits();
+    void limitsNeverClaimWrongAnswers_data();
+    void limitsNeverClaimWrongAnswers();
+    void badInput();
+    void twoAnalysesAtOnce();
+};
+
+using TBuild = std::function<TAnalysisNet()>;
+Q_DECLARE_METATYPE(TBuild)
+
+namespace {
+
+// "y", "n" or "?" for a verdict, so table rows stay short.
+QString V(const TAnswer &a)
+{
+    return a.IsYes() ? QStringLiteral("y") : a.IsNo() ? QStringLiteral("n") : QStringLiteral("?");
+}
+
+QString Names(const QStringList &names, const QList<int> &indices)
+{
+    QStringList list;
+    for (int i : indices)
+        list << names[i];
+    return list.join(u',');
+}
+
+// p0 -> t0 -> p1 -> t1 -> p0 with one token.
+TAnalysisNet Cycle()
+{
+    TAnalysisNet net;
+    net.AddPlace(QStringLiteral("p0"), 1);
+    net.AddPlace(QStringLiteral("p1"), 0);
+    Transition(net, QStringLiteral("t0"), {{0, 1}}, {{1, 1}});
+    Transition(net, QStringLiteral("t1"), {{1, 1}}, {{0, 1}});
+    return net;
+}
+
+} // namespace
+
+void TAnalysisTest::smallNets_data()
+{
+    QTest::addColumn<TBuild>("build");
+    QTest::addColumn<bool>("sourcesFire");
+    QTest::addColumn<qint64>("states");
+    QTest::addColumn<qint64>("firings");
+    // bounded, safe, deadlock, live, reversible, home marking
+    QTest::addColumn<QString>("verdicts");
+    QTest::addColumn<QString>("unbounded");
+    QTest::addColumn<QString>("dead");
+    QTest::addColumn<QString>("deadlockPath");
+
+    QTest::newRow("cycle") << TBuild(Cycle) << false << 2LL << 2LL << "yynyyy" << "" << "" << "";
+    QTest::newRow("weight 2 drains once") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), 3);
+        net.AddPlace(QStringLiteral("p1"), 0);
+        Transition(net, QStringLiteral("t0"), {{0, 2}}, {{1, 1}});
+        Transition(net, QStringLiteral("t1"), {{1, 3}}, {});
+        return net;
+    }) << false << 2LL << 1LL << "ynynny" << "" << "t1" << "t0";
+    QTest::newRow("self-loop and a dead transition") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), 1);
+        net.AddPlace(QStringLiteral("p1"), 0);
+        Transition(net, QStringLiteral("loop"), {{0, 1}}, {{0, 1}});
+        Transition(net, QStringLiteral("never"), {{1, 1}}, {{0, 1}});
+        return net;
+    }) << false << 1LL << 1LL << "yynnyy" << "" << "never" << "";
+    QTest::newRow("two bottom components") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), 1);
+        net.AddPlace(QStringLiteral("a"), 0);
+        net.AddPlace(QStringLiteral("b"), 0);
+        Transition(net, QStringLiteral("toA"), {{0, 1}}, {{1, 1}});
+        Transition(net, QStringLiteral("toB"), {{0, 1}}, {{2, 1}});
+        Transition(net, QStringLiteral("a"), {{1, 1}}, {{1, 1}});
+        Transition(net, QStringLiteral("b"), {{2, 1}}, {{2, 1}});
+        return net;
+    }) << false << 3LL << 4LL << "yynnnn" << "" << "" << "";
+    QTest::newRow("producer: coverability with ω") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), 1);
+        net.AddPlace(QStringLiteral("p1"), 0);
+        Transition(net, QStringLiteral("make"), {{0, 1}}, {{0, 1}, {1, 1}});
+        Transition(net, QStringLiteral("use"), {{1, 2}}, {});
+        return net;
+    }) << false << 2LL << 3LL << "nn????" << "p1" << "" << "";
+    QTest::newRow("producer that can stop") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), 1);
+        net.AddPlace(QStringLiteral("p1"), 0);
+        Transition(net, QStringLiteral("make"), {{0, 1}}, {{0, 1}, {1, 1}});
+        Transition(net, QStringLiteral("stop"), {{0, 1}}, {});
+        return net;
+    }) << false << 4LL << 4LL << "nnynn?" << "p1" << "" << "stop";
+    QTest::newRow("source transition never fires in the token game") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), 0);
+        Transition(net, QStringLiteral("src"), {}, {{0, 1}});
+        return net;
+    }) << false << 1LL << 0LL << "yyynyy" << "" << "src" << "";
+    QTest::newRow("source transition by the textbook rule") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), 0);
+        Transition(net, QStringLiteral("src"), {}, {{0, 1}});
+        return net;
+    }) << true << 2LL << 2LL << "nn????" << "p0" << "" << "";
+    QTest::newRow("empty net") << TBuild([] { return TAnalysisNet(); }) << false << 1LL << 0LL << "yyyyyy" << ""
+                               << "" << "";
+    QTest::newRow("weights of 2^31-1") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), INT32_MAX);
+        net.AddPlace(QStringLiteral("p1"), 0);
+        Transition(net, QStringLiteral("t0"), {{0, INT32_MAX}}, {{1, INT32_MAX}});
+        Transition(net, QStringLiteral("t1"), {{1, INT32_MAX}}, {{0, INT32_MAX}});
+        return net;
+    }) << false << 2LL << 2LL << "ynnyyy" << "" << "" << "";
+    QTest::newRow("count at the 32-bit limit") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), INT32_MAX - 1);
+        net.AddPlace(QStringLiteral("p1"), 1);
+        Transition(net, QStringLiteral("add"), {{1, 1}}, {{1, 1}, {0, 1}});
+        return net;
+    }) << false << 2LL << 2LL << "nn????" << "p0" << "" << "";
+}
+
+void TAnalysisTest::smallNets()
+{
+    QFETCH(TBuild, build);
+    QFETCH(bool, sourcesFire);
+    const TAnalysisNet net = build();
+    TAnalysisOptions options;
+    options.SourceTransitionsFire = sourcesFire;
+    const TAnalysisResult r = AnalyseNet(net, options);
+    QVERIFY2(r.Complete, qPrintable(r.StopReason));
+    QTEST(r.States, "states");
+    QTEST(r.Firings, "firings");
+    QTEST(V(r.Bounded) + V(r.Safe) + V(r.Deadlocks) + V(r.Live) + V(r.Reversible) + V(r.HomeMarkings), "verdicts");
+    QTEST(Names(net.PlaceNames, r.UnboundedPlaces), "unbounded");
+    QTEST(Names(net.TransitionNames, r.DeadTransitions()), "dead");
+    QTEST(Names(net.TransitionNames, r.DeadlockPath), "deadlockPath");
+    for (const TAnswer *a : {&r.Bounded, &r.Safe, &r.Deadlocks, &r.Live, &r.Reversible, &r.HomeMarkings})
+        QVERIFY(a->IsKnown() || !a->Reason.isEmpty());
+    // The graph kept for drawing agrees with the figures.
+    QVERIFY(r.Graph.Kept);
+    QCOMPARE(r.Graph.Coverability, !r.UnboundedPlaces.isEmpty());
+    QCOMPARE(r.Graph.StateCount(), r.States);
+    QCOMPARE(r.Graph.Edges.size(), r.Firings);
+}
+
+void TAnalysisTest::families_data()
+{
+    QTest::addColumn<TBuild>("build");
+    QTest::addColumn<qint64>("states");
+    QTest::addColumn<qint64>("firings");
+    QTest::addColumn<bool>("deadlock");
+    QTest::newRow("Kanban 1") << TBuild([] { return Kanban(1); }) << 160LL << 616LL << false;
+    QTest::newRow("Kanban 3") << TBuild([] { return Kanban(3); }) << 58400LL << 446400LL << false;
+    QTest::newRow("philosophers 5") << TBuild([] { return Philosophers(5); }) << 243LL << 945LL << true;
+    QTest::newRow("philosophers 10") << TBuild([] { return Philosophers(10); }) << 59049LL << -1LL << true;
+}
+
+void TAnalysisTest::families()
+{
+    QFETCH(TBuild, build);
+    const TAnalysisResult r = AnalyseNet(build());
+    QVERIFY(r.Complete);
+    QFETCH(qint64, firings);
+    QTEST(r.States, "states");
+    if (firings >= 0)
+        QCOMPARE(r.Firings, firings);
+    QTEST(r.Deadlocks.IsYes(), "deadlock");
+    // A deadlock path replays to a dead marking through the firing rule.
+    if (r.Deadlocks.IsYes()) {
+        TAnalysisNet net = build();
+        QList<qint64> m(net.Marking.begin(), net.Marking.end());
+        for (int t : r.DeadlockPath) {
+            for (const TArcWeight &a : net.Pre[t]) {
+                QVERIFY(m[a.Place] >= a.Weight);
+                m[a.Place] -= a.Weight;
+            }
+            for (const TArcWeight &a : net.Post[t])
+                m[a.Place] += a.Weight;
+        }
+        QCOMPARE(m, r.DeadlockMarking);
+    }
+}
+
+void TAnalysisTest::sharedNets_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<qint64>("states");
+    QTest::addColumn<qint64>("firings");
+    QTest::addColumn<qint64>("maxPlace");
+    QTest::addColumn<qint64>("maxMarking");
+    QTest::addColumn<bool>("deadlock");
+    QTest::newRow("Philosophers") << "Philosophers-PT-000005.pnml" << 243LL << 945LL << 1LL << 10LL << true;
+    QTest::newRow("TokenRing") << "TokenRing-PT-005.pnml" << 166LL << 365LL << 1LL << 6LL << false;
+    QTest::newRow("Eratosthenes") << "Eratosthenes-PT-010.pnml" << 32LL << 120LL << 1LL << 9LL << true;
+    QTest::newRow("Kanban") << "Kanban-PT-00005.pnml" << 2546432LL << 24460016LL << 5LL << 20LL << false;
+}
+
+void TAnalysisTest::sharedNets()
+{
+    QFETCH(QString, file);
+    const QString path = QStringLiteral(PETRI_SOURCE_DIR "/../shared/data/nets/") + file;
+    if (!QFile::exists(path))
+        QSKIP("the shared benchmark nets are not there");
+    TPetryNet model;
+    TAnalysisNet net;
+    QString error;
+    if (!LoadNetDocument(path, model, &error))
+        QSKIP(qPrintable(QStringLiteral("cannot load the net yet: ") + error));
+    QVERIFY2(BuildAnalysisNet(model, net, &error), qPrintable(error));
+    TAnalysisOptions options;
+    options.Structure = false;
+    const TAnalysisResult r = AnalyseNet(net, options);
+    QVERIFY2(r.Complete, qPrintable(r.StopReason));
+    QTEST(r.States, "states");
+    QTEST(r.Firings, "firings");
+    QTEST(r.MaxTokensPlace, "maxPlace");
+    QTEST(r.MaxTokensMarking, "maxMarking");
+    QTEST(r.Deadlocks.IsYes(), "deadlock");
+    QVERIFY(r.Bounded.IsYes());
+}
+
+// For random small nets the engine finds exactly the markings and firings a
+// plain search finds by firing the model's own transitions.
+void TAnalysisTest::randomNetsMatchTheTokenGame()
+{
+    const int cap = 3000;
+    int compared = 0, unbounded = 0;
+    for (quint32 seed = 1; seed <= 120; ++seed) {
+        auto model = MakeNet();
+        FillRandomNet(*model, seed, 2 + seed % 4, 2 + seed % 3, 4 + seed % 7);
+        for (TPosition *p : model->Places)
+            p->Tokens %= 4;
+        TAnalysisNet net;
+        QVERIFY(BuildAnalysisNet(*model, net));
+        TAnalysisOptions options;
+        options.Structure = false;
+        options.MaxStates = cap;
+        const TAnalysisResult r = AnalyseNet(net, options);
+
+        QSet<QList<qint32>> seen;
+        QList<QList<qint32>> queue;
+        qint64 firings = 0;
+        auto visit = [&](const QList<qint32> &m) {
+            if (!seen.contains(m) && seen.size() <= cap) {
+                seen.insert(m);
+                queue << m;
+            }
+        };
+        visit(net.Marking);
+        for (qsizetype i = 0; i < queue.size() && seen.size() <= cap; ++i) {
+            for (TTransfer *t : model->Transitions) {
+                for (int k = 0; k < model->PlaceCount(); ++k)
+                    model->Places[k]->Tokens = queue[i][k];
+                if (!t->IsEnabled())
+                    continue;
+                ++firings;
+                t->Fire();
+                QList<qint32> next;
+                for (const TPosition *p : model->Places)
+                    next << p->Tokens;
+                visit(next);
+            }
+        }
+        if (r.Coverability) {
+            // ω claims growth without bound: the plain search must run past the cap.
+            ++unbounded;
+            QVERIFY2(seen.size() > cap, qPrintable(QStringLiteral("seed %1").arg(seed)));
+        } else if (r.Complete) {
+            ++compared;
+            QVERIFY2(seen.size() <= cap, qPrintable(QStringLiteral("seed %1").arg(seed)));
+            QCOMPARE(r.States, seen.size());
+            QCOMPARE(r.Firings, firings);
+        }
+    }
+    QVERIFY(compared > 40);
+    QVERIFY(unbounded > 5);
+}
+
+void TAnalysisTest::invariants_data()
+{
+    QTest::addColumn<TBuild>("build");
+    QTest::addColumn<int>("pCount");
+    QTest::addColumn<int>("tCount");
+    QTest::addColumn<bool>("pCovered");
+    QTest::addColumn<bool>("tCovered");
+    QTest::newRow("weighted cycle") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), 2);
+        net.AddPlace(QStringLiteral("p1"), 0);
+        Transition(net, QStringLiteral("t0"), {{0, 2}}, {{1, 1}});
+        Transition(net, QStringLiteral("t1"), {{1, 1}}, {{0, 2}});
+        return net;
+    }) << 1 << 1 << true << true;
+    QTest::newRow("producer") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), 1);
+        net.AddPlace(QStringLiteral("p1"), 0);
+        Transition(net, QStringLiteral("make"), {{0, 1}}, {{0, 1}, {1, 1}});
+        return net;
+    }) << 1 << 0 << false << false;
+    QTest::newRow("Kanban") << TBuild([] { return Kanban(2); }) << 6 << 5 << true << true;
+    QTest::newRow("philosophers 4") << TBuild([] { return Philosophers(4); }) << 8 << 8 << true << true;
+}
+
+void TAnalysisTest::invariants()
+{
+    QFETCH(TBuild, build);
+    const TAnalysisNet net = build();
+    TAnalysisOptions options;
+    options.Behaviour = false;
+    const TAnalysisResult r = AnalyseNet(net, options);
+    QFETCH(int, pCount);
+    QFETCH(int, tCount);
+    QFETCH(bool, pCovered);
+    QFETCH(bool, tCovered);
+    const QList<QList<qint64>> &c = r.Incidence;
+    for (const auto &[set, count, covered, isP] :
+         {std::tuple{&r.PInvariants, pCount, pCovered, true}, std::tuple{&r.TInvariants, tCount, tCovered, false}}) {
+        QVERIFY(set->Complete);
+        QCOMPARE(set->Vectors.size(), count);
+        QCOMPARE(set->Covered.IsYes(), covered);
+        for (const QList<qint64> &x : set->Vectors) {
+            // Semi-positive, x·C = 0 (C·x = 0), and no other invariant's
+            // support lies inside its support.
+            QVERIFY(std::all_of(x.begin(), x.end(), [](qint64 v) { return v >= 0; }));
+            QVERIFY(std::any_of(x.begin(), x.end(), [](qint64 v) { return v > 0; }));
+            const int rows = isP ? net.TransitionCount() : net.PlaceCount();
+            for (int j = 0; j < rows; ++j) {
+                qint64 sum = 0;
+                for (int k = 0; k < x.size(); ++k)
+                    sum += x[k] * (isP ? c[k][j] : c[j][k]);
+                QCOMPARE(sum, 0);
+            }
+            for (const QList<qint64> &y : set->Vectors) {
+                if (&y == &x)
+                    continue;
+                bool inside = true;
+                for (int k = 0; k < x.size() && inside; ++k)
+                    inside = y[k] == 0 || x[k] != 0;
+                QVERIFY(!inside);
+            }
+        }
+    }
+}
+
+// Overflow and the row limit are reported, never answered with a wrong set.
+void TAnalysisTest::invariantLimits()
+{
+    // A chain whose weights are coprime: the invariant needs (2^31-2)^3.
+    TAnalysisNet chain;
+    for (int k = 0; k < 4; ++k)
+        chain.AddPlace(QStringLiteral("p%1").arg(k), 0);
+    for (int k = 0; k < 3; ++k)
+        Transition(chain, QStringLiteral("t%1").arg(k), {{k, INT32_MAX}}, {{k + 1, INT32_MAX - 1}});
+    const TInvariantSet overflow = PlaceInvariants(chain.Incidence());
+    QVERIFY(!overflow.Complete);
+    QVERIFY(overflow.Reason.contains(QStringLiteral("переполнение")));
+    QVERIFY(overflow.Vectors.isEmpty());
+    QVERIFY(!overflow.Covered.IsKnown());
+
+    const TInvariantSet cut = TransitionInvariants(Philosophers(6).Incidence(), 5);
+    QVERIFY(!cut.Complete);
+    QVERIFY(cut.Reason.contains(QStringLiteral("строк")));
+}
+
+void TAnalysisTest::limitsNeverClaimWrongAnswers_data()
+{
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("states") << 0 << "предел числа состояний";
+    QTest::newRow("memory") << 1 << "памяти";
+    QTest::newRow("time") << 2 << "время";
+    QTest::newRow("cancel") << 3 << "прерван";
+    QTest::newRow("coverability nodes") << 4 << "узлов";
+}
+
+void TAnalysisTest::limitsNeverClaimWrongAnswers()
+{
+    QFETCH(int, limit);
+    QFETCH(QString, reason);
+    std::atomic<bool> cancel{limit == 3};
+    TAnalysisOptions options;
+    options.Cancel = &cancel;
+    options.MaxStates = limit == 0 ? 1000 : options.MaxStates;
+    options.MaxMemoryBytes = limit == 1 ? 1 << 20 : options.MaxMemoryBytes;
+    options.MaxSeconds = limit == 2 ? 1e-6 : 0;
+    options.MaxCoverabilityNodes = 3;
+    // Philosophers have a deadlock far from the start; a counter grows without bound.
+    TAnalysisNet net = Philosophers(12);
+    if (limit == 4) {
+        net = TAnalysisNet();
+        for (int k = 0; k < 4; ++k)
+            net.AddPlace(QStringLiteral("p%1").arg(k), k == 0);
+        for (int k = 0; k < 4; ++k)
+            Transition(net, QStringLiteral("t%1").arg(k), {{k, 1}}, {{(k + 1) % 4, 1}, {k, 1}});
+    }
+    TAnalysisProgress progress;
+    options.Progress = &progress;
+    const TAnalysisResult r = AnalyseNet(net, options);
+    QVERIFY(!r.Complete);
+    QVERIFY2(r.StopReason.contains(reason), qPrintable(r.StopReason));
+    QCOMPARE(progress.Stage.load(), int(TAnalysisStage::Done));
+    if (limit == 0)
+        QCOMPARE(r.States, 1000);
+    // Nothing the search did not finish may come out as a definite answer,
+    // and the text says the analysis is incomplete.
+    QVERIFY(!r.Bounded.IsYes() && !r.Live.IsKnown() && !r.Reversible.IsYes() && !r.HomeMarkings.IsYes());
+    QVERIFY(!r.Deadlocks.IsNo());
+    QVERIFY(!r.DeadTransitions().size() || limit == 4);
+    QVERIFY(AnalysisReportText(net, r).contains(QStringLiteral("Анализ неполный")));
+}
+
+void TAnalysisTest::badInput()
+{
+    TAnalysisNet negative = Cycle();
+    negative.Marking[0] = -1;
+    TAnalysisNet zeroWeight = Cycle();
+    zeroWeight.Pre[0][0].Weight = 0;
+    for (const TAnalysisNet *net : {&negative, &zeroWeight}) {
+        const TAnalysisResult r = AnalyseNet(*net);
+        QVERIFY(!r.Complete);
+        QVERIFY(!r.StopReason.isEmpty());
+        QVERIFY(!r.Bounded.IsKnown());
+    }
+
+    // 10,000 places in one ring with one token, and 10,000 isolated places.
+    TAnalysisNet ring;
+    for (int k = 0; k < 10000; ++k)
+        ring.AddPlace(QStringLiteral("p%1").arg(k), k == 0);
+    for (int k = 0; k < 10000; ++k)
+        Transition(ring, QStringLiteral("t%1").arg(k), {{k, 1}}, {{(k + 1) % 10000, 1}});
+    for (int k = 0; k < 10000; ++k)
+        ring.AddPlace(QStringLiteral("q%1").arg(k), 3);
+    const TAnalysisResult r = AnalyseNet(ring);
+    QVERIFY2(r.Complete, qPrintable(r.StopReason));
+    QCOMPARE(r.States, 10000);
+    QVERIFY(r.Live.IsYes() && r.Reversible.IsYes());
+    QCOMPARE(r.PInvariants.Vectors.size(), 10001);
+    QCOMPARE(r.TInvariants.Vectors.size(), 1);
+    QVERIFY(!r.Graph.Kept);
+}
+
+// Analyses share nothing: two at once answer what each answers alone.
+void TAnalysisTest::twoAnalysesAtOnce()
+{
+    TAnalysisResult a, b;
+    std::thread first([&] { a = AnalyseNet(Kanban(2)); });
+    std::thread second([&] { b = AnalyseNet(Philosophers(8)); });
+    first.join();
+    second.join();
+    QCOMPARE(a.States, 4600);
+    QCOMPARE(b.States, 6561);
+    QVERIFY(a.Live.IsYes() && b.Deadlocks.IsYes());
+}
+
+QTEST_GUILESS_MAIN(TAnalysisTest)
+#include "tst_analysis.moc"
