@@ -98,8 +98,8 @@ QString AnalysisReportText(const TAnalysisNet &net, const TAnalysisResult &r)
     QStringList lines;
     const bool searched = !r.TransitionDead.isEmpty() || r.States > 0;
     if (searched) {
-        lines << (r.Coverability ? QStringLiteral("Граф покрытия: %1 узлов, %2 дуг.")
-                                 : QStringLiteral("Граф достижимости: %1 состояний, %2 срабатываний."))
+        lines << (r.Coverability ? QStringLiteral("Граф покрытия. Узлов: %1, дуг: %2")
+                                 : QStringLiteral("Граф достижимости. Состояний: %1, срабатываний: %2"))
                      .arg(r.States)
                      .arg(r.Firings);
         if (!r.Complete && !r.StopReason.isEmpty())
@@ -164,7 +164,9 @@ QJsonObject AnalysisReportJson(const TAnalysisNet &net, const TAnalysisResult &r
     o[QStringLiteral("max_tokens_place")] = JsonCount(r.MaxTokensPlace);
     o[QStringLiteral("max_tokens_marking")] = JsonCount(r.MaxTokensMarking);
     o[QStringLiteral("deadlock")] = Json(r.Deadlocks);
-    o[QStringLiteral("deadlocks")] = double(r.DeadlockCount);
+    // How many dead markings; null when the search could not tell.
+    o[QStringLiteral("deadlocks")] =
+        r.Deadlocks.IsKnown() ? QJsonValue(double(r.DeadlockCount)) : QJsonValue(QJsonValue::Null);
     QJsonArray path = JsonNames(net.TransitionNames, r.DeadlockPath);
     o[QStringLiteral("deadlock_path")] =
         r.Deadlocks.IsYes() && !r.DeadlockMarking.contains(Omega) ? QJsonValue(path) : QJsonValue(QJsonValue::Null);
