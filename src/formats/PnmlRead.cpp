@@ -47,6 +47,10 @@ public:
 
 private:
     [[noreturn]] void Refuse(const QString &reason) { throw TRefusal{reason}; }
+    QString XmlError() const
+    {
+        return QStringLiteral("Ошибка XML в строке %1: %2").arg(Xml.lineNumber()).arg(Xml.errorString());
+    }
     bool Next();
     QString Attr(const char *name) const { return Xml.attributes().value(QLatin1StringView(name)).toString(); }
     bool HasAttr(const char *name) const { return Xml.attributes().hasAttribute(QString::fromLatin1(name)); }
@@ -87,7 +91,7 @@ bool TPnmlReader::Next()
         }
     }
     if (Xml.hasError())
-        Refuse(QStringLiteral("Ошибка XML в строке %1: %2.").arg(Xml.lineNumber()).arg(Xml.errorString()));
+        Refuse(XmlError());
     return false;
 }
 
@@ -107,7 +111,7 @@ QString TPnmlReader::Read()
     try {
         // The root: <pnml>, with or without the PNML namespace.
         if (!Next())
-            Refuse(QStringLiteral("Документ пуст."));
+            Refuse(QStringLiteral("Документ PNML не содержит элементов."));
         if (Xml.name() != u"pnml")
             Refuse(QStringLiteral("Это не документ PNML: корневой элемент %1.").arg(Quoted(Xml.name())));
         bool haveNet = false;
@@ -125,7 +129,7 @@ QString TPnmlReader::Read()
         while (!Xml.atEnd())
             Xml.readNext();
         if (Xml.hasError())
-            Refuse(QStringLiteral("Ошибка XML в строке %1: %2.").arg(Xml.lineNumber()).arg(Xml.errorString()));
+            Refuse(XmlError());
         if (!haveNet)
             Refuse(QStringLiteral("Документ PNML не содержит сети."));
     } catch (const TRefusal &r) {
@@ -383,5 +387,7 @@ void TPnmlReader::ReadOwnBlock()
 
 QString ReadPnmlDocument(const QByteArray &bytes, TPnmlDocument &doc)
 {
+    if (bytes.trimmed().isEmpty())
+        return QStringLiteral("Документ пуст.");
     return TPnmlReader(bytes, doc).Read();
 }
