@@ -6,7 +6,10 @@
 #include "FileRead.h"
 
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTextStream>
+#include <QTranslator>
 
 namespace {
 
@@ -40,6 +43,11 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // Qt's own texts that reach the user (XML parse errors) in Russian too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTexts);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
         QTextStream(stderr) << QString::fromUtf8(MainUsage);
