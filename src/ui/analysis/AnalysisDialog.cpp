@@ -218,7 +218,7 @@ void TAnalysisDialog::JobFinished()
         Progress->setText(QStringLiteral("Анализ завершён за %1 с: %2, %3.")
                               .arg(seconds, StatesText(r.States), FiringsText(r.Firings)));
     } else {
-        Progress->setText(QStringLiteral("Поиск остановлен: %1").arg(r.StopReason));
+        Progress->setText(QStringLiteral("Поиск остановлен: %1").arg(Sentence(r.StopReason, false)));
     }
     emit AnalysisFinished();
 }

@@ -21,7 +21,7 @@ class TAnalysisJob : public QObject
 public:
     // Graphs up to this many states (and firings) are kept and drawn.
     static constexpr int DrawnStateLimit = 300;
-    static constexpr int DrawnEdgeLimit = 2000;
+    static constexpr int DrawnEdgeLimit = 1000;
 
     TAnalysisJob(TAnalysisNet net, const TAnalysisOptions &options, QObject *parent = nullptr);
     ~TAnalysisJob() override;

@@ -34,6 +34,18 @@ QString QuotedNames(const QStringList &names, const QList<int> &indices)
     return quoted.join(QStringLiteral(", "));
 }
 
+QString Sentence(const QString &text, bool capital)
+{
+    QString sentence = text.trimmed();
+    if (sentence.isEmpty())
+        return sentence;
+    if (capital)
+        sentence[0] = sentence[0].toUpper();
+    if (!QStringLiteral(".!?").contains(sentence.back()))
+        sentence += u'.';
+    return sentence;
+}
+
 QString Html(const QString &text)
 {
     return text.toHtmlEscaped();

@@ -13,5 +13,8 @@ QString PluralText(qint64 n, const QString &one, const QString &few, const QStri
 QString CountedText(qint64 n, const QString &one, const QString &few, const QString &many);
 // "«P1», «P2»": the names of the given indices, quoted; out-of-range indices are skipped.
 QString QuotedNames(const QStringList &names, const QList<int> &indices);
+// The text as a sentence: a capital first letter (unless capital is false)
+// and a full stop at the end when it has no closing mark.
+QString Sentence(const QString &text, bool capital = true);
 // Text escaped for the rich-text views.
 QString Html(const QString &text);

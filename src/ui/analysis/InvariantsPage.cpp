@@ -55,7 +55,7 @@ namespace {
 
 QString SetTitle(const QString &heading, const TInvariantSet &set, const QStringList &names, const QString &kind)
 {
-    QString text = QStringLiteral("<b>%1</b>: %2.").arg(heading, CountText(set.Vectors.size()));
+    QString text = QStringLiteral("<b>%1</b> (минимальных: %2).").arg(heading, CountText(set.Vectors.size()));
     if (set.Covered.IsYes())
         text += QStringLiteral(" Каждый элемент входит в какой-либо %1-инвариант.").arg(kind);
     else if (set.Covered.IsNo())
@@ -119,7 +119,8 @@ void TInvariantsPage::ShowResult(const TAnalysisNet &net, const TAnalysisResult 
         QStringLiteral("<b>Матрица инцидентности</b>: позиции в строках, переходы в столбцах; "
                        "в клетке — сколько фишек запуск перехода добавляет в позицию (минус — забирает)."));
     if (result.Incidence.isEmpty() && net.PlaceCount() > 0)
-        IncidenceTitle->setText(QStringLiteral("<b>Матрица инцидентности</b>: не построена. %1").arg(Html(result.StopReason)));
+        IncidenceTitle->setText(QStringLiteral("<b>Матрица инцидентности</b>: не построена. %1")
+                                    .arg(Html(Sentence(result.StopReason))));
     PlaceModel->SetMatrix({}, net.PlaceNames, result.PInvariants.Vectors, true);
     PlaceTitle->setText(SetTitle(QStringLiteral("P-инварианты"), result.PInvariants, net.PlaceNames, QStringLiteral("P")));
     TransitionModel->SetMatrix({}, net.TransitionNames, result.TInvariants.Vectors, true);

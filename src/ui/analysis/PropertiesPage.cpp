@@ -35,7 +35,7 @@ QString AnswerText(TVerdict verdict, const QString &yes = QString(), const QStri
 
 QString ReasonText(const TAnswer &answer)
 {
-    return answer.Reason.isEmpty() ? QStringLiteral("Поиск не дал ответа.") : answer.Reason;
+    return answer.Reason.isEmpty() ? QStringLiteral("Поиск не дал ответа.") : Sentence(answer.Reason);
 }
 
 QString PathWords(const TAnalysisNet &net, const QList<int> &path)
@@ -140,8 +140,8 @@ QString CoverEvidence(const TInvariantSet &set, const QStringList &names, const 
         text = QStringLiteral("Ни в один %1-инвариант не входят: %2.").arg(kind, QuotedNames(names, set.Uncovered));
     else
         text = ReasonText(set.Covered);
-    if (!set.Complete && !set.Reason.isEmpty())
-        text += u' ' + set.Reason;
+    if (!set.Complete && !set.Reason.isEmpty() && !text.contains(set.Reason.trimmed(), Qt::CaseInsensitive))
+        text += u' ' + Sentence(set.Reason);
     return text;
 }
 
@@ -156,7 +156,7 @@ QString SearchEvidence(const TAnalysisResult &r)
                             QLocale(QLocale::Russian).toString(r.Seconds, 'f', 2));
     if (!r.Complete)
         text += QStringLiteral(" Поиск неполный: %1")
-                    .arg(r.StopReason.isEmpty() ? QStringLiteral("остановлен.") : r.StopReason);
+                    .arg(r.StopReason.isEmpty() ? QStringLiteral("остановлен.") : Sentence(r.StopReason, false));
     return text;
 }
 
@@ -167,7 +167,7 @@ QString PropertiesHtml(const TAnalysisNet &net, const TAnalysisResult &r)
     QString html = QStringLiteral("<p>Начальная разметка: %1</p>").arg(Html(MarkingText(
         QList<qint64>(net.Marking.begin(), net.Marking.end()))));
     if (!r.Complete && r.States == 0 && !r.StopReason.isEmpty())
-        return html + QStringLiteral("<p>Анализ невозможен: %1</p>").arg(Html(r.StopReason));
+        return html + QStringLiteral("<p>Анализ невозможен: %1</p>").arg(Html(Sentence(r.StopReason, false)));
 
     QList<TRow> rows;
     rows << TRow{QStringLiteral("Пространство состояний"), r.Complete ? QStringLiteral("полное") : QStringLiteral("неполное"),
@@ -185,8 +185,12 @@ QString PropertiesHtml(const TAnalysisNet &net, const TAnalysisResult &r)
                  r.Reversible.Value};
     rows << TRow{QStringLiteral("Домашние разметки"), AnswerText(r.HomeMarkings.Value, QStringLiteral("есть"), QStringLiteral("нет")),
                  HomeEvidence(net, r), r.HomeMarkings.Value};
-    rows << TRow{QStringLiteral("Структурная ограниченность"), AnswerText(r.StructurallyBounded.Value),
-                 CoverEvidence(r.PInvariants, net.PlaceNames, QStringLiteral("P")), r.StructurallyBounded.Value};
+    QString structure = CoverEvidence(r.PInvariants, net.PlaceNames, QStringLiteral("P"));
+    if (!r.StructurallyBounded.IsKnown() && !r.StructurallyBounded.Reason.isEmpty()
+        && !structure.contains(r.StructurallyBounded.Reason.trimmed(), Qt::CaseInsensitive))
+        structure += u' ' + Sentence(r.StructurallyBounded.Reason);
+    rows << TRow{QStringLiteral("Структурная ограниченность"), AnswerText(r.StructurallyBounded.Value), structure,
+                 r.StructurallyBounded.Value};
     rows << TRow{QStringLiteral("Покрытие T-инвариантами"), AnswerText(r.TInvariants.Covered.Value),
                  CoverEvidence(r.TInvariants, net.TransitionNames, QStringLiteral("T")), r.TInvariants.Covered.Value};
 

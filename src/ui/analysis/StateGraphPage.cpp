@@ -146,21 +146,28 @@ void TStateGraphPage::ShowResult(const TAnalysisNet &net, const TAnalysisResult 
     Outdated = false;
     const QString kind = result.Coverability ? QStringLiteral("Граф покрытия") : QStringLiteral("Граф достижимости");
     if (!result.Complete && result.States == 0) {
-        ShowMessage(QStringLiteral("Граф не построен: %1").arg(result.StopReason));
+        ShowMessage(QStringLiteral("Граф не построен: %1").arg(Sentence(result.StopReason, false)));
         return;
     }
     if (!Graph.Kept || !drawing.Ok) {
-        const QString figures = QStringLiteral("%1 %2 %3 и %4")
-            .arg(kind, result.Complete ? QStringLiteral("содержит") : QStringLiteral("содержит не меньше"),
-                 CountedText(result.States, QStringLiteral("состояние"), QStringLiteral("состояния"), QStringLiteral("состояний")),
-                 CountedText(result.Firings, QStringLiteral("запуск"), QStringLiteral("запуска"), QStringLiteral("запусков")));
-        if (Graph.Kept && !drawing.Error.isEmpty())
-            ShowMessage(QStringLiteral("%1. Нарисовать его не удалось: %2").arg(figures, drawing.Error));
+        const QString states = CountedText(result.States, QStringLiteral("состояние"), QStringLiteral("состояния"),
+                                           QStringLiteral("состояний"));
+        const QString firings = CountedText(result.Firings, QStringLiteral("запуск"), QStringLiteral("запуска"),
+                                            QStringLiteral("запусков"));
+        const QString elsewhere = QStringLiteral(" Свойства сети — на странице «Свойства».");
+        if (!result.Complete)
+            ShowMessage(QStringLiteral("%1 найден не целиком (%2, %3), поэтому не нарисован.").arg(kind, states, firings)
+                        + elsewhere);
+        else if (Graph.Kept && !drawing.Error.isEmpty())
+            ShowMessage(QStringLiteral("%1 (%2, %3) нарисовать не удалось: %4").arg(kind, states, firings, drawing.Error));
         else
-            ShowMessage(QStringLiteral("%1: это слишком много для рисунка (рисуются графы до %2). "
-                                       "Свойства сети — на странице «Свойства».")
-                            .arg(figures, CountedText(TAnalysisJob::DrawnStateLimit, QStringLiteral("состояния"),
-                                                      QStringLiteral("состояний"), QStringLiteral("состояний"))));
+            ShowMessage(QStringLiteral("%1 содержит %2 и %3: это слишком много для рисунка (рисуются графы до %4 и %5).")
+                            .arg(kind, states, firings,
+                                 CountedText(TAnalysisJob::DrawnStateLimit, QStringLiteral("состояния"),
+                                             QStringLiteral("состояний"), QStringLiteral("состояний")),
+                                 CountedText(TAnalysisJob::DrawnEdgeLimit, QStringLiteral("запуска"),
+                                             QStringLiteral("запусков"), QStringLiteral("запусков")))
+                        + elsewhere);
         return;
     }
     FillStateGraphScene(*GraphScene, Graph, drawing);
@@ -169,14 +176,30 @@ void TStateGraphPage::ShowResult(const TAnalysisNet &net, const TAnalysisResult 
         b->setEnabled(true);
     View->SetScale(1);
     View->centerOn(GraphScene->sceneRect().center().x(), 0);
-    // Fit a large graph once the view has its size.
-    QTimer::singleShot(0, this, [this] {
-        const QSizeF viewport = View->viewport()->size();
-        const QSizeF scene = GraphScene->sceneRect().size();
-        if (scene.width() > viewport.width() || scene.height() > viewport.height())
-            ZoomToFit();
-    });
+    FitPending = true;
+    if (View->isVisible())
+        QTimer::singleShot(0, this, &TStateGraphPage::FitIfLarge);
     SelectionChanged();
+}
+
+void TStateGraphPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (FitPending)
+        QTimer::singleShot(0, this, &TStateGraphPage::FitIfLarge);
+}
+
+// A graph larger than the view is fitted into it the first time it is seen;
+// a hidden view has no size to fit to yet.
+void TStateGraphPage::FitIfLarge()
+{
+    if (!FitPending || !View->isVisible())
+        return;
+    FitPending = false;
+    const QSizeF viewport = View->viewport()->size();
+    const QSizeF scene = GraphScene->sceneRect().size();
+    if (scene.width() > viewport.width() || scene.height() > viewport.height())
+        ZoomToFit();
 }
 
 void TStateGraphPage::SetOutdated()

@@ -34,7 +34,11 @@ public:
 signals:
     void ShowInModelling(const QList<int> &transitionPath);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void FitIfLarge();
     void SelectionChanged();
     void SaveButtonClick();
     void ShowButtonClick();
@@ -55,4 +59,5 @@ private:
     TStateGraph Graph;
     TAnalysisNet Net;
     bool Outdated = false;
+    bool FitPending = false;
 };

@@ -24,6 +24,7 @@ constexpr double ArrowLength = 8;
 constexpr double ArrowHalfWidth = 3.5;
 // The largest side of a PNG picture: larger drawings are scaled down to it.
 constexpr double MaxPictureSide = 16384;
+constexpr qsizetype LabelledEdgeLimit = 100;
 
 const QColor DeadColor(255, 0, 0);
 const QColor InexactColor(128, 128, 128);
@@ -93,6 +94,22 @@ QPolygonF ArrowHead(const QList<QPointF> &points)
     return QPolygonF({tip, base + normal * ArrowHalfWidth, base - normal * ArrowHalfWidth});
 }
 
+// The point halfway along a route, where a label goes that the layout did not place.
+QPointF RouteMiddle(const QList<QPointF> &points)
+{
+    double length = 0;
+    for (qsizetype i = 1; i < points.size(); ++i)
+        length += QLineF(points[i - 1], points[i]).length();
+    double left = length / 2;
+    for (qsizetype i = 1; i < points.size(); ++i) {
+        const QLineF leg(points[i - 1], points[i]);
+        if (leg.length() >= left && leg.length() > 0)
+            return leg.pointAt(left / leg.length());
+        left -= leg.length();
+    }
+    return points.first();
+}
+
 bool Fail(QString *error, const QString &text)
 {
     if (error)
@@ -132,11 +149,14 @@ TStateGraphDrawing LayOutStateGraph(const TAnalysisNet &net, const TStateGraph &
         drawing.NodeSizes << size;
         layout.Nodes.append(TLayoutNode{size, TLayoutShape::Box});
     }
+    // Graphviz makes room for edge labels at a high price (seconds for a few
+    // hundred firings); larger graphs get their labels at the routes' middles.
+    const bool labelled = graph.Edges.size() <= LabelledEdgeLimit;
     for (const TStateGraph::TEdge &e : graph.Edges) {
         const QString name = e.Transition >= 0 && e.Transition < net.TransitionCount()
                                  ? net.TransitionNames[e.Transition] : QString();
         drawing.EdgeTexts << name;
-        layout.Edges.append(TLayoutEdge{e.From, e.To, name});
+        layout.Edges.append(TLayoutEdge{e.From, e.To, labelled ? name : QString()});
     }
     drawing.Layout = LayoutGraph(layout);
     drawing.Ok = drawing.Layout.Ok;
@@ -162,9 +182,13 @@ void FillStateGraphScene(QGraphicsScene &scene, const TStateGraph &graph, const 
         if (!head.isEmpty())
             scene.addPolygon(head, QPen(Qt::black, 1), QBrush(Qt::black))->setZValue(0);
         const QString &text = drawing.EdgeTexts.value(i);
-        if (!text.isEmpty() && !layout.LabelCentres[i].isNull()) {
+        if (!text.isEmpty()) {
             auto *label = scene.addSimpleText(text, labelFont);
-            label->setPos(layout.LabelCentres[i] - label->boundingRect().center());
+            const QPointF placed = layout.LabelCentres.value(i);
+            if (placed.isNull()) // beside the route's middle, clear of the line
+                label->setPos(RouteMiddle(route) + QPointF(3, -label->boundingRect().height() / 2));
+            else
+                label->setPos(placed - label->boundingRect().center());
             label->setZValue(1);
         }
     }
