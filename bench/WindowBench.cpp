@@ -47,10 +47,10 @@ struct TWindow
         Doc->show();
         QApplication::processEvents();
         // Grow the window until its canvas has the size wanted.
-        Doc->resize(Doc->size() + CanvasSize - Doc->DocArea->size());
+        Doc->resize(Doc->size() + CanvasSize - Doc->Canvas().Area()->size());
         QApplication::processEvents();
         Doc->Net->LoadFromBytes(BuildNet(n)->SaveToBytes());
-        Doc->LayoutSheet(Doc->DocArea->width(), Doc->DocArea->height());
+        Doc->Canvas().LayoutSheet(Doc->Canvas().Area()->width(), Doc->Canvas().Area()->height());
         Settle();
     }
 
@@ -63,7 +63,7 @@ struct TWindow
             const TDocForm::TRefreshBatch batch(*Doc);
             Doc->Net->CancelSelection();
         }
-        Doc->RepaintCanvas();
+        Doc->Canvas().RepaintCanvas();
         Settle();
     }
 
@@ -72,8 +72,8 @@ struct TWindow
         state.counters["elements"] = Doc->Net->ElementCount();
         state.counters["selected"] = Doc->Net->SelectedCount();
         state.counters["rows"] = Doc->findChild<QListWidget *>(QStringLiteral("Elements"))->count();
-        state.counters["canvas_w"] = Doc->DocArea->width();
-        state.counters["canvas_h"] = Doc->DocArea->height();
+        state.counters["canvas_w"] = Doc->Canvas().Area()->width();
+        state.counters["canvas_h"] = Doc->Canvas().Area()->height();
     }
 
     TAppMainForm Shell;
@@ -116,7 +116,7 @@ void BM_WindowSelectInRectHalf(benchmark::State &state)
             const TDocForm::TRefreshBatch batch(*w.Doc);
             net.SelectInRect(band);
         }
-        w.Doc->RepaintCanvas();
+        w.Doc->Canvas().RepaintCanvas();
         TWindow::Settle();
     }
     w.Report(state);
@@ -144,7 +144,7 @@ void BM_WindowRepaintCanvas(benchmark::State &state)
 {
     TWindow w(int(state.range(0)));
     for (auto _ : state) {
-        w.Doc->RepaintCanvas();
+        w.Doc->Canvas().RepaintCanvas();
         TWindow::Settle();
     }
     w.Report(state);
@@ -170,19 +170,19 @@ void BM_WindowDragStep(benchmark::State &state)
     }
     const TPosition *grip = net.Place(0);
     const QPoint start(grip->X + net.OriginX(), grip->Y + net.OriginY());
-    w.Doc->DocAreaMouseDown(Qt::LeftButton, {}, start);
-    w.Doc->DocAreaMouseMove(start);
+    w.Doc->Canvas().DocAreaMouseDown(Qt::LeftButton, {}, start);
+    w.Doc->Canvas().DocAreaMouseMove(start);
     if (!net.IsDragging())
         state.SkipWithError("the drag did not start");
     TWindow::Settle();
     int step = 0;
     for (auto _ : state) {
         // Back and forth, so the nodes stay where they are.
-        w.Doc->DocAreaMouseMove(start + (++step % 2 ? QPoint(Cell / 2, Cell / 4) : QPoint()));
+        w.Doc->Canvas().DocAreaMouseMove(start + (++step % 2 ? QPoint(Cell / 2, Cell / 4) : QPoint()));
         TWindow::Settle();
     }
     w.Report(state);
-    w.Doc->DocAreaMouseUp(Qt::LeftButton, {}, start);
+    w.Doc->Canvas().DocAreaMouseUp(Qt::LeftButton, {}, start);
 }
 BENCHMARK(BM_WindowDragStep)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
 

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -40,12 +41,20 @@ public:
     QTimer *Counter() const { return Find<QTimer>("Counter"); }
     int LastElementIndex() const { return Doc->Inspector().LastElementIndex(); }
 
+    // The canvas and its scroll bars
+    TGKPanel *DocArea() const { return Find<TGKPanel>("DocArea"); }
+    QScrollBar *DownScrollBar() const { return Find<QScrollBar>("DownScrollBar"); }
+    QScrollBar *RightScrollBar() const { return Find<QScrollBar>("RightScrollBar"); }
+    TGKPanel *DSBPanel() const { return Find<TGKPanel>("DSBPanel"); }
+    TGKPanel *RSBPanel() const { return Find<TGKPanel>("RSBPanel"); }
+    TGKSpeedButton *PropCall() const { return Find<TGKSpeedButton>("PropCall"); }
+
     // The state panel
     QTreeWidget *StateTree() const { return Find<QTreeWidget>("StateTree"); }
     QListWidget *TransfersInfo() const { return Find<QListWidget>("TransfersInfo"); }
 
     // The canvas instrument, as the index of its command.
-    quint8 Instrument() const { return quint8(Doc->Instrument); }
+    quint8 Instrument() const { return quint8(Doc->Canvas().Instrument()); }
 
 private:
     template <class T> T *Find(const char *name) const

@@ -37,9 +37,9 @@ struct TCanvasFixture
         // No to every question (no unsaved net is kept); dialogs are cancelled.
         App.Prompts->Unscripted = QMessageBox::No;
         Doc->show();
-        Area = Doc->DocArea;
+        Area = Drv(Doc).DocArea();
         Net = Doc->Net.get();
-        Doc->ShowCanvasPopup = [this](QMenu *popup, QPoint globalPos) {
+        Doc->Canvas().ShowCanvasPopup = [this](QMenu *popup, QPoint globalPos) {
             Popups << popup;
             PopupPoints << Area->mapFromGlobal(globalPos);
             if (OnPopup)
@@ -58,7 +58,7 @@ struct TCanvasFixture
     {
         Net->UndoStack.Snapshots.clear();
         Net->Saved = true;
-        Doc->RepaintCanvas();
+        Doc->Canvas().RepaintCanvas();
     }
     QPoint At(int x, int y) const { return {Net->OriginX() + x, Net->OriginY() + y}; }
     void Use(int instrument) { Doc->Execute(Doc->InstrumentGroup->actions().at(instrument)); }
@@ -235,8 +235,8 @@ void TCanvasTest::instruments()
     QTEST(f.A->Multiplicity, "multiplicityAfter");
     QTEST(f.Net->UndoStack.Count(), "snapshots");
     QTEST(!f.Net->Saved, "changed");
-    QVERIFY(!f.Doc->Capturing);
-    QVERIFY(!f.Doc->ButtonPressed);
+    QVERIFY(!f.Doc->Canvas().Capturing());
+    QVERIFY(!f.Doc->Canvas().ButtonPressed());
     // What a gesture made or touched is what is selected afterwards.
     const QList<TNetElement *> selected = f.Selected();
     if (f.Net->ElementCount() > 4) {
@@ -313,11 +313,11 @@ void TCanvasTest::bandSelection()
     const auto m = Qt::KeyboardModifiers(modifiers);
     f.Press(f.At(60, 60), Qt::LeftButton, m);
     f.Move(f.At(60, 60));
-    QVERIFY(f.Doc->Capturing);
-    QVERIFY(!f.Doc->CanvasHints());
+    QVERIFY(f.Doc->Canvas().Capturing());
+    QVERIFY(!f.Doc->Canvas().CanvasHints());
     f.Move(f.At(130, 200));
     f.Release(f.At(130, 200), Qt::LeftButton, m);
-    QVERIFY(f.Doc->CanvasHints());
+    QVERIFY(f.Doc->Canvas().CanvasHints());
     QStringList names;
     for (TNetElement *e : f.Selected())
         names << e->Name;
@@ -329,14 +329,14 @@ void TCanvasTest::bandSelection()
 void TCanvasTest::bandFeedbackErasesExactly()
 {
     TCanvasFixture f;
-    const QImage before = f.Doc->CanvasScreen().copy();
+    const QImage before = f.Doc->Canvas().CanvasScreen().copy();
     f.Press(f.At(20, 20));
     f.Move(f.At(20, 20));
     f.Move(f.At(150, 130));
     f.Move(f.At(90, 60));
     // Only the dotted border of the latest band differs from the picture.
     const QRect band = QRect(f.At(20, 20), f.At(90, 60)).adjusted(0, 0, -1, -1);
-    const QList<QPoint> diff = Differences(before, f.Doc->CanvasScreen());
+    const QList<QPoint> diff = Differences(before, f.Doc->Canvas().CanvasScreen());
     QVERIFY(!diff.isEmpty());
     for (const QPoint &p : diff) {
         const bool onBorder = (p.x() == band.left() || p.x() == band.right()) ||
@@ -344,7 +344,7 @@ void TCanvasTest::bandFeedbackErasesExactly()
         QVERIFY2(onBorder && band.contains(p), qPrintable(u"stray pixel at %1,%2"_s.arg(p.x()).arg(p.y())));
     }
     f.Release(f.At(90, 60));
-    QVERIFY(Differences(before, f.Doc->CanvasScreen()).isEmpty());
+    QVERIFY(Differences(before, f.Doc->Canvas().CanvasScreen()).isEmpty());
 }
 
 void TCanvasTest::bandScrollsAtRightEdge()
@@ -355,29 +355,29 @@ void TCanvasTest::bandScrollsAtRightEdge()
     f.Net->CancelSelection();
     const int edge = f.Area->width() - 10;
     QVERIFY(f.At(650, 100).x() > f.Area->width());
-    QVERIFY(f.Doc->DownScrollBar->maximum() > 1);
+    QVERIFY(Drv(f.Doc).DownScrollBar()->maximum() > 1);
     f.Press(f.At(300, 80));
     f.Move(f.At(300, 80));
-    QVERIFY(f.Doc->Capturing);
+    QVERIFY(f.Doc->Canvas().Capturing());
     int moves = 0;
     for (;;) {
         const qint32 left = f.Net->SheetLeft;
-        const int position = f.Doc->DownScrollBar->value();
+        const int position = Drv(f.Doc).DownScrollBar()->value();
         f.Move(QPoint(edge, f.At(0, 120).y()));
-        QVERIFY(f.Doc->TrackPoint.x() <= f.Net->MaxX());
-        QVERIFY(f.Doc->TrackPoint.x() >= f.Net->OriginX());
+        QVERIFY(f.Doc->Canvas().TrackPoint().x() <= f.Net->MaxX());
+        QVERIFY(f.Doc->Canvas().TrackPoint().x() >= f.Net->OriginX());
         if (f.Net->SheetLeft == left) {
-            QCOMPARE(f.Doc->DownScrollBar->value(), position);
+            QCOMPARE(Drv(f.Doc).DownScrollBar()->value(), position);
             break;
         }
         // One pixel per move, and the band's fixed corner stays on the same sheet point.
         QCOMPARE(f.Net->SheetLeft, left - 1);
-        QCOMPARE(f.Doc->DownScrollBar->value(), position + 1);
-        QCOMPARE(f.Doc->ClickPoint, f.At(300, 80));
+        QCOMPARE(Drv(f.Doc).DownScrollBar()->value(), position + 1);
+        QCOMPARE(f.Doc->Canvas().ClickPoint(), f.At(300, 80));
         QVERIFY(++moves < 1000);
     }
-    QCOMPARE(moves, f.Doc->DownScrollBar->maximum() - 1);
-    QCOMPARE(f.Doc->TrackPoint.x(), f.Net->MaxX());
+    QCOMPARE(moves, Drv(f.Doc).DownScrollBar()->maximum() - 1);
+    QCOMPARE(f.Doc->Canvas().TrackPoint().x(), f.Net->MaxX());
     f.Release(QPoint(edge, f.At(0, 120).y()));
     QVERIFY(far->Selected);
     QVERIFY(!f.P->Selected);
@@ -386,14 +386,14 @@ void TCanvasTest::bandScrollsAtRightEdge()
 void TCanvasTest::bandAtScrolledLeftEdgeDoesNotScroll()
 {
     TCanvasFixture f;
-    f.Doc->DownScrollBar->setValue(1);
+    Drv(f.Doc).DownScrollBar()->setValue(1);
     QCOMPARE(f.Net->SheetLeft, -1);
     f.Press(f.At(100, 50));
     f.Move(f.At(100, 50));
-    QCOMPARE(f.Doc->ScrollCanvasBy(-1, 0), QPoint(0, 0));
+    QCOMPARE(f.Doc->Canvas().ScrollCanvasBy(-1, 0), QPoint(0, 0));
     f.Move(QPoint(-5, f.At(0, 60).y()));
-    QCOMPARE(f.Doc->DownScrollBar->value(), 1);
-    QCOMPARE(f.Doc->TrackPoint.x(), f.Net->OriginX());
+    QCOMPARE(Drv(f.Doc).DownScrollBar()->value(), 1);
+    QCOMPARE(f.Doc->Canvas().TrackPoint().x(), f.Net->OriginX());
     f.Release(QPoint(-5, f.At(0, 60).y()));
 }
 
@@ -452,7 +452,7 @@ void TCanvasTest::arcGestureLeavesNoHighlight()
     f.Use(3);
     f.Press(f.At(100, 180));
     QVERIFY(f.Q->Highlighted);
-    QVERIFY(f.Doc->Capturing);
+    QVERIFY(f.Doc->Canvas().Capturing());
     f.Move(f.At(200, 100));
     QVERIFY(f.T->Highlighted);
     QCOMPARE(f.Net->GetArcTarget(), f.T);
@@ -463,7 +463,7 @@ void TCanvasTest::arcGestureLeavesNoHighlight()
     f.Release(f.At(100, 100));
     QVERIFY(!f.Q->Highlighted && !f.P->Highlighted && !f.T->Highlighted);
     QCOMPARE(f.Net->ArcCount(), 1);
-    QVERIFY(!f.Doc->Capturing);
+    QVERIFY(!f.Doc->Canvas().Capturing());
 }
 
 void TCanvasTest::popups_data()
@@ -497,9 +497,9 @@ void TCanvasTest::popups()
     QCOMPARE(f.PopupPoints.first(), f.At(200, 100));
     // The element under the pointer was selected alone before the popup opened.
     QVERIFY(aloneWhenShown);
-    QCOMPARE(f.Doc->ClickPoint, f.At(200, 100));
-    QVERIFY(f.Doc->PasteAtPoint);
-    QVERIFY(!f.Doc->ButtonPressed);
+    QCOMPARE(f.Doc->Canvas().ClickPoint(), f.At(200, 100));
+    QVERIFY(f.Doc->Canvas().PasteAtPoint());
+    QVERIFY(!f.Doc->Canvas().ButtonPressed());
 }
 
 void TCanvasTest::rightClickKeepsSelection()
@@ -525,7 +525,7 @@ void TCanvasTest::pasteAtPopupPointOnce()
     QCOMPARE(f.Net->PlaceCount(), 3);
     TPosition *first = f.Net->Places.last();
     QCOMPARE(QPoint(first->GetLeft(), first->GetTop()), f.At(300, 150));
-    QVERIFY(!f.Doc->PasteAtPoint);
+    QVERIFY(!f.Doc->Canvas().PasteAtPoint());
     // The next paste goes to the usual place again, not to the click point.
     f.Doc->Execute(f.Doc->ActionEditPaste);
     QCOMPARE(f.Net->PlaceCount(), 4);
@@ -669,12 +669,12 @@ void TCanvasTest::instrumentShortcutEndsGesture()
     f.Press(f.At(from.x(), from.y()));
     f.Move(f.At(from.x(), from.y()) + QPoint(1, 1));
     f.Move(f.At(to.x(), to.y()));
-    QVERIFY(f.Doc->Capturing);
+    QVERIFY(f.Doc->Canvas().Capturing());
     f.Doc->UpdateActions();
     const int elements = f.Net->ElementCount();
     const QKeyCombination combination = QKeyCombination::fromCombined(key);
     QTest::keyClick(f.Doc, combination.key(), combination.keyboardModifiers());
-    QVERIFY(!f.Doc->Capturing);
+    QVERIFY(!f.Doc->Canvas().Capturing());
     QVERIFY(!f.Net->IsDragging());
     QCOMPARE(f.Net->GetArcSource(), nullptr);
     for (TStaticNetElement *node : {static_cast<TStaticNetElement *>(f.Net->Place(0)),
@@ -685,11 +685,11 @@ void TCanvasTest::instrumentShortcutEndsGesture()
     f.Release(f.At(to.x(), to.y()));
     QCOMPARE(f.Net->ElementCount(), after);
     QVERIFY(after <= elements);
-    QCOMPARE(f.Doc->CanvasHints(), Drv(f.Doc).Instrument() == 0);
+    QCOMPARE(f.Doc->Canvas().CanvasHints(), Drv(f.Doc).Instrument() == 0);
     // What is on the screen is exactly the net: no feedback was left behind.
-    const QImage shown = f.Doc->CanvasScreen().copy();
-    f.Doc->RepaintCanvas();
-    QCOMPARE(shown, f.Doc->CanvasScreen());
+    const QImage shown = f.Doc->Canvas().CanvasScreen().copy();
+    f.Doc->Canvas().RepaintCanvas();
+    QCOMPARE(shown, f.Doc->Canvas().CanvasScreen());
 }
 
 void TCanvasTest::modellingClickFires()
@@ -698,7 +698,7 @@ void TCanvasTest::modellingClickFires()
     f.P->Tokens = 1;
     f.Doc->Execute(f.Doc->ActionModelingStart);
     QVERIFY(f.Net->Modelling);
-    QVERIFY(f.Doc->CanvasHints());
+    QVERIFY(f.Doc->Canvas().CanvasHints());
     // Moving with the button held does nothing; the release on T fires it.
     f.Press(f.At(200, 100), Qt::RightButton);
     f.Move(f.At(250, 150));
@@ -713,20 +713,20 @@ void TCanvasTest::modellingClickFires()
 void TCanvasTest::layoutSheet()
 {
     TCanvasFixture f;
-    f.Doc->LayoutSheet(800, 600);
+    f.Doc->Canvas().LayoutSheet(800, 600);
     QCOMPARE(f.Net->SheetLeft, (780 - 710) / 2);
     QCOMPARE(f.Net->SheetTop, (580 - 510) / 2);
-    QCOMPARE(f.Doc->DownScrollBar->maximum(), 1);
-    QCOMPARE(f.Doc->RightScrollBar->maximum(), 1);
-    f.Doc->LayoutSheet(400, 300);
-    QCOMPARE(f.Doc->DownScrollBar->maximum(), 710 - 380);
-    QCOMPARE(f.Doc->RightScrollBar->maximum(), 510 - 280);
-    QCOMPARE(f.Net->SheetLeft, -f.Doc->DownScrollBar->value());
-    QCOMPARE(f.Net->SheetTop, -f.Doc->RightScrollBar->value());
+    QCOMPARE(Drv(f.Doc).DownScrollBar()->maximum(), 1);
+    QCOMPARE(Drv(f.Doc).RightScrollBar()->maximum(), 1);
+    f.Doc->Canvas().LayoutSheet(400, 300);
+    QCOMPARE(Drv(f.Doc).DownScrollBar()->maximum(), 710 - 380);
+    QCOMPARE(Drv(f.Doc).RightScrollBar()->maximum(), 510 - 280);
+    QCOMPARE(f.Net->SheetLeft, -Drv(f.Doc).DownScrollBar()->value());
+    QCOMPARE(f.Net->SheetTop, -Drv(f.Doc).RightScrollBar()->value());
 
     // A real resize lays the sheet out again.
     f.Doc->resize(1200, 800);
-    QTRY_COMPARE(f.Doc->DownScrollBar->maximum(), 1);
+    QTRY_COMPARE(Drv(f.Doc).DownScrollBar()->maximum(), 1);
     QCOMPARE(f.Net->SheetLeft, (f.Area->width() - 20 - 710) / 2);
 }
 
@@ -734,14 +734,14 @@ void TCanvasTest::scrollBarMovesSheet()
 {
     TCanvasFixture f;
     const QPoint before = f.P->CanvasCenter();
-    f.Doc->DownScrollBar->setValue(3);
-    f.Doc->RightScrollBar->setValue(2);
+    Drv(f.Doc).DownScrollBar()->setValue(3);
+    Drv(f.Doc).RightScrollBar()->setValue(2);
     QCOMPARE(f.Net->SheetLeft, -3);
     QCOMPARE(f.Net->SheetTop, -2);
     QCOMPARE(f.P->CanvasCenter(), before - QPoint(2, 1));
     // The screen shows the moved sheet once painted.
-    f.Doc->RepaintCanvas();
-    QCOMPARE(f.Doc->CanvasScreen().pixelColor(f.At(-1, 50)), QColor(Qt::black));
+    f.Doc->Canvas().RepaintCanvas();
+    QCOMPARE(f.Doc->Canvas().CanvasScreen().pixelColor(f.At(-1, 50)), QColor(Qt::black));
 }
 
 void TCanvasTest::emptyFramePaintsWorkspace()
@@ -749,10 +749,10 @@ void TCanvasTest::emptyFramePaintsWorkspace()
     TCanvasFixture f;
     f.Doc->CloseDocument();
     QVERIFY(f.Doc->NoDocument);
-    QVERIFY(f.Doc->DSBPanel->isHidden());
-    QVERIFY(f.Doc->RSBPanel->isHidden());
-    f.Doc->RepaintCanvas();
-    const QImage screen = f.Doc->CanvasScreen();
+    QVERIFY(Drv(f.Doc).DSBPanel()->isHidden());
+    QVERIFY(Drv(f.Doc).RSBPanel()->isHidden());
+    f.Doc->Canvas().RepaintCanvas();
+    const QImage screen = f.Doc->Canvas().CanvasScreen();
     for (int y = 0; y < screen.height(); y += 7)
         for (int x = 0; x < screen.width(); x += 7)
             QCOMPARE(screen.pixelColor(x, y), AppWorkspaceColor());
@@ -760,17 +760,17 @@ void TCanvasTest::emptyFramePaintsWorkspace()
     f.Press(QPoint(50, 50));
     f.Move(QPoint(60, 60));
     f.Release(QPoint(60, 60));
-    QVERIFY(!f.Doc->Capturing);
-    QCOMPARE(f.Doc->CanvasHintText(QPoint(50, 50)), QString());
+    QVERIFY(!f.Doc->Canvas().Capturing());
+    QCOMPARE(f.Doc->Canvas().CanvasHintText(QPoint(50, 50)), QString());
 }
 
 void TCanvasTest::sheetShadow()
 {
     TCanvasFixture f;
     f.Doc->resize(1200, 800);
-    QTRY_COMPARE(f.Doc->DownScrollBar->maximum(), 1);
-    f.Doc->RepaintCanvas();
-    const QImage screen = f.Doc->CanvasScreen();
+    QTRY_COMPARE(Drv(f.Doc).DownScrollBar()->maximum(), 1);
+    f.Doc->Canvas().RepaintCanvas();
+    const QImage screen = f.Doc->Canvas().CanvasScreen();
     const int x0 = f.Net->SheetLeft, y0 = f.Net->SheetTop;
     const int right = x0 + 710 - 5, bottom = y0 + 510 - 5;
     const QColor shadow = darken(AppWorkspaceColor(), 50);
@@ -795,46 +795,46 @@ void TCanvasTest::hintTexts()
     f.Net->Arcs.append(back);
     f.Q->Name = u"P2"_s;
     back->Name = u"A2"_s;
-    QCOMPARE(f.Doc->CanvasHintText(f.At(100, 100)),
+    QCOMPARE(f.Doc->Canvas().CanvasHintText(f.At(100, 100)),
              u"P1 (Позиция)\r\nЧисло фишек: 2\r\nВходных дуг: 0\r\nВыходных дуг: 1"_s);
-    QCOMPARE(f.Doc->CanvasHintText(f.At(100, 180)),
+    QCOMPARE(f.Doc->Canvas().CanvasHintText(f.At(100, 180)),
              u"P2 (Позиция)\r\nЧисло фишек: 0\r\nВходных дуг: 1\r\nВыходных дуг: 0"_s);
-    QCOMPARE(f.Doc->CanvasHintText(f.At(200, 100)), u"T1 (Переход)\r\nВходных дуг: 1\r\nВыходных дуг: 1"_s);
-    QCOMPARE(f.Doc->CanvasHintText(f.At(150, 100)), u"A1 (Дуга)\r\nКратность: 3\r\nP1 -> T1"_s);
-    QCOMPARE(f.Doc->CanvasHintText(back->Polyline().at(0) + (back->Polyline().at(1) - back->Polyline().at(0)) / 2),
+    QCOMPARE(f.Doc->Canvas().CanvasHintText(f.At(200, 100)), u"T1 (Переход)\r\nВходных дуг: 1\r\nВыходных дуг: 1"_s);
+    QCOMPARE(f.Doc->Canvas().CanvasHintText(f.At(150, 100)), u"A1 (Дуга)\r\nКратность: 3\r\nP1 -> T1"_s);
+    QCOMPARE(f.Doc->Canvas().CanvasHintText(back->Polyline().at(0) + (back->Polyline().at(1) - back->Polyline().at(0)) / 2),
              u"A2 (Дуга)\r\nКратность: 1\r\nT1 -> P2"_s);
-    QCOMPARE(f.Doc->CanvasHintText(f.At(300, 200)), QString());
-    QCOMPARE(f.Doc->CanvasHintInterval(), 100);
+    QCOMPARE(f.Doc->Canvas().CanvasHintText(f.At(300, 200)), QString());
+    QCOMPARE(f.Doc->Canvas().CanvasHintInterval(), 100);
 
     // While modelling a transition also says whether it can fire.
     f.Doc->Execute(f.Doc->ActionModelingStart);
-    QCOMPARE(f.Doc->CanvasHintInterval(), 500);
-    QCOMPARE(f.Doc->CanvasHintText(f.At(200, 100)),
+    QCOMPARE(f.Doc->Canvas().CanvasHintInterval(), 500);
+    QCOMPARE(f.Doc->Canvas().CanvasHintText(f.At(200, 100)),
              u"T1 (Переход)\r\nВходных дуг: 1\r\nВыходных дуг: 1\r\nНе запускаемый"_s);
     f.P->Tokens = 3;
-    QCOMPARE(f.Doc->CanvasHintText(f.At(200, 100)),
+    QCOMPARE(f.Doc->Canvas().CanvasHintText(f.At(200, 100)),
              u"T1 (Переход)\r\nВходных дуг: 1\r\nВыходных дуг: 1\r\nГотов к запуску"_s);
-    QVERIFY(!f.Doc->CanvasHintText(f.At(100, 100)).contains(u"запуск"_s));
+    QVERIFY(!f.Doc->Canvas().CanvasHintText(f.At(100, 100)).contains(u"запуск"_s));
 }
 
 void TCanvasTest::hintSwitching()
 {
     TCanvasFixture f;
-    QVERIFY(f.Doc->CanvasHints());
+    QVERIFY(f.Doc->Canvas().CanvasHints());
     for (int instrument = 1; instrument < 6; ++instrument) {
         f.Use(instrument);
-        QVERIFY(!f.Doc->CanvasHints());
+        QVERIFY(!f.Doc->Canvas().CanvasHints());
     }
     f.Use(0);
-    QVERIFY(f.Doc->CanvasHints());
+    QVERIFY(f.Doc->Canvas().CanvasHints());
     f.Press(f.At(100, 100));
     f.Move(f.At(110, 100));
-    QVERIFY(!f.Doc->CanvasHints()); // off while dragging
+    QVERIFY(!f.Doc->Canvas().CanvasHints()); // off while dragging
     f.Release(f.At(110, 100));
-    QVERIFY(f.Doc->CanvasHints());
+    QVERIFY(f.Doc->Canvas().CanvasHints());
     f.Use(3);
     f.Doc->Execute(f.Doc->ActionModelingStart);
-    QVERIFY(f.Doc->CanvasHints()); // always on while modelling
+    QVERIFY(f.Doc->Canvas().CanvasHints()); // always on while modelling
 }
 
 void TCanvasTest::hintShownOnlyForActiveWindow()
@@ -956,7 +956,7 @@ void TCanvasTest::drawNetWithMouse()
     QCOMPARE(f.Net->Arcs.first()->Multiplicity, 2);
 
     // The screen shows the net: the sheet is white, the place rings are black.
-    const QImage screen = f.Doc->CanvasScreen();
+    const QImage screen = f.Doc->Canvas().CanvasScreen();
     QCOMPARE(screen.pixelColor(f.At(80, 120) + QPoint(-12, 0)), QColor(Qt::black));
     QCOMPARE(screen.pixelColor(f.At(500, 300)), QColor(Qt::white));
     const QString shot = qEnvironmentVariable("CANVAS_SCREENSHOT");

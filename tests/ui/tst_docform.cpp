@@ -225,10 +225,10 @@ void TDocFormTest::enablingRules()
             net->Arcs.append(arc);
             net->CancelSelection();
             arc->SetSelected(true);
-            doc->ClickPoint = QPoint(150, 100);
+            doc->Canvas().SetClickPoint(QPoint(150, 100), false);
             if (scenario == u"bend"_s) {
-                arc->AddPoint(doc->ClickPoint.x(), doc->ClickPoint.y(), false);
-                QVERIFY(arc->PointIndexAt(doc->ClickPoint.x(), doc->ClickPoint.y()) >= 0);
+                arc->AddPoint(doc->Canvas().ClickPoint().x(), doc->Canvas().ClickPoint().y(), false);
+                QVERIFY(arc->PointIndexAt(doc->Canvas().ClickPoint().x(), doc->Canvas().ClickPoint().y()) >= 0);
             }
         } else if (scenario == u"described"_s) {
             p->SetHasDescription(true);
@@ -356,14 +356,14 @@ void TDocFormTest::newWindow()
     QVERIFY(!d->ActionViewNetState->isChecked());
     QVERIFY(d->ActionViewInspector->isChecked());
     QVERIFY(!d->RunsPanel->isVisible());
-    QVERIFY(d->DSBPanel->isVisible() && d->RSBPanel->isVisible());
+    QVERIFY(Drv(d).DSBPanel()->isVisible() && Drv(d).RSBPanel()->isVisible());
     QCOMPARE(d->InfoPanel->Caption(), d->Net->NetName);
     QCOMPARE(d->StatusBar->height(), 17);
     QCOMPARE(d->InfoPanel->geometry().x(), 1);
     QCOMPARE(d->SelectionInfo->geometry().x(), 300);
     QCOMPARE(d->Gripper->x(), d->StatusBar->width() - 13);
-    QCOMPARE(d->PropCall->size(), QSize(14, 14));
-    QCOMPARE(d->PropCall->Glyph(), TGKGlyph::LeftArrow);
+    QCOMPARE(Drv(d).PropCall()->size(), QSize(14, 14));
+    QCOMPARE(Drv(d).PropCall()->Glyph(), TGKGlyph::LeftArrow);
     QCOMPARE(d->LeftPanel->width(), 200);
     // The standard toolbar shows, the net toolbar right after it on the same row.
     QVERIFY(d->StandartToolBar->isVisible());
@@ -429,14 +429,14 @@ void TDocFormTest::instrumentsAreOneRadioGroup()
     TFixture f;
     TDocForm *d = f.Doc();
     QVERIFY(d->ActionNetDoSelection->isChecked());
-    QCOMPARE(d->DocArea->property("CanvasHints").toBool(), false);
+    QCOMPARE(Drv(d).DocArea()->property("CanvasHints").toBool(), false);
     quint8 tag = 0;
     for (QAction *a : {d->ActionNetDoSelection, d->ActionNetDoPosition, d->ActionNetDoTransfer, d->ActionNetDoArc,
                        d->ActionNetDoPoint, d->ActionNetArcCrate}) {
         d->Execute(a);
         QCOMPARE(Drv(d).Instrument(), tag);
         QCOMPARE(d->InstrumentGroup->checkedAction(), a);
-        QCOMPARE(d->DocArea->property("CanvasHints").toBool(), tag == 0);
+        QCOMPARE(Drv(d).DocArea()->property("CanvasHints").toBool(), tag == 0);
         ++tag;
     }
 }

@@ -193,10 +193,10 @@ void TInspectorTest::bulkSelectionShowsFinalState()
         f.Doc->Execute(f.Doc->ActionEditSelectAll);
     } else if (step == u"band"_s) {
         const QPoint from(f.Net->OriginX() + 1, f.Net->OriginY() + 1), to(f.Net->MaxX() - 1, f.Net->MaxY() - 1);
-        f.Doc->DocAreaMouseDown(Qt::LeftButton, {}, from);
-        f.Doc->DocAreaMouseMove(from);
-        f.Doc->DocAreaMouseMove(to);
-        f.Doc->DocAreaMouseUp(Qt::LeftButton, {}, to);
+        f.Doc->Canvas().DocAreaMouseDown(Qt::LeftButton, {}, from);
+        f.Doc->Canvas().DocAreaMouseMove(from);
+        f.Doc->Canvas().DocAreaMouseMove(to);
+        f.Doc->Canvas().DocAreaMouseUp(Qt::LeftButton, {}, to);
     } else if (step == u"cancel"_s) {
         f.Doc->Execute(f.Doc->ActionEditCancSel);
     } else {

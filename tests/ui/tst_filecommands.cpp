@@ -176,7 +176,7 @@ void TFileCommandsTest::newInEmptyFrame()
     QVERIFY(w->NeedSaveAs);
     QCOMPARE(w->windowTitle(), u"СетьПетри2 - Сети Петри"_s);
     QCOMPARE(w->InfoPanel->Caption(), w->Net->NetName);
-    QVERIFY(w->DSBPanel->isVisibleTo(w));
+    QVERIFY(Drv(w).DSBPanel()->isVisibleTo(w));
     // With a document, New opens another window.
     w->Execute(w->ActionFileNew);
     QCOMPARE(f.Shell->DocumentCount(), 2);
@@ -384,14 +384,13 @@ void TFileCommandsTest::pasteAtPopupPointOnce()
     w->Net->ClearSelection();
     p->SetSelected(true);
     w->Execute(w->ActionEditCopy);
-    w->PasteAtPoint = true;
-    w->ClickPoint = QPoint(w->Net->OriginX() + 300, w->Net->OriginY() + 200);
+    w->Canvas().SetClickPoint(QPoint(w->Net->OriginX() + 300, w->Net->OriginY() + 200), true);
     w->Execute(w->ActionEditPaste);
-    QVERIFY(!w->PasteAtPoint);
+    QVERIFY(!w->Canvas().PasteAtPoint());
     const QRect atPoint = w->Net->Place(1)->NodeRect();
-    QCOMPARE(atPoint.topLeft(), w->ClickPoint);
+    QCOMPARE(atPoint.topLeft(), w->Canvas().ClickPoint());
     w->Execute(w->ActionEditPaste);
-    QVERIFY(w->Net->Place(2)->NodeRect().topLeft() != w->ClickPoint);
+    QVERIFY(w->Net->Place(2)->NodeRect().topLeft() != w->Canvas().ClickPoint());
     QCOMPARE(w->Net->Place(2)->NodeRect().topLeft(), p->NodeRect().topLeft() + QPoint(10, 10));
 }
 

@@ -93,7 +93,7 @@ void ClickTransfersRow(TDocForm *d, int row, int x)
 
 void ClickCanvas(TDocForm *d, QPoint canvasPoint)
 {
-    QTest::mouseClick(d->DocArea, Qt::LeftButton, {}, canvasPoint);
+    QTest::mouseClick(Drv(d).DocArea(), Qt::LeftButton, {}, canvasPoint);
 }
 
 // Firing counts shown in the list: those of each row's state.

@@ -145,11 +145,11 @@ void TShellTest::closeLastByCommandLeavesEmptyFrame()
     QVERIFY(!d->SelectionInfo->isEnabled());
     QVERIFY(!d->InfoPanel->isEnabled());
     QCOMPARE(d->InfoPanel->Caption(), QString());
-    QVERIFY(!d->DSBPanel->isVisible());
-    QVERIFY(!d->RSBPanel->isVisible());
+    QVERIFY(!Drv(d).DSBPanel()->isVisible());
+    QVERIFY(!Drv(d).RSBPanel()->isVisible());
     QVERIFY(!d->MainMenuBar->HasCloseButton());
     QVERIFY(!d->ActionWindowClose->isEnabled());
-    const QImage canvas = d->DocArea->grab().toImage();
+    const QImage canvas = Drv(d).DocArea()->grab().toImage();
     QCOMPARE(canvas.pixelColor(canvas.width() / 2, canvas.height() / 2), AppWorkspaceColor());
 
     // New fills this same window again.
@@ -159,7 +159,7 @@ void TShellTest::closeLastByCommandLeavesEmptyFrame()
     QVERIFY(!d->NoDocument);
     QCOMPARE(d->windowTitle(), u"СетьПетри2 - Сети Петри"_s);
     QVERIFY(d->SelectionInfo->isEnabled());
-    QVERIFY(d->DSBPanel->isVisible());
+    QVERIFY(Drv(d).DSBPanel()->isVisible());
     QVERIFY(d->MainMenuBar->HasCloseButton());
     QVERIFY(d->ActionWindowClose->isEnabled());
 }

@@ -2,6 +2,7 @@
 // in the menus, toolbars and popups; and their enabling rules.
 #include "DocForm.h"
 
+#include "CanvasController.h"
 #include "controls/MenuImages.h"
 #include "PetryNet.h"
 #include "controls/GKActnCtrls.h"
@@ -183,7 +184,7 @@ void TDocForm::CreateActions()
     // The own entry of the Окно menu does nothing and stays checked.
     Handle(ActionWndMe, [this] { ActionWndMe->setChecked(true); });
     Handle(ActionAbout, [this] { Shell->ShowAboutBox(); });
-    PropCall->SetAction(ActionNetProperties);
+    CanvasPart->PropertiesButton()->SetAction(ActionNetProperties);
 }
 
 void TDocForm::Handle(QAction *action, std::function<void()> handler)
@@ -405,7 +406,7 @@ void TDocForm::BindRules()
     };
     Rules[ActionEditArcDelPointC] = [this] {
         const TArc *arc = SelectedArc();
-        return arc && arc->PointIndexAt(ClickPoint.x(), ClickPoint.y()) >= 0;
+        return arc && arc->PointIndexAt(CanvasPart->ClickPoint().x(), CanvasPart->ClickPoint().y()) >= 0;
     };
     for (QAction *a : InstrumentGroup->actions())
         Rules[a] = editing;
@@ -477,8 +478,8 @@ void TDocForm::Execute(QAction *action)
 
 void TDocForm::SelectInstrument(QAction *action)
 {
-    Instrument = TInstrument(action->data().toInt());
-    SetCanvasHints(Instrument == TInstrument::Selection);
+    CanvasPart->SetInstrument(TInstrument(action->data().toInt()));
+    CanvasPart->SetCanvasHints(CanvasPart->Instrument() == TInstrument::Selection);
 }
 
 void TDocForm::ToolBarCommand(QAction *action, TGKToolBar *bar)

@@ -3,6 +3,7 @@
 #include "DocForm.h"
 
 #include "PetryNet.h"
+#include "CanvasController.h"
 #include "PropUnit.h"
 #include "controls/GKActnCtrls.h"
 #include "controls/PanelUnit.h"
@@ -15,10 +16,9 @@ void TDocForm::SetDocumentPresent()
 {
     NoDocument = false;
     SelectionInfo->setEnabled(true);
-    DSBPanel->show();
-    RSBPanel->show();
+    CanvasPart->SetScrollBarsVisible(true);
     setWindowIcon(DocumentIcon);
-    LayoutSheet(DocArea->width(), DocArea->height());
+    CanvasPart->LayoutSheet(CanvasPart->Area()->width(), CanvasPart->Area()->height());
     InfoPanel->setEnabled(true);
     InfoPanel->SetCaption(Net->NetName);
     NetChange();
@@ -113,7 +113,7 @@ void TDocForm::ActionFileSaveAsExecute()
 void TDocForm::ActionEditUndoExecute()
 {
     Net->Undo();
-    RepaintCanvas();
+    CanvasPart->RepaintCanvas();
 }
 
 void TDocForm::ActionEditCopyExecute()
@@ -124,23 +124,22 @@ void TDocForm::ActionEditCopyExecute()
 void TDocForm::ActionEditCutExecute()
 {
     Net->CutSelection();
-    RepaintCanvas();
+    CanvasPart->RepaintCanvas();
 }
 
 void TDocForm::ActionEditPasteExecute()
 {
-    if (PasteAtPoint)
-        Net->PasteAt(ClickPoint.x(), ClickPoint.y());
+    if (CanvasPart->TakePasteAtPoint())
+        Net->PasteAt(CanvasPart->ClickPoint().x(), CanvasPart->ClickPoint().y());
     else
         Net->Paste();
-    PasteAtPoint = false;
-    RepaintCanvas();
+    CanvasPart->RepaintCanvas();
 }
 
 void TDocForm::ActionEditDeleteExecute()
 {
     Net->DeleteSelection();
-    RepaintCanvas();
+    CanvasPart->RepaintCanvas();
 }
 
 void TDocForm::ActionNetPropertiesExecute()

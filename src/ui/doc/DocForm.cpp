@@ -1,5 +1,6 @@
 #include "DocForm.h"
 
+#include "CanvasController.h"
 #include "FocusFrames.h"
 #include "NetInspector.h"
 #include "NetStatePanel.h"
@@ -47,17 +48,15 @@ void TDocForm::FormCreate()
     MainMenuBar->SetCloseButtonVisible(true);
     CloseByCommand = false;
     NoDocument = false;
-    ButtonPressed = false;
-    Capturing = false;
-    PasteAtPoint = false;
     NeedSaveAs = true;
     LayoutStatusBar();
     RunsPanel->hide();
     CreateNet();
     InfoPanel->SetCaption(Net->NetName);
-    InstallCanvasHandlers();
-    LayoutSheet(DocArea->width(), DocArea->height());
-    Instrument = TInstrument::Selection;
+    InstallPanelScrolling();
+    InstallGestureBreaks();
+    CanvasPart->LayoutSheet(CanvasPart->Area()->width(), CanvasPart->Area()->height());
+    CanvasPart->SetInstrument(TInstrument::Selection);
     InfoPanel->SetFontColor(XPColorMap().FontColor);
     // The state panel starts hidden: run its command once without its rule,
     // which takes the check mark from set to cleared.
@@ -68,7 +67,7 @@ void TDocForm::FormCreate()
     Rules[ActionViewNetState] = rule;
     UpdateInspector();
     UpdateActions();
-    DocArea->setFocus();
+    CanvasPart->Area()->setFocus();
 }
 
 void TDocForm::CreateNet()
@@ -81,12 +80,14 @@ void TDocForm::CreateNet()
     Net->SheetTop = 0;
     Net->SheetWidth = 710;
     Net->SheetHeight = 510;
+    CanvasPart->SetNet(Net.get());
     InspectorPart->SetNet(Net.get());
     StatePanel->SetNet(Net.get());
 }
 
 void TDocForm::ReleaseNet()
 {
+    CanvasPart->SetNet(nullptr);
     InspectorPart->SetNet(nullptr);
     StatePanel->SetNet(nullptr);
     Net.reset();
@@ -224,7 +225,7 @@ void TDocForm::MakeEmptyFrame()
 {
     NoDocument = true;
     NeedSaveAs = true;
-    Instrument = TInstrument::Selection;
+    CanvasPart->SetInstrument(TInstrument::Selection);
     ActionNetDoSelection->setChecked(true);
     InfoPanel->setEnabled(false);
     InfoPanel->SetCaption(QString());
@@ -233,9 +234,8 @@ void TDocForm::MakeEmptyFrame()
     ReleaseNet();
     UpdateInspector();
     MainMenuBar->SetCloseButtonVisible(false);
-    DSBPanel->hide();
-    RSBPanel->hide();
-    RepaintCanvas();
+    CanvasPart->SetScrollBarsVisible(false);
+    CanvasPart->RepaintCanvas();
     DocumentIcon = windowIcon();
     setWindowIcon(AppImage());
     UpdateActions();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CanvasInstrument.h"
+#include "CanvasController.h"
 #include "DocShell.h"
 #include "controls/ColorMap.h"
 
@@ -35,6 +35,7 @@ class TGKGripper;
 class TArc;
 class TNetElement;
 class TPetryNet;
+class TCanvasController;
 class TFocusFrames;
 class TNetInspector;
 class TNetStatePanel;
@@ -43,13 +44,13 @@ class TNetStateTreeNode;
 // The window of one document: menu bar and toolbars, the inspector and state
 // panels, the canvas and the status line. Its commands are actions whose
 // enabling rules are refreshed whenever the net or the document list changes.
-// The window composes its parts: the net inspector (NetInspector.h) and the
-// state panel (NetStatePanel.h) keep their widgets to themselves and report
-// what the user did; the net's notifications reach the parts only through
+// The window composes its parts: the canvas (CanvasController.h), the net
+// inspector (NetInspector.h) and the state panel (NetStatePanel.h) keep their
+// widgets and state to themselves and report what the user did; the net's notifications reach the parts only through
 // the window (DocNotifications.cpp). The rest is split by concern:
 // DocForm.cpp (life cycle, status), DocLayout.cpp, DocActions.cpp,
-// DocCanvas.cpp, DocFileCommands.cpp, DocModelling.cpp and DocSidePanels.cpp.
-class TDocForm : public QMainWindow
+// DocCanvasCommands.cpp, DocFileCommands.cpp, DocModelling.cpp and DocSidePanels.cpp.
+class TDocForm : public QMainWindow, private TCanvasHost
 {
     Q_OBJECT
 public:
@@ -97,12 +98,6 @@ public:
     bool NeedSaveAs = true;
     bool FirstActivation = true;
     QIcon DocumentIcon;
-    TInstrument Instrument = TInstrument::Selection;
-    bool Capturing = false;
-    bool ButtonPressed = false;
-    bool PasteAtPoint = false;
-    QPoint ClickPoint;
-    QPoint TrackPoint;
     TWindowColorMaps ColorMaps;
     const TXPColorMap &XPColorMap() const { return ColorMaps.XPColorMap; }
     const TXPColorMap &LPXPColorMap() const { return ColorMaps.LPXPColorMap; }
@@ -132,14 +127,6 @@ public:
     TGKSpeedButton *NetStateCloseButton = nullptr;
     TGKPanel *NetStateContent = nullptr;
     QSplitter *Splitter = nullptr;
-
-    // Canvas
-    TGKPanel *DocArea = nullptr;
-    TGKPanel *DSBPanel = nullptr;
-    QScrollBar *DownScrollBar = nullptr;
-    TGKPanel *RSBPanel = nullptr;
-    QScrollBar *RightScrollBar = nullptr;
-    TGKSpeedButton *PropCall = nullptr;
 
     // Status line
     TGKPanel *StatusBar = nullptr;
@@ -221,28 +208,8 @@ public:
     // The parts, for what the window's tests ask of them.
     const TNetInspector &Inspector() const { return *InspectorPart; }
 
-    // Canvas (DocCanvas.cpp, DocCanvasMouse.cpp, DocHints.cpp)
-    void LayoutSheet(int width, int height);
-    void RepaintCanvas();
-    // Scrolls the sheet by one step per axis (-1, 0, 1); answers the steps taken.
-    QPoint ScrollCanvasBy(int dx, int dy);
-    void DownScrollBarScroll(int position);
-    void RightScrollBarScroll(int position);
-    void DocAreaMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint p);
-    void DocAreaMouseMove(QPoint p);
-    void DocAreaMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint p);
-    // Ends a drag, rubber band or arc in progress; its release is then ignored.
-    void EndCanvasGesture();
-    // The picture the canvas shows; gesture feedback is inverted onto it.
-    const QImage &CanvasScreen() const { return Screen; }
-    // Shows a canvas popup at a global point and waits until it closes;
-    // tests replace it to see which popup opens where.
-    std::function<void(QMenu *popup, QPoint globalPos)> ShowCanvasPopup;
-    bool CanvasHints() const { return HintsOn; }
-    // The hint of the element at a canvas point; empty where none is shown.
-    QString CanvasHintText(QPoint p) const;
-    // Milliseconds between two compositions of a shown hint.
-    int CanvasHintInterval() const;
+    // The canvas: its picture, sheet, scrolling, instrument, gestures and hints.
+    TCanvasController &Canvas() const { return *CanvasPart; }
     // Scroll buttons of the side panels (DocScrolling.cpp)
     TGKSpeedButton *InspectorUpButton = nullptr, *InspectorDownButton = nullptr;
     TGKSpeedButton *NetStateUpButton = nullptr, *NetStateDownButton = nullptr;
@@ -280,9 +247,7 @@ private:
     void BuildLayout();
     void BuildTopStrip();
     void BuildLeftColumn();
-    void BuildCanvas();
     void BuildStatusBar();
-    void LayoutCanvasChildren();
     void LayoutStatusBar();
     void InfoPanelPaint(TGKPanel *panel);
 
@@ -314,9 +279,8 @@ private:
     TSelectionSummary Selection() const;
     std::optional<TSelectionSummary> SelectionDuringUpdate;
 
-    // DocCanvas.cpp
-    void DocContentPaint(TGKPanel *panel);
-    void SetCanvasHints(bool on);
+    // DocCanvasCommands.cpp: the commands on the canvas and what the canvas asks of the window.
+    void InstallGestureBreaks();
     void ActionNetCreatePosExecute();
     void ActionNetCreateTransferExecute();
     void ActionEditInvDirCExecute();
@@ -330,25 +294,12 @@ private:
     // The only selected element when it is an arc, else none.
     TArc *SelectedArc() const;
     TNetElement *ElementAtClickPoint() const;
-    void InstallCanvasHandlers();
-    void ComposeCanvas();
-    void DrawGestureFeedback(QPainter &canvas);
-    void DrawBand(QPainter &canvas);
-    void StartCapture();
-    void StopCapture();
-    // Paints onto Screen (composed first when stale) and shows the result.
-    void OnScreen(const std::function<void(QPainter &)> &paint);
-    QPainter *ScreenPainter = nullptr;
     void AfterCanvasEdit();
-    void ShowCanvasHint(QPoint p, QPoint globalPos);
-    void HintTimerTimer();
-    QImage Screen;
-    bool ScreenStale = true;
-    bool BandShown = false;
-    bool HintsOn = true;
-    QPoint HintPoint;
-    QTimer *HintTimer = nullptr;
-    QObject *CanvasEvents = nullptr;
+    void BeginRefresh() override;
+    void EndRefresh() override;
+    void CanvasEdited() override;
+    void DragStarted() override;
+    QMenu *PopupFor(TInstrument instrument) override;
     // DocScrolling.cpp
     void InstallPanelScrolling();
     void ScrollTimerTimer();
@@ -402,6 +353,7 @@ private:
     // The parts go before the widgets they fill, so none of them answers an
     // event of a widget that is being destroyed.
     std::unique_ptr<TFocusFrames> FocusFrames;
+    std::unique_ptr<TCanvasController> CanvasPart;
     std::unique_ptr<TNetInspector> InspectorPart;
     std::unique_ptr<TNetStatePanel> StatePanel;
 };

@@ -2,6 +2,8 @@
 // canvas with its scroll bars and the status line.
 #include "DocForm.h"
 
+#include "CanvasController.h"
+
 #include "controls/GKActnCtrls.h"
 #include "controls/GKSpeedButton.h"
 #include "controls/PanelUnit.h"
@@ -62,9 +64,10 @@ void TDocForm::BuildLayout()
     Splitter->setObjectName(QStringLiteral("Splitter"));
     BuildLeftColumn();
     BuildParts();
-    BuildCanvas();
+    TCanvasHost &host = *this;
+    CanvasPart = std::make_unique<TCanvasController>(Splitter, XPColorMap(), host);
     Splitter->addWidget(LeftPanel);
-    Splitter->addWidget(DocArea);
+    Splitter->addWidget(CanvasPart->Area());
     Splitter->setStretchFactor(0, 0);
     Splitter->setStretchFactor(1, 1);
     Splitter->setSizes({200, 437});
@@ -176,51 +179,6 @@ void TDocForm::BuildLeftColumn()
     KeepMinimumSize(SplitterUD, 100);
     connect(CloseInspectorButton, &TGKSpeedButton::Click, this, &TDocForm::CloseInspectorButtonClick);
     connect(NetStateCloseButton, &TGKSpeedButton::Click, this, &TDocForm::NetStateCloseButtonClick);
-}
-
-void TDocForm::BuildCanvas()
-{
-    DocArea = new TGKPanel(Splitter);
-    DocArea->setObjectName(QStringLiteral("DocArea"));
-    DocArea->SetEraseBackground(false);
-    DocArea->SetSingleBorder(true);
-    DocArea->setFocusPolicy(Qt::StrongFocus);
-    DocArea->setMinimumWidth(120);
-    DocArea->OnPaint = [this](TGKPanel *p) { DocContentPaint(p); };
-
-    DSBPanel = new TGKPanel(DocArea);
-    DSBPanel->setObjectName(QStringLiteral("DSBPanel"));
-    DownScrollBar = new QScrollBar(Qt::Horizontal, DSBPanel);
-    RSBPanel = new TGKPanel(DocArea);
-    RSBPanel->setObjectName(QStringLiteral("RSBPanel"));
-    RightScrollBar = new QScrollBar(Qt::Vertical, RSBPanel);
-    for (QScrollBar *bar : {DownScrollBar, RightScrollBar}) {
-        bar->setRange(1, 1);
-        bar->setSingleStep(10);
-        bar->setPageStep(200);
-        bar->setFocusPolicy(Qt::NoFocus);
-    }
-    PropCall = new TGKSpeedButton(RSBPanel);
-    PropCall->setObjectName(QStringLiteral("PropCall"));
-    PropCall->SetColorMap(&XPColorMap());
-    PropCall->SetGlyph(TGKGlyph::LeftArrow);
-    PropCall->resize(14, 14);
-    connect(DocArea, &TGKPanel::Resized, this, [this](QSize s) {
-        LayoutCanvasChildren();
-        LayoutSheet(s.width(), s.height());
-    });
-}
-
-void TDocForm::LayoutCanvasChildren()
-{
-    // Inside the border: the vertical bar on the right, the horizontal bar
-    // along the bottom, and the properties button in the corner between them.
-    const QRect client = DocArea->rect().adjusted(1, 1, -1, -1);
-    RSBPanel->setGeometry(client.right() - 15, client.top(), 16, client.height());
-    RightScrollBar->setGeometry(0, 0, 16, qMax(0, client.height() - 16));
-    PropCall->move(1, RSBPanel->height() - 15);
-    DSBPanel->setGeometry(client.left(), client.bottom() - 15, qMax(0, client.width() - 16), 16);
-    DownScrollBar->setGeometry(0, 0, DSBPanel->width(), 16);
 }
 
 void TDocForm::BuildStatusBar()

@@ -3,6 +3,8 @@
 // checked, timer off) and running (Modelling, pause cleared, timer on).
 #include "DocForm.h"
 
+#include "CanvasController.h"
+
 #include "PetryNet.h"
 #include "NetStatePanel.h"
 #include "controls/PanelUnit.h"
@@ -29,10 +31,10 @@ void TDocForm::ActionModelingStartExecute()
         ActionModelingPause->setChecked(true);
     }
     Net->StartModelling();
-    RepaintCanvas();
+    CanvasPart->RepaintCanvas();
     Execute(ActionViewNetState);
     UpdateInspector();
-    SetCanvasHints(true);
+    CanvasPart->SetCanvasHints(true);
     RunsPanel->SetCaption(QStringLiteral("Запусков не было."));
     RunsPanel->raise();
     RunsPanel->show();
@@ -64,14 +66,14 @@ void TDocForm::ActionModelingEndExecute()
                                                   QMessageBox::Question, QMessageBox::Yes);
         if (answer == QMessageBox::Yes) {
             Net->GoToState(Net->RootState.get());
-            RepaintCanvas();
+            CanvasPart->RepaintCanvas();
         }
     }
     Net->EndModelling();
-    RepaintCanvas();
+    CanvasPart->RepaintCanvas();
     UpdateInspector();
-    if (Instrument != TInstrument::Selection)
-        SetCanvasHints(false);
+    if (CanvasPart->Instrument() != TInstrument::Selection)
+        CanvasPart->SetCanvasHints(false);
     RunsPanel->hide();
     SetInfoPanelStyle(false);
     InfoPanel->SetCaption(Net->NetName);

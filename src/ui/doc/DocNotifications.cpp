@@ -2,6 +2,8 @@
 // from the net in one direction, never from each other's widgets.
 #include "DocForm.h"
 
+#include "CanvasController.h"
+
 #include "FocusFrames.h"
 #include "NetInspector.h"
 #include "NetStatePanel.h"
@@ -27,14 +29,14 @@ void TDocForm::BuildParts()
 
 void TDocForm::ControlsEnter()
 {
-    if (Instrument != TInstrument::Selection)
+    if (CanvasPart->Instrument() != TInstrument::Selection)
         Execute(ActionNetDoSelection);
 }
 
 void TDocForm::InspectorChanged(bool canvas)
 {
     if (canvas)
-        RepaintCanvas();
+        CanvasPart->RepaintCanvas();
     UpdateActions();
 }
 
@@ -45,7 +47,7 @@ void TDocForm::NetChange()
     // selection change held back until now has nothing left to do.
     SelectionRefreshPending = false;
     UpdateInspector();
-    RepaintCanvas();
+    CanvasPart->RepaintCanvas();
     UpdateActions();
 }
 
@@ -103,7 +105,7 @@ void TDocForm::NetStateChange()
         return;
     StatePanel->ShowCurrentState();
     // A firing changed the marking: the canvas shows it.
-    RepaintCanvas();
+    CanvasPart->RepaintCanvas();
     ShowStateInfo(Net->CurrentState);
     UpdateActions();
 }
@@ -113,7 +115,7 @@ void TDocForm::StateTreeChange(TNetStateTreeNode *node)
     if (!HasDoc() || !Net->Modelling)
         return;
     Net->GoToState(node);
-    RepaintCanvas();
+    CanvasPart->RepaintCanvas();
     // Picking a state by hand always stops an automatic run.
     if (!ActionModelingPause->isChecked())
         Execute(ActionModelingPause);

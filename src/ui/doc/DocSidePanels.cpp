@@ -2,6 +2,8 @@
 // commands and close buttons; and the description commands of the inspector.
 #include "DocForm.h"
 
+#include "CanvasController.h"
+
 #include "PetryNet.h"
 #include "controls/PanelUnit.h"
 

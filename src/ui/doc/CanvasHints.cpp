@@ -1,7 +1,7 @@
 // Hints over the canvas: a short description of the element under the mouse,
 // composed again at a fixed interval while the mouse rests on the canvas, so
 // that it follows token changes made by firings.
-#include "DocForm.h"
+#include "CanvasController.h"
 
 #include "PetryNet.h"
 #include "controls/PanelUnit.h"
@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QToolTip>
 
-void TDocForm::SetCanvasHints(bool on)
+void TCanvasController::SetCanvasHints(bool on)
 {
     HintsOn = on;
     DocArea->setProperty("CanvasHints", on);
@@ -19,14 +19,14 @@ void TDocForm::SetCanvasHints(bool on)
     }
 }
 
-int TDocForm::CanvasHintInterval() const
+int TCanvasController::CanvasHintInterval() const
 {
-    return HasDoc() && Net->Modelling ? 500 : 100;
+    return HasNet() && Net->Modelling ? 500 : 100;
 }
 
-QString TDocForm::CanvasHintText(QPoint p) const
+QString TCanvasController::CanvasHintText(QPoint p) const
 {
-    if (!HasDoc())
+    if (!HasNet())
         return {};
     const TNetElement *element = Net->ElementAt(p.x(), p.y());
     if (!element)
@@ -53,10 +53,10 @@ QString TDocForm::CanvasHintText(QPoint p) const
     return text;
 }
 
-void TDocForm::ShowCanvasHint(QPoint p, QPoint globalPos)
+void TCanvasController::ShowCanvasHint(QPoint p, QPoint globalPos)
 {
     // Only the active document's canvas shows hints, and only while they are on.
-    if (!HintsOn || !isActiveWindow()) {
+    if (!HintsOn || !DocArea->isActiveWindow()) {
         HintTimer->stop();
         return;
     }
@@ -74,7 +74,7 @@ void TDocForm::ShowCanvasHint(QPoint p, QPoint globalPos)
     HintTimer->start(CanvasHintInterval());
 }
 
-void TDocForm::HintTimerTimer()
+void TCanvasController::HintTimerTimer()
 {
     if (!HintsOn || !DocArea->rect().contains(HintPoint)) {
         HintTimer->stop();

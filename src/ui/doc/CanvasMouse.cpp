@@ -1,6 +1,6 @@
 // Mouse handling of the canvas: the six instruments, click and band
 // selection, dragging, arcs, token and multiplicity clicks and the popups.
-#include "DocForm.h"
+#include "CanvasController.h"
 
 #include "PetryNet.h"
 #include "controls/EventHook.h"
@@ -19,6 +19,23 @@
 #include <limits>
 
 namespace {
+// Holds the window's refresh for the length of one gesture step.
+class TOneRefresh
+{
+public:
+    explicit TOneRefresh(TCanvasHost &host)
+        : Host(host)
+    {
+        Host.BeginRefresh();
+    }
+    ~TOneRefresh() { Host.EndRefresh(); }
+    TOneRefresh(const TOneRefresh &) = delete;
+    TOneRefresh &operator=(const TOneRefresh &) = delete;
+
+private:
+    TCanvasHost &Host;
+};
+
 constexpr qint32 MaxCount = std::numeric_limits<qint32>::max();
 
 // Makes an element the only selected one unless it is selected already;
@@ -56,18 +73,16 @@ void StepCount(TPetryNet &net, TNetElement *element, TInstrument instrument, boo
 }
 } // namespace
 
-void TDocForm::InstallCanvasHandlers()
+void TCanvasController::InstallCanvasHandlers()
 {
     DocArea->setMouseTracking(true);
     HintTimer = new QTimer(this);
-    connect(HintTimer, &QTimer::timeout, this, &TDocForm::HintTimerTimer);
-    connect(DownScrollBar, &QScrollBar::valueChanged, this, &TDocForm::DownScrollBarScroll);
-    connect(RightScrollBar, &QScrollBar::valueChanged, this, &TDocForm::RightScrollBarScroll);
-    InstallPanelScrolling();
-    if (!ShowCanvasPopup)
-        ShowCanvasPopup = [](QMenu *popup, QPoint globalPos) { popup->exec(globalPos); };
+    connect(HintTimer, &QTimer::timeout, this, &TCanvasController::HintTimerTimer);
+    connect(DownScrollBar, &QScrollBar::valueChanged, this, &TCanvasController::DownScrollBarScroll);
+    connect(RightScrollBar, &QScrollBar::valueChanged, this, &TCanvasController::RightScrollBarScroll);
+    ShowCanvasPopup = [](QMenu *popup, QPoint globalPos) { popup->exec(globalPos); };
 
-    CanvasEvents = new TEventHook(this, [this](QObject *, QEvent *event) {
+    auto *canvasEvents = new TEventHook(this, [this](QObject *, QEvent *event) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
@@ -95,51 +110,36 @@ void TDocForm::InstallCanvasHandlers()
             return false;
         }
     });
-    DocArea->installEventFilter(CanvasEvents);
-
-    // A command's shortcut pressed in the middle of a gesture ends the gesture
-    // first, so no command finds the mouse captured or the net half edited.
-    auto *shortcuts = new TEventHook(this, [this](QObject *, QEvent *event) {
-        if (event->type() == QEvent::Shortcut && (Capturing || ButtonPressed))
-            EndCanvasGesture();
-        return false;
-    });
-    for (QAction *action : std::as_const(ActionManager))
-        action->installEventFilter(shortcuts);
-    // However the instrument changes, a gesture of the old one does not go on.
-    connect(InstrumentGroup, &QActionGroup::triggered, this, [this] {
-        if (Capturing || ButtonPressed)
-            EndCanvasGesture();
-    });
+    DocArea->installEventFilter(canvasEvents);
 }
 
 // A gesture holds the mouse through Qt's implicit grab: every event goes to
 // the canvas from the left press until its release, also outside the canvas,
 // and the grab can never outlive the button.
-void TDocForm::StartCapture()
+void TCanvasController::StartCapture()
 {
-    Capturing = true;
+    CaptureOn = true;
 }
 
-void TDocForm::StopCapture()
+void TCanvasController::StopCapture()
 {
-    Capturing = false;
+    CaptureOn = false;
 }
 
-void TDocForm::DocAreaMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, QPoint p)
+void TCanvasController::DocAreaMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, QPoint p)
 {
-    if (!HasDoc())
+    if (!HasNet())
         return;
-    const TRefreshBatch batch(*this);
+    const TOneRefresh batch(Host);
     DocArea->setFocus();
-    ButtonPressed = true;
+    Pressed = true;
     if (Net->Modelling)
         return; // the release fires
     if (button == Qt::LeftButton) {
-        if (Instrument == TInstrument::Place || Instrument == TInstrument::Transition) {
+        if (CurrentInstrument == TInstrument::Place || CurrentInstrument == TInstrument::Transition) {
             Net->CancelSelection();
             RepaintCanvas();
-        } else if (Instrument == TInstrument::Arc) {
+        } else if (CurrentInstrument == TInstrument::Arc) {
             Net->CancelSelection();
             if (Net->IsNodeAt(p.x(), p.y())) {
                 StartCapture();
@@ -150,64 +150,56 @@ void TDocForm::DocAreaMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, Q
         return;
     }
 
-    if (Capturing || Instrument == TInstrument::Tokens || Instrument == TInstrument::Multiplicity)
+    if (CaptureOn || CurrentInstrument == TInstrument::Tokens || CurrentInstrument == TInstrument::Multiplicity)
         return; // those act on the release
-    ClickPoint = p;
-    ButtonPressed = false;
-    QMenu *popup = nullptr;
-    if (Instrument == TInstrument::Selection)
-        popup = CanvasPopup;
-    else if (Instrument == TInstrument::Place)
-        popup = PlacePopup;
-    else if (Instrument == TInstrument::Transition)
-        popup = TransitionPopup;
-    else
+    Click = p;
+    Pressed = false;
+    if (CurrentInstrument != TInstrument::Selection && CurrentInstrument != TInstrument::Place &&
+        CurrentInstrument != TInstrument::Transition)
         return;
     if (TNetElement *element = Net->ElementAt(p.x(), p.y()); element && SelectAlone(*Net, element))
         RepaintCanvas();
-    PasteAtPoint = true; // cleared by the next Paste, which goes to ClickPoint
-    // The popup's loop shows the inspector; it shows the new selection.
-    FlushPendingRefresh();
-    UpdateActions();
-    ShowCanvasPopup(popup, DocArea->mapToGlobal(p));
-    ButtonPressed = false;
+    PasteAtClick = true; // cleared by the next Paste, which goes to Click
+    // The popup's loop shows the inspector; the window brings it up to the new selection.
+    ShowCanvasPopup(Host.PopupFor(CurrentInstrument), DocArea->mapToGlobal(p));
+    Pressed = false;
 }
 
-void TDocForm::DocAreaMouseMove(QPoint p)
+void TCanvasController::DocAreaMouseMove(QPoint p)
 {
     HintPoint = p;
-    if (!HasDoc() || Net->Modelling)
+    if (!HasNet() || Net->Modelling)
         return;
-    const TRefreshBatch batch(*this);
-    if (Instrument == TInstrument::Arc) {
-        if (Capturing)
+    const TOneRefresh batch(Host);
+    if (CurrentInstrument == TInstrument::Arc) {
+        if (CaptureOn)
             OnScreen([&](QPainter &s) { Net->TrackArc(p.x(), p.y(), s); });
         return;
     }
-    if (Instrument != TInstrument::Selection)
+    if (CurrentInstrument != TInstrument::Selection)
         return;
 
-    if (ButtonPressed && !Capturing) {
+    if (Pressed && !CaptureOn) {
         // The first move with the button held starts a drag or a band at once.
         bool dragging = false;
         OnScreen([&](QPainter &s) { dragging = Net->BeginDrag(p.x(), p.y(), s); });
         if (dragging) {
             StartCapture();
             SetCanvasHints(false);
-            UpdateInspector();
+            Host.DragStarted();
             return;
         }
-        TrackPoint = p;
+        Track = p;
         // A band starts only on the sheet; outside it the next move tries again.
         if (p.x() >= Net->OriginX() && p.x() < Net->MaxX() && p.y() >= Net->OriginY() && p.y() < Net->MaxY()) {
             StartCapture();
             SetCanvasHints(false);
-            ClickPoint = TrackPoint;
+            Click = Track;
             OnScreen([this](QPainter &s) { DrawBand(s); });
         }
         return;
     }
-    if (!Capturing)
+    if (!CaptureOn)
         return;
     if (Net->IsDragging()) {
         OnScreen([&](QPainter &s) { Net->DragTo(p.x(), p.y(), s); });
@@ -216,59 +208,59 @@ void TDocForm::DocAreaMouseMove(QPoint p)
 
     // Rubber band: erase, follow the pointer, scroll at the canvas edge, draw.
     OnScreen([this](QPainter &s) { DrawBand(s); });
-    TrackPoint = p;
+    Track = p;
     const int edgeX = DocArea->width() - 20, edgeY = DocArea->height() - 20;
     if (p.x() < 0 || p.y() < 0 || p.x() >= edgeX || p.y() >= edgeY) {
         const int stepX = p.x() <= 0 ? -1 : p.x() >= edgeX ? 1 : 0;
         const int stepY = p.y() <= 0 ? -1 : p.y() >= edgeY ? 1 : 0;
         // The band stays fixed to the sheet while the view moves.
         const QPoint taken = ScrollCanvasBy(stepX, stepY);
-        ClickPoint -= taken;
-        TrackPoint -= taken;
+        Click -= taken;
+        Track -= taken;
     }
-    TrackPoint.setX(qBound(Net->OriginX(), TrackPoint.x(), Net->MaxX()));
-    TrackPoint.setY(qBound(Net->OriginY(), TrackPoint.y(), Net->MaxY()));
+    Track.setX(qBound(Net->OriginX(), Track.x(), Net->MaxX()));
+    Track.setY(qBound(Net->OriginY(), Track.y(), Net->MaxY()));
     OnScreen([this](QPainter &s) { DrawBand(s); });
 }
 
-void TDocForm::DocAreaMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint p)
+void TCanvasController::DocAreaMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint p)
 {
-    if (!HasDoc() || !ButtonPressed)
+    if (!HasNet() || !Pressed)
         return;
-    const TRefreshBatch batch(*this);
+    const TOneRefresh batch(Host);
     if (Net->Modelling) {
-        ButtonPressed = false;
+        Pressed = false;
         // A firing is notified by the net, which repaints the canvas.
         Net->FireAt(p.x(), p.y());
         return;
     }
-    const bool counting = Instrument == TInstrument::Tokens || Instrument == TInstrument::Multiplicity;
+    const bool counting = CurrentInstrument == TInstrument::Tokens || CurrentInstrument == TInstrument::Multiplicity;
     TNetElement *element = counting ? Net->ElementAt(p.x(), p.y()) : nullptr;
     const bool left = button == Qt::LeftButton;
 
     if (!left) {
-        if (!Capturing)
-            ButtonPressed = false;
+        if (!CaptureOn)
+            Pressed = false;
         if (counting) {
-            StepCount(*Net, element, Instrument, false);
-            AfterCanvasEdit();
+            StepCount(*Net, element, CurrentInstrument, false);
+            Host.CanvasEdited();
         }
         return;
     }
 
-    ButtonPressed = false;
-    switch (Instrument) {
+    Pressed = false;
+    switch (CurrentInstrument) {
     case TInstrument::Selection:
-        if (Capturing && Net->IsDragging()) {
+        if (CaptureOn && Net->IsDragging()) {
             OnScreen([this](QPainter &s) { Net->EndDrag(s); });
             StopCapture();
             SetCanvasHints(true);
-            AfterCanvasEdit();
-        } else if (Capturing) {
+            Host.CanvasEdited();
+        } else if (CaptureOn) {
             StopCapture();
             SetCanvasHints(true);
             OnScreen([this](QPainter &s) { DrawBand(s); });
-            const TSides band{ClickPoint.x(), ClickPoint.y(), TrackPoint.x(), TrackPoint.y()};
+            const TSides band{Click.x(), Click.y(), Track.x(), Track.y()};
             if (shift & Qt::ShiftModifier)
                 Net->UnselectInRect(band);
             else if (shift & Qt::ControlModifier)
@@ -289,48 +281,48 @@ void TDocForm::DocAreaMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shif
     case TInstrument::Place:
         if (Net->CanPlace(p.x(), p.y(), KindPlace))
             Net->AddPlace(p.x(), p.y());
-        AfterCanvasEdit();
+        Host.CanvasEdited();
         break;
     case TInstrument::Transition:
         if (Net->CanPlace(p.x(), p.y(), KindTransition))
             Net->AddTransition(p.x(), p.y());
-        AfterCanvasEdit();
+        Host.CanvasEdited();
         break;
     case TInstrument::Arc:
-        if (Capturing) {
+        if (CaptureOn) {
             StopCapture();
             OnScreen([this](QPainter &s) { Net->EndArc(s); });
         }
-        AfterCanvasEdit();
+        Host.CanvasEdited();
         break;
     case TInstrument::Tokens:
     case TInstrument::Multiplicity:
-        StepCount(*Net, element, Instrument, true);
-        AfterCanvasEdit();
+        StepCount(*Net, element, CurrentInstrument, true);
+        Host.CanvasEdited();
         break;
     default:
         break;
     }
 }
 
-void TDocForm::EndCanvasGesture()
+void TCanvasController::EndCanvasGesture()
 {
-    const TRefreshBatch batch(*this);
-    ButtonPressed = false;
-    if (!Capturing)
+    const TOneRefresh batch(Host);
+    Pressed = false;
+    if (!CaptureOn)
         return;
     StopCapture();
     if (BandShown)
         OnScreen([this](QPainter &s) { DrawBand(s); });
-    if (HasDoc() && Net->IsDragging()) {
+    if (HasNet() && Net->IsDragging()) {
         // The nodes have moved already: the drag ends where the mouse is.
         OnScreen([this](QPainter &s) { Net->EndDrag(s); });
-    } else if (HasDoc() && Net->IsDrawingArc()) {
+    } else if (HasNet() && Net->IsDrawingArc()) {
         // An unfinished arc is dropped without making one.
         OnScreen([this](QPainter &s) { Net->DrawRubberArc(s); });
         Net->CancelArc();
     }
-    SetCanvasHints(Instrument == TInstrument::Selection || (HasDoc() && Net->Modelling));
-    if (HasDoc())
-        AfterCanvasEdit();
+    SetCanvasHints(CurrentInstrument == TInstrument::Selection || (HasNet() && Net->Modelling));
+    if (HasNet())
+        Host.CanvasEdited();
 }

@@ -1,18 +1,17 @@
-// The canvas: where the sheet lies, how it is scrolled and painted, and the
-// commands that act on the point of the last popup click.
-//
-// The canvas keeps its picture in Screen. A full redraw composes the sheet
-// and the net off screen and copies the result onto Screen in one block;
-// gesture feedback is inverted straight onto Screen and erased by drawing it
-// again. The widget's paint event only shows Screen.
-#include "DocForm.h"
+// The canvas: its widgets, where the sheet lies, how it is scrolled and
+// painted. The picture is kept in Screen (see CanvasController.h).
+#include "CanvasController.h"
 
 #include "PetryNet.h"
+#include "controls/ColorMap.h"
+#include "controls/GKSpeedButton.h"
 #include "controls/PanelUnit.h"
 
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+
+#include <utility>
 
 namespace {
 // Whether a scroll bar can move at all.
@@ -58,9 +57,84 @@ QRect BandRect(QPoint a, QPoint b)
 }
 } // namespace
 
-void TDocForm::LayoutSheet(int width, int height)
+TCanvasController::TCanvasController(QWidget *parent, const TXPColorMap &map, TCanvasHost &host)
+    : Host(host)
 {
-    if (!HasDoc())
+    Build(parent, map);
+    InstallCanvasHandlers();
+}
+
+TCanvasController::~TCanvasController() = default;
+
+void TCanvasController::Build(QWidget *parent, const TXPColorMap &map)
+{
+    DocArea = new TGKPanel(parent);
+    DocArea->setObjectName(QStringLiteral("DocArea"));
+    DocArea->SetEraseBackground(false);
+    DocArea->SetSingleBorder(true);
+    DocArea->setFocusPolicy(Qt::StrongFocus);
+    DocArea->setMinimumWidth(120);
+    DocArea->OnPaint = [this](TGKPanel *p) { DocContentPaint(p); };
+
+    DSBPanel = new TGKPanel(DocArea);
+    DSBPanel->setObjectName(QStringLiteral("DSBPanel"));
+    DownScrollBar = new QScrollBar(Qt::Horizontal, DSBPanel);
+    DownScrollBar->setObjectName(QStringLiteral("DownScrollBar"));
+    RSBPanel = new TGKPanel(DocArea);
+    RSBPanel->setObjectName(QStringLiteral("RSBPanel"));
+    RightScrollBar = new QScrollBar(Qt::Vertical, RSBPanel);
+    RightScrollBar->setObjectName(QStringLiteral("RightScrollBar"));
+    for (QScrollBar *bar : {DownScrollBar, RightScrollBar}) {
+        bar->setRange(1, 1);
+        bar->setSingleStep(10);
+        bar->setPageStep(200);
+        bar->setFocusPolicy(Qt::NoFocus);
+    }
+    PropCall = new TGKSpeedButton(RSBPanel);
+    PropCall->setObjectName(QStringLiteral("PropCall"));
+    PropCall->SetColorMap(&map);
+    PropCall->SetGlyph(TGKGlyph::LeftArrow);
+    PropCall->resize(14, 14);
+    connect(DocArea, &TGKPanel::Resized, this, [this](QSize s) {
+        LayoutCanvasChildren();
+        LayoutSheet(s.width(), s.height());
+    });
+}
+
+void TCanvasController::LayoutCanvasChildren()
+{
+    // Inside the border: the vertical bar on the right, the horizontal bar
+    // along the bottom, and the properties button in the corner between them.
+    const QRect client = DocArea->rect().adjusted(1, 1, -1, -1);
+    RSBPanel->setGeometry(client.right() - 15, client.top(), 16, client.height());
+    RightScrollBar->setGeometry(0, 0, 16, qMax(0, client.height() - 16));
+    PropCall->move(1, RSBPanel->height() - 15);
+    DSBPanel->setGeometry(client.left(), client.bottom() - 15, qMax(0, client.width() - 16), 16);
+    DownScrollBar->setGeometry(0, 0, DSBPanel->width(), 16);
+}
+
+void TCanvasController::SetScrollBarsVisible(bool visible)
+{
+    DSBPanel->setVisible(visible);
+    RSBPanel->setVisible(visible);
+}
+
+void TCanvasController::SetClickPoint(QPoint point, bool pasteThere)
+{
+    Click = point;
+    PasteAtClick = pasteThere;
+}
+
+bool TCanvasController::TakePasteAtPoint()
+{
+    // Cleared by the paste that uses it.
+    return std::exchange(PasteAtClick, false);
+}
+
+
+void TCanvasController::LayoutSheet(int width, int height)
+{
+    if (!HasNet())
         return;
     auto place = [](int available, int sheet, QScrollBar *bar, qint32 &origin) {
         if (available < sheet) {
@@ -82,27 +156,27 @@ void TDocForm::LayoutSheet(int width, int height)
     DocArea->update();
 }
 
-void TDocForm::DownScrollBarScroll(int position)
+void TCanvasController::DownScrollBarScroll(int position)
 {
-    if (!HasDoc() || !HasRange(DownScrollBar))
+    if (!HasNet() || !HasRange(DownScrollBar))
         return;
     Net->SheetLeft = -position;
     ScreenStale = true;
     DocArea->update();
 }
 
-void TDocForm::RightScrollBarScroll(int position)
+void TCanvasController::RightScrollBarScroll(int position)
 {
-    if (!HasDoc() || !HasRange(RightScrollBar))
+    if (!HasNet() || !HasRange(RightScrollBar))
         return;
     Net->SheetTop = -position;
     ScreenStale = true;
     DocArea->update();
 }
 
-QPoint TDocForm::ScrollCanvasBy(int dx, int dy)
+QPoint TCanvasController::ScrollCanvasBy(int dx, int dy)
 {
-    if (!HasDoc())
+    if (!HasNet())
         return {};
     auto scroll = [](int step, QScrollBar *bar, qint32 &origin, int sheet, int canvas) {
         const int old = bar->value();
@@ -125,19 +199,19 @@ QPoint TDocForm::ScrollCanvasBy(int dx, int dy)
     return {stepX, stepY};
 }
 
-void TDocForm::RepaintCanvas()
+void TCanvasController::RepaintCanvas()
 {
     ComposeCanvas();
     DocArea->update();
 }
 
-void TDocForm::ComposeCanvas()
+void TCanvasController::ComposeCanvas()
 {
     const QSize size = DocArea->size();
     QImage picture(size, QImage::Format_RGB32);
     const QColor workspace = AppWorkspaceColor();
     picture.fill(workspace);
-    if (HasDoc()) {
+    if (HasNet()) {
         QPainter p(&picture);
         const int x0 = Net->SheetLeft, y0 = Net->SheetTop;
         const int left = x0 + 4, top = y0 + 4;
@@ -170,7 +244,7 @@ void TDocForm::ComposeCanvas()
     DrawGestureFeedback(s);
 }
 
-void TDocForm::OnScreen(const std::function<void(QPainter &)> &paint)
+void TCanvasController::OnScreen(const std::function<void(QPainter &)> &paint)
 {
     if (ScreenPainter) {
         paint(*ScreenPainter);
@@ -187,22 +261,22 @@ void TDocForm::OnScreen(const std::function<void(QPainter &)> &paint)
     DocArea->update();
 }
 
-void TDocForm::DrawGestureFeedback(QPainter &canvas)
+void TCanvasController::DrawGestureFeedback(QPainter &canvas)
 {
     if (BandShown)
-        InvertFocusRect(canvas, BandRect(ClickPoint, TrackPoint));
-    if (!HasDoc())
+        InvertFocusRect(canvas, BandRect(Click, Track));
+    if (!HasNet())
         return;
     Net->DrawGestureFeedback(canvas);
 }
 
-void TDocForm::DrawBand(QPainter &canvas)
+void TCanvasController::DrawBand(QPainter &canvas)
 {
-    InvertFocusRect(canvas, BandRect(ClickPoint, TrackPoint));
+    InvertFocusRect(canvas, BandRect(Click, Track));
     BandShown = !BandShown;
 }
 
-void TDocForm::DocContentPaint(TGKPanel *panel)
+void TCanvasController::DocContentPaint(TGKPanel *panel)
 {
     if (ScreenStale || Screen.size() != panel->size())
         ComposeCanvas();
@@ -211,90 +285,4 @@ void TDocForm::DocContentPaint(TGKPanel *panel)
     c.setPen(darken(AppWorkspaceColor(), 60));
     c.setBrush(Qt::NoBrush);
     c.drawRect(panel->rect().adjusted(0, 0, -1, -1));
-}
-
-TArc *TDocForm::SelectedArc() const
-{
-    const TSelectionSummary selection = Selection();
-    return selection.Count == 1 && selection.First->Kind == KindArc ? static_cast<TArc *>(selection.First) : nullptr;
-}
-
-TNetElement *TDocForm::ElementAtClickPoint() const
-{
-    return HasDoc() ? Net->ElementAt(ClickPoint.x(), ClickPoint.y()) : nullptr;
-}
-
-void TDocForm::AfterCanvasEdit()
-{
-    // Status line and command states follow every change made on the canvas.
-    UpdateInspector();
-    UpdateActions();
-    RepaintCanvas();
-}
-
-void TDocForm::ActionNetCreatePosExecute()
-{
-    Net->AddPlace(ClickPoint.x(), ClickPoint.y());
-    AfterCanvasEdit();
-}
-
-void TDocForm::ActionNetCreateTransferExecute()
-{
-    Net->AddTransition(ClickPoint.x(), ClickPoint.y());
-    AfterCanvasEdit();
-}
-
-void TDocForm::ActionEditInvDirCExecute()
-{
-    if (auto *arc = dynamic_cast<TArc *>(ElementAtClickPoint()))
-        arc->InvertDirection();
-    AfterCanvasEdit();
-}
-
-void TDocForm::ActionEditArcAddPointCExecute()
-{
-    SelectedArc()->AddPoint(ClickPoint.x(), ClickPoint.y(), false);
-    AfterCanvasEdit();
-}
-
-void TDocForm::ActionEditArcDelPointCExecute()
-{
-    TArc *arc = SelectedArc();
-    arc->DeletePoint(arc->PointIndexAt(ClickPoint.x(), ClickPoint.y()));
-    AfterCanvasEdit();
-}
-
-void TDocForm::ActionEditInvDirectionExecute()
-{
-    // In list order, each arc checked after the ones before it have turned.
-    for (TArc *arc : Net->Arcs)
-        if (arc->Selected && arc->CanInvertDirection())
-            arc->InvertDirection();
-    AfterCanvasEdit();
-}
-
-void TDocForm::ActionEditArcAddPointExecute()
-{
-    SelectedArc()->AddPoint(0, 0, true);
-    AfterCanvasEdit();
-}
-
-void TDocForm::ActionEditArcDelPointExecute()
-{
-    TArc *arc = SelectedArc();
-    arc->DeletePoint(arc->PointCount() - 1);
-    AfterCanvasEdit();
-}
-
-void TDocForm::ActionEditSelectAllExecute()
-{
-    Net->SelectAll();
-    RepaintCanvas();
-}
-
-void TDocForm::ActionEditCancSelExecute()
-{
-    Net->CancelSelection();
-    Execute(ActionNetDoSelection);
-    RepaintCanvas();
 }
