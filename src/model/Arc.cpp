@@ -1,10 +1,10 @@
 #include "Arc.h"
 
+#include "BandCover.h"
 #include "NetStream.h"
 #include "PetryNet.h"
 
 #include <QPolygon>
-#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -408,7 +408,7 @@ bool TArc::ContainsPoint(int x, int y) const
         return false;
     const QList<QPoint> points = Polyline();
     for (qsizetype i = 1; i < points.size(); ++i)
-        if (QRegion(HitBand(points[i - 1], points[i]), Qt::WindingFill).contains(QPoint(x, y)))
+        if (BandCovers(HitBand(points[i - 1], points[i]), x, y))
             return true;
     return false;
 }
@@ -419,7 +419,7 @@ bool TArc::IntersectsRect(int left, int top, int right, int bottom) const
     const QList<QPoint> points = Polyline();
     for (qsizetype i = 1; i < points.size(); ++i) {
         const QPolygon band = RectBand(points[i - 1], points[i]);
-        if (band.boundingRect().intersects(probe) && QRegion(band, Qt::WindingFill).intersects(probe))
+        if (band.boundingRect().intersects(probe) && BandMeetsRect(band, probe))
             return true;
     }
     return false;

@@ -94,7 +94,8 @@ void TPetryNet::SaveUndo()
             return;
         UndoGroupTaken = true;
     }
-    UndoStack.Push(TakeSnapshot());
+    if (UndoStack.UndoDepth > 0) // a stack that keeps nothing needs no copy
+        UndoStack.Push(TakeSnapshot());
     UndoStack.ClearRedo();
     // Every snapshot precedes a change to what the file holds.
     Saved = false;

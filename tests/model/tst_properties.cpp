@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QRegion>
 #include <QTest>
 
 #include <climits>
@@ -23,6 +24,7 @@ private slots:
     void deleteKeepsSurvivorsInOrder();
     void lookUpsFollowEdits_data() { undoRestoresSnapshot_data(); }
     void lookUpsFollowEdits();
+    void arcHitTestsMatchRegions();
 };
 
 namespace {
@@ -429,6 +431,46 @@ void TPropertiesTest::lookUpsFollowEdits()
         QVERIFY2(LookUpsAgree(*net, rng), qPrintable(where + QStringLiteral(", after undo")));
         net->Redo();
         QVERIFY2(LookUpsAgree(*net, rng), qPrintable(where + QStringLiteral(", after redo")));
+    }
+}
+
+// Arc hit tests as regions of each segment's band answered them before
+// they were computed directly: 3 pixels either side of the segment across
+// its run (across its rise when steeper than one radian) for clicks, 2 pixels
+// (horizontally only for a vertical one) for rectangles.
+void TPropertiesTest::arcHitTestsMatchRegions()
+{
+    auto band = [](QPoint p, QPoint q, bool click) {
+        const int w = click ? 3 : 2;
+        const bool across = click ? q.x() == p.x() || std::fabs(std::atan(double(q.y() - p.y()) / (q.x() - p.x()))) >= 1
+                                  : q.x() == p.x();
+        const QPoint d = across ? QPoint(w, 0) : QPoint(0, w);
+        return QRegion(QPolygon({p - d, p + d, q + d, q - d}), Qt::WindingFill);
+    };
+    QRandomGenerator rng(11);
+    for (int k = 0; k < 150; ++k) {
+        auto net = MakeNet();
+        const int span = k % 3 == 0 ? 12 : k % 3 == 1 ? 50 : 150;
+        auto point = [&] { return QPoint(50 + rng.bounded(span), 50 + rng.bounded(span)); };
+        TPosition *p = net->AddPlace(point().x(), point().y());
+        TTransfer *t = net->AddTransition(k % 7 == 0 ? p->CanvasX() : point().x(), k % 5 == 0 ? p->CanvasY() : point().y());
+        TArc *arc = Connect(*net, p, t, {point()});
+        const QList<QPoint> line = arc->Polyline();
+        QRegion clicks, rects;
+        for (qsizetype i = 1; i < line.size(); ++i) {
+            clicks += band(line[i - 1], line[i], true);
+            rects += band(line[i - 1], line[i], false);
+        }
+        const QRect around = clicks.boundingRect().united(rects.boundingRect()).adjusted(-4, -4, 4, 4);
+        for (int y = around.top(); y <= around.bottom(); ++y)
+            for (int x = around.left(); x <= around.right(); ++x)
+                QVERIFY2(arc->ContainsPoint(x, y) == clicks.contains(QPoint(x, y)),
+                         qPrintable(QStringLiteral("arc %1 at %2,%3").arg(k).arg(x).arg(y)));
+        for (int r = 0; r < 50; ++r) {
+            const QPoint a = point(), b = a + QPoint(rng.bounded(-20, 20), rng.bounded(-20, 20));
+            QVERIFY2(arc->IntersectsRect(a.x(), a.y(), b.x(), b.y()) == rects.intersects(SidesToRect(a.x(), a.y(), b.x(), b.y())),
+                     qPrintable(QStringLiteral("arc %1, rectangle %2,%3 to %4,%5").arg(k).arg(a.x()).arg(a.y()).arg(b.x()).arg(b.y())));
+        }
     }
 }
 
