@@ -68,8 +68,54 @@ void FromReachability(TAnalysisResult &r, const TReachability &g, const TSearchL
         return;
     }
     limits.SetStage(TAnalysisStage::Components);
-    TComponentSummary c;
     QString reason;
+    int64_t peak = 0;
+    auto stoppedAt = [&r](const QString &cause) {
+        r.StopReason = cause;
+        return Unknown(QStringLiteral("поиск обратных путей не завершён: ") + cause);
+    };
+    if (g.DeadCount > 0) {
+        // Nothing is live where a dead marking can be reached; only a lone
+        // start comes back to itself; the one dead marking is the only
+        // possible home marking.
+        r.TransitionLive.fill(TVerdict::No);
+        r.Live = Known(transitions == 0);
+        r.Reversible = Known(g.StateCount() == 1);
+        if (g.DeadCount > 1) {
+            r.HomeMarkings = Known(false);
+            return;
+        }
+        const int64_t reaching = CountReaching(g, g.FirstDead, limits, &reason, &peak);
+        r.MemoryBytes = std::max<qint64>(r.MemoryBytes, g.MemoryBytes() + peak);
+        r.HomeMarkings = reaching < 0 ? stoppedAt(reason) : Known(reaching == g.StateCount());
+        if (r.HomeMarkings.IsYes()) {
+            r.HomeMarkingCount = 1;
+            r.HomeMarking = r.DeadlockMarking;
+            r.HomePath = r.DeadlockPath;
+        }
+        return;
+    }
+    // Every marking leads back to the start: the graph is one component, so
+    // a transition is live exactly when it fires somewhere.
+    const int64_t reaching = CountReaching(g, 0, limits, &reason, &peak);
+    r.MemoryBytes = std::max<qint64>(r.MemoryBytes, g.MemoryBytes() + peak);
+    if (reaching < 0) {
+        r.Live = r.Reversible = r.HomeMarkings = stoppedAt(reason);
+        return;
+    }
+    if (reaching == g.StateCount()) {
+        bool live = true;
+        for (int t = 0; t < transitions; ++t) {
+            r.TransitionLive[t] = g.Fired[t] ? TVerdict::Yes : TVerdict::No;
+            live = live && g.Fired[t];
+        }
+        r.Live = Known(live);
+        r.Reversible = r.HomeMarkings = Known(true);
+        r.HomeMarkingCount = g.StateCount();
+        r.HomeMarking = g.MarkingOf(0);
+        return;
+    }
+    TComponentSummary c;
     if (!FindComponents(g, limits, c, &reason)) {
         const QString stopped = QStringLiteral("поиск компонент сильной связности не завершён: ") + reason;
         r.StopReason = reason;

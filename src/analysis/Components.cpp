@@ -129,3 +129,67 @@ bool FindComponents(const TReachability &graph, const TSearchLimits &limits, TCo
     }
     return true;
 }
+
+int64_t CountReaching(const TReachability &graph, int64_t target, const TSearchLimits &limits, QString *stopReason,
+                      int64_t *peakMemoryBytes)
+{
+    const int64_t n = graph.StateCount();
+    const TFiringNet &net = graph.Net;
+    const TMarkingStore &store = graph.Store;
+    const size_t stride = size_t(store.Stride());
+    std::vector<bool> seen(size_t(n), false);
+    std::vector<uint32_t> queue;
+    std::vector<int32_t> marking(size_t(net.PlaceCount()) + 1), before(size_t(net.PlaceCount()) + 1);
+    std::vector<int32_t> candidates, fired;
+    std::vector<uint8_t> buf;
+    std::vector<uint64_t> hashes;
+    queue.push_back(uint32_t(target));
+    seen[target] = true;
+    for (size_t head = 0; head < queue.size(); ++head) {
+        if ((head & 1023) == 0) {
+            const int64_t memory = int64_t(queue.capacity()) * 4 + n / 8;
+            *peakMemoryBytes = std::max(*peakMemoryBytes, memory);
+            const QString reason = limits.Check(graph.MemoryBytes() + memory);
+            if (!reason.isEmpty()) {
+                *stopReason = reason;
+                return -1;
+            }
+        }
+        const uint32_t v = queue[head];
+        store.Unpack(v, marking.data());
+        net.ReverseCandidates(marking.data(), candidates);
+        // The marking before each candidate firing, packed, its slot fetched ahead.
+        fired.clear();
+        buf.resize(stride * candidates.size());
+        hashes.resize(candidates.size());
+        for (int32_t t : candidates) {
+            const int32_t *pl = net.EffectPlaces(t);
+            const int64_t *d = net.EffectDeltas(t);
+            bool valid = true;
+            for (int k = 0; k < net.EffectCount(t) && valid; ++k)
+                valid = marking[pl[k]] - d[k] >= 0 && marking[pl[k]] - d[k] <= store.WidthLimit();
+            if (!valid)
+                continue;
+            std::copy(marking.begin(), marking.end(), before.begin());
+            for (int k = 0; k < net.EffectCount(t); ++k)
+                before[pl[k]] = int32_t(marking[pl[k]] - d[k]);
+            if (!net.IsEnabled(before.data(), t))
+                continue;
+            uint8_t *packed = buf.data() + fired.size() * stride;
+            std::memcpy(packed, store.At(v), stride);
+            for (int k = 0; k < net.EffectCount(t); ++k)
+                store.Put(packed, pl[k], before[pl[k]]);
+            hashes[fired.size()] = store.Hash(packed);
+            store.Prefetch(hashes[fired.size()]);
+            fired.push_back(t);
+        }
+        for (size_t e = 0; e < fired.size(); ++e) {
+            const int64_t u = store.Find(buf.data() + e * stride, hashes[e]);
+            if (u >= 0 && !seen[u]) {
+                seen[u] = true;
+                queue.push_back(uint32_t(u));
+            }
+        }
+    }
+    return int64_t(queue.size());
+}

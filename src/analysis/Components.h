@@ -17,3 +17,8 @@ struct TComponentSummary
 // Answers false with *stopReason when a limit stopped it.
 bool FindComponents(const TReachability &graph, const TSearchLimits &limits, TComponentSummary &out,
                     QString *stopReason);
+
+// How many states can reach the target state (itself included), found
+// breadth-first against the direction of firing; -1 when a limit stopped it.
+int64_t CountReaching(const TReachability &graph, int64_t target, const TSearchLimits &limits, QString *stopReason,
+                      int64_t *peakMemoryBytes);

@@ -50,6 +50,28 @@ TFiringNet::TFiringNet(const TAnalysisNet &net, bool sourceTransitionsFire)
         EffectStart.push_back(int32_t(EffectPlace.size()));
         SumDelta.push_back(sum);
     }
+    std::vector<std::vector<std::pair<int32_t, int64_t>>> raises(static_cast<size_t>(Places));
+    for (int t = 0; t < Transitions; ++t) {
+        if (PreStart[t] == PreStart[t + 1] && !sourceTransitionsFire)
+            continue;   // never fires
+        int best = -1;
+        for (int i = EffectStart[t]; i < EffectStart[t + 1]; ++i)
+            if (EffectDelta[i] > 0 && (best < 0 || EffectDelta[i] > EffectDelta[best]))
+                best = i;
+        if (best >= 0)
+            raises[EffectPlace[best]].push_back({t, EffectDelta[best]});
+        else if (EffectStart[t] < EffectStart[t + 1])
+            ReverseAlways.push_back(t);   // only takes tokens; a pure self-loop leads nowhere new
+    }
+    ReverseStart.push_back(0);
+    for (int p = 0; p < Places; ++p) {
+        for (auto [t, d] : raises[p]) {
+            ReverseTransition.push_back(t);
+            ReverseDelta.push_back(d);
+        }
+        ReverseStart.push_back(int32_t(ReverseTransition.size()));
+    }
+
     TriggerStart.push_back(0);
     for (int p = 0; p < Places; ++p) {
         for (auto [t, w] : triggers[p]) {

@@ -29,6 +29,19 @@ public:
     template<typename Count>
     bool IsEnabled(const Count *marking, int t, bool checkRange = true) const;
 
+    // Transitions that may have led into the marking (those whose firing
+    // could end in it), for searches against the direction of firing.
+    template<typename Count>
+    void ReverseCandidates(const Count *marking, std::vector<int32_t> &out) const
+    {
+        out.clear();
+        for (int p = 0; p < Places; ++p)
+            for (int i = ReverseStart[p]; i < ReverseStart[p + 1] && marking[p] > 0; ++i)
+                if (int64_t(marking[p]) >= ReverseDelta[i])
+                    out.push_back(ReverseTransition[i]);
+        out.insert(out.end(), ReverseAlways.begin(), ReverseAlways.end());
+    }
+
     // The places whose count the transition changes, and by how much.
     const int32_t *EffectPlaces(int t) const { return EffectPlace.data() + EffectStart[t]; }
     const int64_t *EffectDeltas(int t) const { return EffectDelta.data() + EffectStart[t]; }
@@ -44,6 +57,11 @@ private:
     int64_t LargestRaise = 0;       // the largest count a firing adds to a place
     std::vector<int32_t> TriggerStart, TriggerTransition, TriggerWeight;
     std::vector<int32_t> Sources;   // transitions without inputs that fire anyway
+    // Per place, the transitions that raise it most (listed once each), and
+    // the firing transitions that raise no place.
+    std::vector<int32_t> ReverseStart, ReverseTransition;
+    std::vector<int64_t> ReverseDelta;
+    std::vector<int32_t> ReverseAlways;
 };
 
 #include "FiringNetImpl.h"
