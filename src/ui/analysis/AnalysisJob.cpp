@@ -49,7 +49,7 @@ void TAnalysisJob::Run()
         // Graphviz cannot be interrupted: skip the layout once cancelled.
         const TStateGraph &graph = Outcome.Graph;
         if (graph.Kept && graph.StateCount() <= DrawnStateLimit && graph.Edges.size() <= DrawnEdgeLimit
-            && !IsCancelled())
+            && AnalysedNet.PlaceCount() <= DrawnPlaceLimit && !IsCancelled())
             GraphDrawing = LayOutStateGraph(AnalysedNet, graph);
     } catch (const std::bad_alloc &) {
         // An exception must not leave the thread: it would end the program.

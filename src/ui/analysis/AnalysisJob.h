@@ -19,9 +19,11 @@ class TAnalysisJob : public QObject
 {
     Q_OBJECT
 public:
-    // Graphs up to this many states (and firings) are kept and drawn.
+    // Graphs up to this many states and firings are kept and drawn (Graphviz
+    // needs seconds for a thousand firings), and only while a marking fits a box.
     static constexpr int DrawnStateLimit = 300;
     static constexpr int DrawnEdgeLimit = 1000;
+    static constexpr int DrawnPlaceLimit = 100;
 
     TAnalysisJob(TAnalysisNet net, const TAnalysisOptions &options, QObject *parent = nullptr);
     ~TAnalysisJob() override;

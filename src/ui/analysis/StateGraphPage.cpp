@@ -158,6 +158,15 @@ void TStateGraphPage::ShowResult(const TAnalysisNet &net, const TAnalysisResult 
         if (!result.Complete)
             ShowMessage(QStringLiteral("%1 найден не целиком (%2, %3), поэтому не нарисован.").arg(kind, states, firings)
                         + elsewhere);
+        else if (Net.PlaceCount() > TAnalysisJob::DrawnPlaceLimit)
+            ShowMessage(QStringLiteral("%1 (%2, %3) не нарисован: разметки из %4 слишком длинны для рисунка "
+                                       "(рисуются сети до %5).")
+                            .arg(kind, states, firings,
+                                 CountedText(Net.PlaceCount(), QStringLiteral("позиции"), QStringLiteral("позиций"),
+                                             QStringLiteral("позиций")),
+                                 CountedText(TAnalysisJob::DrawnPlaceLimit, QStringLiteral("позиции"),
+                                             QStringLiteral("позиций"), QStringLiteral("позиций")))
+                        + elsewhere);
         else if (Graph.Kept && !drawing.Error.isEmpty())
             ShowMessage(QStringLiteral("%1 (%2, %3) нарисовать не удалось: %4").arg(kind, states, firings, drawing.Error));
         else
