@@ -7,6 +7,7 @@ void TPetryNet::StartModelling()
     if (Modelling || !CanStartModelling())
         return;
     CancelSelection();
+    TokenSnapshot.reset();
     RootState = std::make_unique<TNetStateTreeNode>(PlaceCount(), TransitionCount(),
                                                     QStringLiteral("начальное состояние"));
     for (int k = 0; k < PlaceCount(); ++k)
@@ -23,6 +24,8 @@ void TPetryNet::EndModelling()
     Modelling = false;
     CurrentState = nullptr;
     RootState.reset();
+    TokenSnapshot.reset();
+    TransitionIndex.clear();
 }
 
 bool TPetryNet::FireAt(int x, int y)
@@ -54,7 +57,7 @@ void TPetryNet::RecordFiring(TTransfer *transition)
     // A firing outside modelling has no tree to record in.
     if (!CurrentState)
         return;
-    const int t = IndexOf(Transitions, transition);
+    const int t = TransitionIndexOf(transition);
     if (TNetStateTreeNode *child = CurrentState->Child(t)) {
         CurrentState = child;
         for (int k = 0; k < PlaceCount(); ++k)
@@ -65,6 +68,18 @@ void TPetryNet::RecordFiring(TTransfer *transition)
             added->SetTokens(k, Places[k]->Tokens);
     }
     NotifyStateChange();
+}
+
+int TPetryNet::TransitionIndexOf(const TTransfer *transition)
+{
+    const int known = TransitionIndex.value(transition, -1);
+    if (known >= 0 && known < TransitionCount() && Transitions[known] == transition)
+        return known;
+    TransitionIndex.clear();
+    TransitionIndex.reserve(TransitionCount());
+    for (int i = 0; i < TransitionCount(); ++i)
+        TransitionIndex.insert(Transitions[i], i);
+    return TransitionIndex.value(transition, -1);
 }
 
 void TPetryNet::GoToState(TNetStateTreeNode *node)

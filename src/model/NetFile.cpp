@@ -68,12 +68,19 @@ void ApplyNetSizes(TPetryNet &net, const TNetSizes &s)
 
 void TPetryNet::WriteElements(TNetMemoryStream &stream) const
 {
+    WriteElementsNoting(stream, nullptr);
+}
+
+void TPetryNet::WriteElementsNoting(TNetMemoryStream &stream, std::vector<qint64> *tokenOffsets) const
+{
     // Arcs name their ends by position; one index table keeps this linear.
     QHash<const TStaticNetElement *, int> index;
     index.reserve(PlaceCount() + TransitionCount());
     stream.WriteInteger(PlaceCount());
     for (int i = 0; i < PlaceCount(); ++i) {
         Places[i]->SaveToStream(stream);
+        if (tokenOffsets) // the count ends a place's record
+            tokenOffsets->push_back(stream.Position() - qint64(sizeof(qint32)));
         index.insert(Places[i], i);
     }
     stream.WriteInteger(TransitionCount());

@@ -6,6 +6,7 @@
 #include "StateTree.h"
 #include "UndoClipboard.h"
 
+#include <QHash>
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -249,6 +250,25 @@ private:
     int UndoGroupDepth = 0;
     bool UndoGroupTaken = false;
     std::unique_ptr<TNetMemoryStream> TakeSnapshot() const;
+    // While modelling nothing but token counts changes (the window blocks
+    // every edit), so every snapshot after the first is a copy of it with the
+    // counts written over; TokenOffsets says where each place's count lies.
+    struct TTokenSnapshot
+    {
+        QByteArray Bytes;
+        std::vector<qint64> TokenOffsets;
+        QString NetName, Description;
+        std::array<qint32, 6> Sizes{};
+        const void *Lists[3] = {};
+        qsizetype Counts[3] = {};
+    };
+    mutable std::unique_ptr<TTokenSnapshot> TokenSnapshot;
+    // Position of each transition in Transitions while modelling, so that
+    // recording a firing needs no walk over the list.
+    QHash<const TNetElement *, int> TransitionIndex;
+    int TransitionIndexOf(const TTransfer *transition);
+    bool TokenSnapshotFits() const;
+    void WriteElementsNoting(TNetMemoryStream &stream, std::vector<qint64> *tokenOffsets) const;
     bool RestoreSnapshot(TNetMemoryStream &snapshot);
 
     // Set while DeleteSelection destroys elements it has already taken out of

@@ -7,8 +7,10 @@
 #include <memory>
 #include <vector>
 
-// One recorded marking of the token game. A node owns its children, one slot
-// per transition, so a child is found by the index of the fired transition.
+// One recorded marking of the token game. A node owns its children, at most
+// one per transition, kept sorted by the index of the fired transition so
+// that one is found by binary search; a node holds only the children that
+// exist, however many transitions the net has.
 class TNetStateTreeNode
 {
 public:
@@ -25,10 +27,17 @@ public:
     TNetStateTreeNode *GetOrAddChild(int t, const QString &caption);
     int PlaceCount() const { return int(Marking.size()); }
     int TransitionCount() const { return int(FireCounts.size()); }
+    int ChildCount() const { return int(Children.size()); }
+
+    struct TChild
+    {
+        qint32 Transition;
+        std::unique_ptr<TNetStateTreeNode> Node;
+    };
 
     QVector<qint32> Marking;
     QVector<qint32> FireCounts;
-    std::vector<std::unique_ptr<TNetStateTreeNode>> Children;
+    std::vector<TChild> Children; // ascending by Transition
     TNetStateTreeNode *Parent = nullptr;
     QList<qint32> Path;
     QString Caption;

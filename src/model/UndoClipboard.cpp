@@ -4,6 +4,7 @@
 #include "PetryNetPrivate.h"
 
 #include <QHash>
+#include <QtEndian>
 
 TNetClipboad NetClipboard;
 
@@ -77,13 +78,46 @@ TPetryNet::TUndoGroup::~TUndoGroup()
     --Net.UndoGroupDepth;
 }
 
+bool TPetryNet::TokenSnapshotFits() const
+{
+    const TTokenSnapshot &s = *TokenSnapshot;
+    const std::array<qint32, 6> sizes{SheetWidth, SheetHeight, PlaceWidth, PlaceHeight, TransitionWidth, TransitionHeight};
+    return s.NetName == NetName && s.Description == Description && s.Sizes == sizes
+        && s.Lists[0] == Places.constData() && s.Lists[1] == Transitions.constData() && s.Lists[2] == Arcs.constData()
+        && s.Counts[0] == Places.size() && s.Counts[1] == Transitions.size() && s.Counts[2] == Arcs.size();
+}
+
 std::unique_ptr<TNetMemoryStream> TPetryNet::TakeSnapshot() const
 {
+    if (!Modelling)
+        TokenSnapshot.reset();
+    if (TokenSnapshot && TokenSnapshotFits()) {
+        QByteArray bytes = TokenSnapshot->Bytes;
+        char *data = bytes.data(); // the one copy
+        for (int k = 0; k < PlaceCount(); ++k)
+            qToLittleEndian<qint32>(Places[k]->Tokens, data + TokenSnapshot->TokenOffsets[size_t(k)]);
+        return std::make_unique<TNetMemoryStream>(std::move(bytes));
+    }
     auto stream = std::make_unique<TNetMemoryStream>();
     stream->WriteString(NetName);
     stream->WriteString(Description);
     WriteNetSizes(*this, *stream);
-    WriteElements(*stream);
+    if (!Modelling) {
+        WriteElements(*stream);
+        return stream;
+    }
+    TokenSnapshot = std::make_unique<TTokenSnapshot>();
+    WriteElementsNoting(*stream, &TokenSnapshot->TokenOffsets);
+    TokenSnapshot->Bytes = stream->Data();
+    TokenSnapshot->NetName = NetName;
+    TokenSnapshot->Description = Description;
+    TokenSnapshot->Sizes = {SheetWidth, SheetHeight, PlaceWidth, PlaceHeight, TransitionWidth, TransitionHeight};
+    TokenSnapshot->Lists[0] = Places.constData();
+    TokenSnapshot->Lists[1] = Transitions.constData();
+    TokenSnapshot->Lists[2] = Arcs.constData();
+    TokenSnapshot->Counts[0] = Places.size();
+    TokenSnapshot->Counts[1] = Transitions.size();
+    TokenSnapshot->Counts[2] = Arcs.size();
     return stream;
 }
 

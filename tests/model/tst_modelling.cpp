@@ -143,10 +143,7 @@ void TModellingTest::revisitingReusesChild()
     net->GoToState(net->RootState.get());
     net->Transition(2)->Fire();
     QCOMPARE(net->CurrentState, child);
-    int children = 0;
-    for (const auto &c : net->RootState->Children)
-        children += c != nullptr;
-    QCOMPARE(children, 1);
+    QCOMPARE(net->RootState->ChildCount(), 1);
 }
 
 void TModellingTest::differentOrdersMakeDifferentNodes()
@@ -240,6 +237,7 @@ void TModellingTest::snapshotsWhileModelling()
         Connect(*net, t, net->AddPlace(40 + 50 * k, 200));
     input->Tokens = 1;
     const QList<qint32> before = Marking(*net);
+    const QByteArray document = net->SaveToBytes();
     net->UndoStack.Snapshots.clear();
     net->SaveUndo(); // an earlier step
     net->StartModelling();
@@ -255,7 +253,7 @@ void TModellingTest::snapshotsWhileModelling()
     net->Undo();
     QCOMPARE(Marking(*net).count(1), 11);
     net->Undo();
-    QCOMPARE(Marking(*net), before);
+    QCOMPARE(net->SaveToBytes(), document);
     QCOMPARE(net->UndoStack.Count(), snapshots);
 }
 
