@@ -69,6 +69,10 @@ struct TPnmlDocument
     QHash<QString, TPnmlOwnElement> OwnElements;   // by element id
 };
 
+// What an offending element is, for refusal messages; composed only when refusing.
+enum class TPnmlKind { Place, Transition, Arc, Reference };
+QString PnmlOwner(TPnmlKind kind, const QString &id); // e.g. "Позиция «p1»"
+
 // Parses the XML into doc. Answers an empty string on success, else the
 // Russian reason of the refusal.
 QString ReadPnmlDocument(const QByteArray &bytes, TPnmlDocument &doc);

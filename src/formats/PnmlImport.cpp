@@ -60,7 +60,7 @@ private:
     } Sizes;
 
     [[noreturn]] void Refuse(const QString &reason) { throw TRefusal{reason}; }
-    int ResolveNode(const QString &id, const QString &owner);
+    int ResolveNode(const QString &id, TPnmlKind ownerKind, const QString &ownerId);
     void ResolveArcs();
     bool CornerDialect() const;
     void PlaceForeignNodes(bool &laidOut);
@@ -85,7 +85,7 @@ private:
     QList<QList<QPointF>> Bends;     // per arc, flow source to flow target
 };
 
-int TPnmlBuilder::ResolveNode(const QString &id, const QString &owner)
+int TPnmlBuilder::ResolveNode(const QString &id, TPnmlKind ownerKind, const QString &ownerId)
 {
     QString current = id;
     // A reference may name another reference; a chain longer than all of them is a cycle.
@@ -98,7 +98,7 @@ int TPnmlBuilder::ResolveNode(const QString &id, const QString &owner)
             break;
         current = *ref;
     }
-    Refuse(QStringLiteral("%1: узел %2 не найден.").arg(owner, Quoted(id)));
+    Refuse(QStringLiteral("%1: узел %2 не найден.").arg(PnmlOwner(ownerKind, ownerId), Quoted(id)));
 }
 
 void TPnmlBuilder::ResolveArcs()
@@ -107,13 +107,13 @@ void TPnmlBuilder::ResolveArcs()
     seen.reserve(Doc.Arcs.size());
     Ends.reserve(Doc.Arcs.size());
     for (const TPnmlArc &arc : Doc.Arcs) {
-        const QString owner = QStringLiteral("Дуга ") + Quoted(arc.Id);
-        TArcEnds e{ResolveNode(arc.Source, owner), ResolveNode(arc.Target, owner)};
+        auto owner = [&] { return PnmlOwner(TPnmlKind::Arc, arc.Id); };
+        TArcEnds e{ResolveNode(arc.Source, TPnmlKind::Arc, arc.Id), ResolveNode(arc.Target, TPnmlKind::Arc, arc.Id)};
         if (Doc.Nodes[e.Source].IsPlace == Doc.Nodes[e.Target].IsPlace)
-            Refuse(QStringLiteral("%1 соединяет два узла одного вида; дуга должна соединять позицию и переход.").arg(owner));
+            Refuse(QStringLiteral("%1 соединяет два узла одного вида; дуга должна соединять позицию и переход.").arg(owner()));
         const quint64 key = (quint64(e.Source) << 32) | quint32(e.Target);
         if (seen.contains(key))
-            Refuse(QStringLiteral("%1 повторяет другую дугу с теми же концами и направлением.").arg(owner));
+            Refuse(QStringLiteral("%1 повторяет другую дугу с теми же концами и направлением.").arg(owner()));
         seen.insert(key);
         Ends.append(e);
     }
@@ -259,7 +259,7 @@ QByteArray TPnmlBuilder::Build(bool &laidOut)
         NodeIndex.insert(Doc.Nodes[i].Id, int(i));
     // References must name nodes of their own kind; arcs may end at them.
     for (auto it = Doc.References.cbegin(); it != Doc.References.cend(); ++it)
-        ResolveNode(it.key(), QStringLiteral("Ссылка ") + Quoted(it.key()));
+        ResolveNode(it.key(), TPnmlKind::Reference, it.key());
     ResolveArcs();
     if (Doc.Own.Present) {
         // Our own documents store centres and exact bend points.
@@ -291,11 +291,11 @@ void TPnmlBuilder::WriteHeader(TNetMemoryStream &s, const QString &id, bool hasN
     s.WriteByte(kind);
 }
 
-QPoint ToNet(QPointF p, const QString &owner)
+QPoint ToNet(QPointF p, TPnmlKind kind, const QString &id)
 {
     const QPoint q(qRound64(std::clamp(p.x(), -2e9, 2e9)), qRound64(std::clamp(p.y(), -2e9, 2e9)));
     if (!InCoordinateRange(q))
-        throw TRefusal{QStringLiteral("%1: координаты (%2, %3) вне допустимого диапазона.").arg(owner).arg(p.x()).arg(p.y())};
+        throw TRefusal{QStringLiteral("%1: координаты (%2, %3) вне допустимого диапазона.").arg(PnmlOwner(kind, id)).arg(p.x()).arg(p.y())};
     return q;
 }
 
@@ -348,7 +348,7 @@ QByteArray TPnmlBuilder::Compose()
                 continue;
             kindIndex[i] = k++;
             WriteHeader(s, n.Id, n.HasName, n.Name, places ? KindPlace : KindTransition);
-            s.WritePoint(ToNet(Centres[i], (places ? QStringLiteral("Позиция ") : QStringLiteral("Переход ")) + Quoted(n.Id)));
+            s.WritePoint(ToNet(Centres[i], places ? TPnmlKind::Place : TPnmlKind::Transition, n.Id));
             if (places)
                 s.WriteInteger(n.Tokens);
         }
@@ -356,7 +356,6 @@ QByteArray TPnmlBuilder::Compose()
     s.WriteInteger(qint32(Doc.Arcs.size()));
     for (qsizetype i = 0; i < Doc.Arcs.size(); ++i) {
         const TPnmlArc &a = Doc.Arcs[i];
-        const QString owner = QStringLiteral("Дуга ") + Quoted(a.Id);
         const bool reversed = Doc.OwnElements.value(a.Id).DrawnFromTarget;
         const int start = reversed ? Ends[i].Target : Ends[i].Source;
         const int end = reversed ? Ends[i].Source : Ends[i].Target;
@@ -370,7 +369,7 @@ QByteArray TPnmlBuilder::Compose()
         const QList<QPointF> &points = Bends[i];
         s.WriteInteger(qint32(points.size()));
         for (qsizetype k = 0; k < points.size(); ++k)
-            s.WritePoint(ToNet(points[reversed ? points.size() - 1 - k : k], owner));
+            s.WritePoint(ToNet(points[reversed ? points.size() - 1 - k : k], TPnmlKind::Arc, a.Id));
     }
     return s.Data();
 }

@@ -27,6 +27,11 @@ QString NodeWord(bool place)
     return place ? QStringLiteral("Позиция") : QStringLiteral("Переход");
 }
 
+TPnmlKind NodeKind(bool place)
+{
+    return place ? TPnmlKind::Place : TPnmlKind::Transition;
+}
+
 // Text of a label (name, initialMarking, inscription, capacity): its <text> or
 // <value>, wherever its <graphics> stands; a <structure> marks a coloured term.
 struct TLabel
@@ -63,7 +68,7 @@ private:
     TLabel ReadLabel();
     void ReadNodeGraphics(TPnmlNode &node);
     void ReadArcGraphics(TPnmlArc &arc);
-    QPointF ReadXY(const QString &owner);
+    QPointF ReadXY(TPnmlKind kind, const QString &id);
     void ReadOwnBlock();
     void SkipElement() { Xml.skipCurrentElement(); }
 
@@ -199,7 +204,7 @@ TLabel TPnmlReader::ReadLabel()
     return label;
 }
 
-QPointF TPnmlReader::ReadXY(const QString &owner)
+QPointF TPnmlReader::ReadXY(TPnmlKind kind, const QString &id)
 {
     bool okX = false, okY = false;
     const double x = Attr("x").toDouble(&okX);
@@ -208,20 +213,19 @@ QPointF TPnmlReader::ReadXY(const QString &owner)
     constexpr double Limit = 1e9;
     if (!okX || !okY || !std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > Limit || std::fabs(y) > Limit)
         Refuse(QStringLiteral("%1: недопустимые координаты (x=%2, y=%3).")
-                   .arg(owner, Attr("x"), Attr("y")));
+                   .arg(PnmlOwner(kind, id), Attr("x"), Attr("y")));
     SkipElement();
     return {x, y};
 }
 
 void TPnmlReader::ReadNodeGraphics(TPnmlNode &node)
 {
-    const QString owner = NodeWord(node.IsPlace) + u' ' + Quoted(node.Id);
     while (Next()) {
         if (Xml.name() == u"position") {
-            node.Position = ReadXY(owner);
+            node.Position = ReadXY(NodeKind(node.IsPlace), node.Id);
             node.HasPosition = true;
         } else if (Xml.name() == u"dimension") {
-            const QPointF d = ReadXY(owner);
+            const QPointF d = ReadXY(NodeKind(node.IsPlace), node.Id);
             if (d.x() > 0 && d.y() > 0) {
                 node.Dimension = QSizeF(d.x(), d.y());
                 node.HasDimension = true;
@@ -250,7 +254,7 @@ void TPnmlReader::ReadNode(bool place)
     TPnmlNode node;
     node.IsPlace = place;
     node.Id = RequireId(NodeWord(place));
-    const QString owner = NodeWord(place) + u' ' + Quoted(node.Id);
+    auto owner = [&] { return PnmlOwner(NodeKind(place), node.Id); };
     while (Next()) {
         const QStringView n = Xml.name();
         if (n == u"name") {
@@ -261,19 +265,19 @@ void TPnmlReader::ReadNode(bool place)
         } else if (place && n == u"initialMarking") {
             const TLabel label = ReadLabel();
             if (label.Structured)
-                Refuse(QStringLiteral("%1: разметка с цветами; открываются только сети P/T.").arg(owner));
+                Refuse(QStringLiteral("%1: разметка с цветами; открываются только сети P/T.").arg(owner()));
             bool ok = false, present = false;
             const qint64 v = ParseCount(label.Text, &ok, &present);
             if (!ok || v < 0 || v > std::numeric_limits<qint32>::max())
-                Refuse(QStringLiteral("%1: разметка %2 не является неотрицательным 32-битным числом.").arg(owner, Quoted(label.Text.trimmed())));
+                Refuse(QStringLiteral("%1: разметка %2 не является неотрицательным 32-битным числом.").arg(owner(), Quoted(label.Text.trimmed())));
             node.Tokens = qint32(v);
         } else if (place && n == u"hlinitialMarking") {
-            Refuse(QStringLiteral("%1: разметка с цветами; открываются только сети P/T.").arg(owner));
+            Refuse(QStringLiteral("%1: разметка с цветами; открываются только сети P/T.").arg(owner()));
         } else if (place && n == u"capacity") {
             bool ok = false, present = false;
             const qint64 v = ParseCount(ReadLabel().Text, &ok, &present);
             if (!ok || v != 0)
-                Refuse(QStringLiteral("%1: ограничена ёмкость; ёмкость позиций не поддерживается.").arg(owner));
+                Refuse(QStringLiteral("%1: ограничена ёмкость; ёмкость позиций не поддерживается.").arg(owner()));
         } else {
             SkipElement();
         }
@@ -293,10 +297,9 @@ void TPnmlReader::ReadReference(bool place)
 
 void TPnmlReader::ReadArcGraphics(TPnmlArc &arc)
 {
-    const QString owner = QStringLiteral("Дуга ") + Quoted(arc.Id);
     while (Next())
         if (Xml.name() == u"position")
-            arc.Points.append(ReadXY(owner));
+            arc.Points.append(ReadXY(TPnmlKind::Arc, arc.Id));
         else
             SkipElement();
 }
@@ -307,12 +310,12 @@ void TPnmlReader::ReadArc()
     arc.Id = RequireId(QStringLiteral("Дуга"));
     arc.Source = Attr("source");
     arc.Target = Attr("target");
-    const QString owner = QStringLiteral("Дуга ") + Quoted(arc.Id);
+    auto owner = [&] { return PnmlOwner(TPnmlKind::Arc, arc.Id); };
     const QString attrType = Attr("type");
     if (!attrType.isEmpty() && attrType != u"normal")
-        Refuse(QStringLiteral("%1 имеет вид %2; открываются только обычные дуги.").arg(owner, Quoted(attrType)));
+        Refuse(QStringLiteral("%1 имеет вид %2; открываются только обычные дуги.").arg(owner(), Quoted(attrType)));
     if (arc.Source.isEmpty() || arc.Target.isEmpty())
-        Refuse(QStringLiteral("%1 не называет свои концы.").arg(owner));
+        Refuse(QStringLiteral("%1 не называет свои концы.").arg(owner()));
     while (Next()) {
         const QStringView n = Xml.name();
         if (n == u"inscription") {
@@ -320,10 +323,10 @@ void TPnmlReader::ReadArc()
             bool ok = false, present = false;
             const qint64 v = ParseCount(label.Text, &ok, &present);
             if (label.Structured || !ok || (present && (v <= 0 || v > std::numeric_limits<qint32>::max())))
-                Refuse(QStringLiteral("%1: кратность %2 не является положительным 32-битным числом.").arg(owner, Quoted(label.Text.trimmed())));
+                Refuse(QStringLiteral("%1: кратность %2 не является положительным 32-битным числом.").arg(owner(), Quoted(label.Text.trimmed())));
             arc.Weight = present ? qint32(v) : 1;
         } else if (n == u"hlinscription") {
-            Refuse(QStringLiteral("%1: надпись с цветами; открываются только сети P/T.").arg(owner));
+            Refuse(QStringLiteral("%1: надпись с цветами; открываются только сети P/T.").arg(owner()));
         } else if (n == u"graphics") {
             ReadArcGraphics(arc);
         } else if (n == u"name") {
@@ -333,7 +336,7 @@ void TPnmlReader::ReadArc()
             // <type value="inhibitor"/> and friends from editors with more arc kinds.
             const QString v = Attr("value");
             if (!v.isEmpty() && v != u"normal")
-                Refuse(QStringLiteral("%1 имеет вид %2; открываются только обычные дуги.").arg(owner, Quoted(v)));
+                Refuse(QStringLiteral("%1 имеет вид %2; открываются только обычные дуги.").arg(owner(), Quoted(v)));
             SkipElement();
         } else {
             SkipElement();
@@ -384,6 +387,13 @@ void TPnmlReader::ReadOwnBlock()
 }
 
 } // namespace
+
+QString PnmlOwner(TPnmlKind kind, const QString &id)
+{
+    static const QString words[] = {QStringLiteral("Позиция"), QStringLiteral("Переход"), QStringLiteral("Дуга"),
+                                    QStringLiteral("Ссылка")};
+    return words[int(kind)] + u' ' + Quoted(id);
+}
 
 QString ReadPnmlDocument(const QByteArray &bytes, TPnmlDocument &doc)
 {

@@ -1,0 +1,84 @@
+// Benchmarks of the interchange formats: PNML export and import of generated
+// nets of 1,000 to 100,000 elements, and the automatic layout of nets that
+// carry no positions.
+
+#include "BenchNets.h"
+#include "NetUnit.h"
+#include "Pnml.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QRegularExpression>
+
+#include <memory>
+
+namespace {
+
+void SizeArgs(benchmark::internal::Benchmark *b)
+{
+    for (int n : {1000, 10000, 100000})
+        b->Arg(n);
+}
+
+void BM_PnmlExport(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        const QByteArray doc = ExportPnml(*net);
+        bytes = doc.size();
+        benchmark::DoNotOptimize(doc.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.counters["bytes"] = double(bytes);
+}
+BENCHMARK(BM_PnmlExport)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+void BM_PnmlImport(benchmark::State &state)
+{
+    const QByteArray doc = ExportPnml(*BuildNet(int(state.range(0))));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto net = std::make_unique<TPetryNet>();
+        state.ResumeTiming();
+        if (!ImportPnml(doc, *net))
+            state.SkipWithError("document refused");
+        state.PauseTiming();
+        net.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * doc.size());
+}
+BENCHMARK(BM_PnmlImport)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// A foreign document of the generated net with every position removed (and
+// this program's own block, which carries the sheet), so importing it lays
+// the whole net out. range(0) is the number of nodes.
+void BM_PnmlImportWithLayout(benchmark::State &state)
+{
+    QString doc = QString::fromUtf8(ExportPnml(*BuildNet(int(state.range(0)) * 2)));
+    doc.remove(QRegularExpression(QStringLiteral("<graphics>.*?</graphics>|<toolspecific.*?</toolspecific>"),
+                                  QRegularExpression::DotMatchesEverythingOption));
+    const QByteArray bytes = doc.toUtf8();
+    for (auto _ : state) {
+        TPetryNet net;
+        bool laidOut = false;
+        if (!ImportPnml(bytes, net, nullptr, &laidOut) || !laidOut)
+            state.SkipWithError("not laid out");
+    }
+}
+BENCHMARK(BM_PnmlImportWithLayout)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
