@@ -125,11 +125,11 @@ TArc *TArc::CreateLoaded(TPetryNet *net, TNetMemoryStream &stream)
 }
 
 TArc *TArc::CreatePasted(TPetryNet *net, TNetMemoryStream &stream, const QList<TPosition *> &places,
-                         const QList<TTransfer *> &transitions)
+                         const QList<TTransfer *> &transitions, TArcEndsSeen *seen)
 {
     auto *arc = new TArc(net);
     try {
-        arc->ReadRecord(stream, places, transitions);
+        arc->ReadRecord(stream, places, transitions, seen);
     } catch (...) {
         delete arc;
         throw;
@@ -159,7 +159,7 @@ void TArc::LoadFromStream(TNetMemoryStream &stream)
 }
 
 void TArc::ReadRecord(TNetMemoryStream &stream, const QList<TPosition *> &places,
-                      const QList<TTransfer *> &transitions)
+                      const QList<TTransfer *> &transitions, TArcEndsSeen *seen)
 {
     TNetElement::LoadFromStream(stream);
     TransitionToPlace = stream.ReadBoolean();
@@ -172,9 +172,19 @@ void TArc::ReadRecord(TNetMemoryStream &stream, const QList<TPosition *> &places
     TStaticNetElement *end = Resolve(endKind, endIndex, places, transitions);
     if (startKind == endKind)
         throw TNetStreamError("arc joins two nodes of one kind");
-    for (const TArc *other : start->ArcList)
-        if (other->Joins(start, end) && other->TransitionToPlace == TransitionToPlace)
+    if (seen) {
+        const TStaticNetElement *place = startKind == KindPlace ? start : end;
+        const TStaticNetElement *transition = startKind == KindPlace ? end : start;
+        const QPair<quintptr, quintptr> ends(quintptr(place) | quintptr(TransitionToPlace), quintptr(transition));
+        const qsizetype before = seen->size();
+        seen->insert(ends);
+        if (seen->size() == before)
             throw TNetStreamError("second arc with the same ends and direction");
+    } else {
+        for (const TArc *other : start->ArcList)
+            if (other->Joins(start, end) && other->TransitionToPlace == TransitionToPlace)
+                throw TNetStreamError("second arc with the same ends and direction");
+    }
     StartNode = start;
     EndNode = end;
     start->AttachArc(this);

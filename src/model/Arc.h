@@ -3,7 +3,9 @@
 #include "NetElements.h"
 
 #include <QList>
+#include <QPair>
 #include <QPoint>
+#include <QSet>
 
 // The three points of a polyline segment: its two ends and its midpoint.
 struct TSegment
@@ -12,6 +14,10 @@ struct TSegment
     QPoint B;
     QPoint M;
 };
+
+// The ends and direction of every arc read so far: the place's address with
+// the direction in its lowest bit, and the transition's address.
+using TArcEndsSeen = QSet<QPair<quintptr, quintptr>>;
 
 // An arc ("Дуга"): a weighted connection between one place and one transition,
 // drawn as a polyline from the StartNode centre through the bend points to the
@@ -24,10 +30,12 @@ public:
     // Reads a record whose endpoint indices refer to the net's own lists.
     static TArc *CreateLoaded(TPetryNet *net, TNetMemoryStream &stream);
     // Reads a record whose endpoint indices refer to the given lists. Throws
-    // TNetStreamError, and builds nothing, when the record is damaged.
+    // TNetStreamError, and builds nothing, when the record is damaged. With
+    // seen, a second arc with the same ends and direction is found there
+    // rather than by a walk over its start's arcs.
     static TArc *CreatePasted(TPetryNet *net, TNetMemoryStream &stream,
                               const QList<TPosition *> &places,
-                              const QList<TTransfer *> &transitions);
+                              const QList<TTransfer *> &transitions, TArcEndsSeen *seen = nullptr);
     ~TArc() override;
 
     void ShiftBy(int dx, int dy) override;
@@ -81,6 +89,6 @@ private:
     friend class TPetryNet; // writes records with endpoint indices it has computed
     explicit TArc(TPetryNet *net);
     void ReadRecord(TNetMemoryStream &stream, const QList<TPosition *> &places,
-                    const QList<TTransfer *> &transitions);
+                    const QList<TTransfer *> &transitions, TArcEndsSeen *seen = nullptr);
     void WriteRecord(TNetMemoryStream &stream, int startIndex, int endIndex) const;
 };

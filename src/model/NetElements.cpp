@@ -276,7 +276,13 @@ bool TPosition::IntersectsRect(int left, int top, int right, int bottom) const
 {
     const QRect r = NodeRect();
     const QRect probe = SidesToRect(left, top, right, bottom);
-    return r.intersects(probe) && QRegion(r, QRegion::Ellipse).intersects(probe);
+    if (!r.intersects(probe))
+        return false;
+    // A rubber band that holds the whole body holds its middle too; only
+    // one across its border needs the ellipse's pixels.
+    if (probe.contains(r) && r.width() >= 8 && r.height() >= 8)
+        return true;
+    return QRegion(r, QRegion::Ellipse).intersects(probe);
 }
 
 // ---- TTransfer

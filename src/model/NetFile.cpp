@@ -107,8 +107,13 @@ bool TPetryNet::ParseElements(TNetMemoryStream &stream, TElementLists &lists)
             lists.Transitions.last()->LoadFromStream(stream);
         }
         const qint32 a = ReadCount(stream, MinArcRecord);
+        // Duplicates are found in one table of ends, not by walking each
+        // start's arcs (quadratic for a node with many arcs).
+        TArcEndsSeen seen;
+        seen.reserve(a);
+        lists.Arcs.reserve(a);
         for (qint32 i = 0; i < a; ++i)
-            lists.Arcs.append(TArc::CreatePasted(this, stream, lists.Places, lists.Transitions));
+            lists.Arcs.append(TArc::CreatePasted(this, stream, lists.Places, lists.Transitions, &seen));
         return true;
     } catch (const TNetStreamError &) {
         return false;
