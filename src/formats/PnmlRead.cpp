@@ -11,6 +11,9 @@ namespace {
 // Deeper nesting of pages than any editor makes; deeper documents are refused
 // rather than walked.
 constexpr int MaxPageDepth = 64;
+// Any element: the reader keeps state per open element, so depth is bounded
+// to keep memory bounded (and the recursive skipping shallow).
+constexpr int MaxElementDepth = 256;
 
 struct TRefusal
 {
@@ -56,7 +59,8 @@ private:
     {
         return QStringLiteral("Ошибка XML в строке %1: %2").arg(Xml.lineNumber()).arg(Xml.errorString());
     }
-    bool Next();
+    bool Next(QString *text = nullptr);
+    QString ReadText();
     QString Attr(const char *name) const { return Xml.attributes().value(QLatin1StringView(name)).toString(); }
     bool HasAttr(const char *name) const { return Xml.attributes().hasAttribute(QString::fromLatin1(name)); }
     QString RequireId(const QString &what);
@@ -70,23 +74,37 @@ private:
     void ReadArcGraphics(TPnmlArc &arc);
     QPointF ReadXY(TPnmlKind kind, const QString &id);
     void ReadOwnBlock();
-    void SkipElement() { Xml.skipCurrentElement(); }
+    // Skips the current element through Next(), so its depth is checked too.
+    void SkipElement()
+    {
+        while (Next())
+            SkipElement();
+    }
 
     QXmlStreamReader Xml;
     TPnmlDocument &Doc;
     QSet<QString> Ids;
+    int Depth = 0;
 };
 
-// Advances to the next start or end element; refuses what PNML never holds
-// (a DTD with its entities) and malformed XML.
-bool TPnmlReader::Next()
+// Advances to the next start element (true) or to the end of the current one
+// (false), adding character data to *text when given. Refuses what PNML never
+// holds (a DTD with its entities, absurd nesting) and malformed XML.
+bool TPnmlReader::Next(QString *text)
 {
     while (!Xml.atEnd()) {
         switch (Xml.readNext()) {
         case QXmlStreamReader::StartElement:
+            if (++Depth > MaxElementDepth)
+                Refuse(QStringLiteral("Элементы документа вложены глубже %1 уровней.").arg(MaxElementDepth));
             return true;
         case QXmlStreamReader::EndElement:
+            --Depth;
             return false;
+        case QXmlStreamReader::Characters:
+            if (text)
+                text->append(Xml.text());
+            break;
         case QXmlStreamReader::DTD:
             Refuse(QStringLiteral("Документ содержит объявление типа документа (DTD); такие документы не открываются."));
         case QXmlStreamReader::EntityReference:
@@ -98,6 +116,15 @@ bool TPnmlReader::Next()
     if (Xml.hasError())
         Refuse(XmlError());
     return false;
+}
+
+// The character data of the current element; child elements are skipped.
+QString TPnmlReader::ReadText()
+{
+    QString text;
+    while (Next(&text))
+        SkipElement();
+    return text;
 }
 
 QString TPnmlReader::RequireId(const QString &what)
@@ -194,7 +221,7 @@ TLabel TPnmlReader::ReadLabel()
     while (Next()) {
         const QStringView n = Xml.name();
         if (n == u"text" || n == u"value")
-            label.Text = Xml.readElementText(QXmlStreamReader::SkipChildElements);
+            label.Text = ReadText();
         else {
             if (n == u"structure")
                 label.Structured = true;

@@ -319,7 +319,11 @@ void TestPnml::refusals_data()
     for (int i = 0; i < 10000; ++i)
         deep += QStringLiteral("<page id=\"g%1\">").arg(i);
     QTest::newRow("10,000 nested pages")
-        << QStringLiteral("<pnml><net id=\"n\">%1</net></pnml>").arg(deep).toUtf8() << "вложены глубже";
+        << QStringLiteral("<pnml><net id=\"n\">%1</net></pnml>").arg(deep).toUtf8() << "Страницы сети вложены глубже";
+    QTest::newRow("10,000 nested unknown elements")
+        << QStringLiteral("<pnml><net id=\"n\"><place id=\"p\">%1</place></net></pnml>")
+               .arg(QStringLiteral("<x>").repeated(10000)).toUtf8()
+        << "Элементы документа вложены глубже";
 }
 
 void TestPnml::refusals()
