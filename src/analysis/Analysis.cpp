@@ -2,6 +2,7 @@
 
 #include "Components.h"
 #include "Coverability.h"
+#include "Invariants.h"
 #include "Reachability.h"
 
 namespace {
@@ -298,8 +299,9 @@ TAnalysisResult AnalyseNet(const TAnalysisNet &net, const TAnalysisOptions &opti
     if (options.Structure) {
         limits.SetStage(TAnalysisStage::Invariants);
         r.Incidence = net.Incidence();
-        r.PInvariants = PlaceInvariants(r.Incidence, options.MaxInvariantRows, options.Cancel);
-        r.TInvariants = TransitionInvariants(r.Incidence, options.MaxInvariantRows, options.Cancel);
+        const TStopCheck stop = [&limits] { return limits.Check(0); };
+        r.PInvariants = PlaceInvariantsWithin(r.Incidence, net.TransitionCount(), options.MaxInvariantRows, stop);
+        r.TInvariants = TransitionInvariantsWithin(r.Incidence, net.TransitionCount(), options.MaxInvariantRows, stop);
         // Covered by P-invariants means bounded from every start marking;
         // not covered leaves the question open (weaker y·C ≤ 0 may still hold).
         r.StructurallyBounded = r.PInvariants.Covered.IsYes()

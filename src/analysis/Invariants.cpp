@@ -1,6 +1,9 @@
+#include "Invariants.h"
+
 #include "Analysis.h"
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -79,7 +82,7 @@ bool IsSubset(const TSparse &a, const TSparse &b)
 // the previous step (before `first`) were minimal among themselves and no new
 // row's support lies strictly inside theirs, so only new rows are tested,
 // each against the rows whose smallest index lies in its support.
-bool KeepMinimal(std::vector<TRow> &rows, size_t first, int variables, const std::atomic<bool> *cancel)
+QString KeepMinimal(std::vector<TRow> &rows, size_t first, int variables, const TStopCheck &stop)
 {
     std::vector<std::vector<uint32_t>> bySmallest(static_cast<size_t>(variables));
     for (size_t r = 0; r < rows.size(); ++r)
@@ -87,8 +90,11 @@ bool KeepMinimal(std::vector<TRow> &rows, size_t first, int variables, const std
             bySmallest[rows[r].X.front().first].push_back(uint32_t(r));
     std::vector<bool> drop(rows.size(), false);
     for (size_t r = first; r < rows.size(); ++r) {
-        if (cancel && (r & 63) == 0 && cancel->load(std::memory_order_relaxed))
-            return false;
+        if ((r & 63) == 0) {
+            const QString reason = stop();
+            if (!reason.isEmpty())
+                return reason;
+        }
         for (size_t k = 0; k < rows[r].X.size() && !drop[r]; ++k)
             for (uint32_t s : bySmallest[rows[r].X[k].first]) {
                 if (s == r || drop[s] || !IsSubset(rows[s].X, rows[r].X))
@@ -110,13 +116,13 @@ bool KeepMinimal(std::vector<TRow> &rows, size_t first, int variables, const std
             ++kept;
         }
     rows.resize(kept);
-    return true;
+    return {};
 }
 
 // Semi-positive x with x·M = 0 for a matrix M of `variables` rows and
 // `constraints` columns, given by its columns' sparse entries per row.
 TInvariantSet Farkas(const std::vector<TSparse> &matrix, int variables, int constraints, int maxRows,
-                     const std::atomic<bool> *cancel)
+                     const TStopCheck &stop)
 {
     TInvariantSet result;
     std::vector<TRow> rows(static_cast<size_t>(variables));
@@ -126,10 +132,9 @@ TInvariantSet Farkas(const std::vector<TSparse> &matrix, int variables, int cons
     }
     std::vector<bool> done(size_t(constraints), false);
     for (int step = 0; step < constraints; ++step) {
-        if (cancel && cancel->load(std::memory_order_relaxed)) {
-            result.Reason = QStringLiteral("вычисление прервано");
+        result.Reason = stop();
+        if (!result.Reason.isEmpty())
             return result;
-        }
         // Eliminate the column that makes the fewest new rows first.
         int column = -1;
         int64_t best = -1;
@@ -175,15 +180,19 @@ TInvariantSet Farkas(const std::vector<TSparse> &matrix, int variables, int cons
                         e.second /= d;
                 }
                 next.push_back(std::move(row));
+                if ((next.size() & 255) == 0) {
+                    result.Reason = stop();
+                    if (!result.Reason.isEmpty())
+                        return result;
+                }
                 if (int(next.size()) > maxRows) {
                     result.Reason = QStringLiteral("слишком много промежуточных строк (больше %1)").arg(maxRows);
                     return result;
                 }
             }
-        if (!KeepMinimal(next, first, variables, cancel)) {
-            result.Reason = QStringLiteral("вычисление прервано");
+        result.Reason = KeepMinimal(next, first, variables, stop);
+        if (!result.Reason.isEmpty())
             return result;
-        }
         rows = std::move(next);
     }
     for (const TRow &row : rows) {
@@ -216,31 +225,57 @@ void NoteCoverage(TInvariantSet &set, int variables)
 
 } // namespace
 
-TInvariantSet PlaceInvariants(const QList<QList<qint64>> &incidence, int maxRows, const std::atomic<bool> *cancel)
+TInvariantSet PlaceInvariantsWithin(const QList<QList<qint64>> &incidence, int transitions, int maxRows,
+                                    const TStopCheck &stop)
 {
     const int places = int(incidence.size());
-    const int transitions = places ? int(incidence[0].size()) : 0;
     std::vector<TSparse> rows(static_cast<size_t>(places));
     for (int p = 0; p < places; ++p)
         for (int t = 0; t < transitions; ++t)
             if (incidence[p][t] != 0)
                 rows[p].push_back({t, incidence[p][t]});
-    TInvariantSet set = Farkas(rows, places, transitions, maxRows, cancel);
+    TInvariantSet set = Farkas(rows, places, transitions, maxRows, stop);
     NoteCoverage(set, places);
     return set;
 }
 
-TInvariantSet TransitionInvariants(const QList<QList<qint64>> &incidence, int maxRows,
-                                   const std::atomic<bool> *cancel)
+TInvariantSet TransitionInvariantsWithin(const QList<QList<qint64>> &incidence, int transitions, int maxRows,
+                                         const TStopCheck &stop)
 {
     const int places = int(incidence.size());
-    const int transitions = places ? int(incidence[0].size()) : 0;
     std::vector<TSparse> rows(static_cast<size_t>(transitions));
     for (int p = 0; p < places; ++p)
         for (int t = 0; t < transitions; ++t)
             if (incidence[p][t] != 0)
                 rows[t].push_back({p, incidence[p][t]});
-    TInvariantSet set = Farkas(rows, transitions, places, maxRows, cancel);
+    TInvariantSet set = Farkas(rows, transitions, places, maxRows, stop);
     NoteCoverage(set, transitions);
     return set;
+}
+
+namespace {
+
+TStopCheck CancelCheck(const std::atomic<bool> *cancel)
+{
+    return [cancel] {
+        return cancel && cancel->load(std::memory_order_relaxed) ? QStringLiteral("вычисление прервано") : QString();
+    };
+}
+
+int TransitionsOf(const QList<QList<qint64>> &incidence)
+{
+    return incidence.isEmpty() ? 0 : int(incidence[0].size());
+}
+
+} // namespace
+
+TInvariantSet PlaceInvariants(const QList<QList<qint64>> &incidence, int maxRows, const std::atomic<bool> *cancel)
+{
+    return PlaceInvariantsWithin(incidence, TransitionsOf(incidence), maxRows, CancelCheck(cancel));
+}
+
+TInvariantSet TransitionInvariants(const QList<QList<qint64>> &incidence, int maxRows,
+                                   const std::atomic<bool> *cancel)
+{
+    return TransitionInvariantsWithin(incidence, TransitionsOf(incidence), maxRows, CancelCheck(cancel));
 }

@@ -103,7 +103,7 @@ public:
             if (x != y)
                 return false;
         }
-        return std::memcmp(a + i, b + i, size_t(StrideBytes - i)) == 0;
+        return i == StrideBytes || std::memcmp(a + i, b + i, size_t(StrideBytes - i)) == 0;
     }
 
     // The index of the marking, adding it when new; `added` tells which.
