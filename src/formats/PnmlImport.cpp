@@ -306,7 +306,7 @@ QByteArray TPnmlBuilder::Compose()
     TNetMemoryStream s;
     s.WriteInteger(FileMagic);
     s.WriteString(QString::fromLatin1(FileTag));
-    s.WriteString(Doc.HasNetName ? Doc.NetName : Doc.NetId);
+    s.WriteString(Doc.HasNetName ? Doc.NetName : !Doc.NetId.isEmpty() ? Doc.NetId : QStringLiteral("Сеть Петри"));
     s.WriteString(Doc.Own.Author);
     s.WriteString(Doc.Own.Description);
 

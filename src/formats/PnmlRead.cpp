@@ -49,6 +49,7 @@ public:
     TPnmlReader(const QByteArray &bytes, TPnmlDocument &doc)
         : Xml(bytes), Doc(doc)
     {
+        Ids.reserve(bytes.size() / 256); // roughly one id per element written by any editor
     }
 
     QString Read();
@@ -64,6 +65,7 @@ private:
     QString Attr(const char *name) const { return Xml.attributes().value(QLatin1StringView(name)).toString(); }
     bool HasAttr(const char *name) const { return Xml.attributes().hasAttribute(QString::fromLatin1(name)); }
     QString RequireId(const QString &what);
+    QString OptionalId(); // nets and pages: some editors leave their ids out
     void ReadNet();
     void ReadContainer(int depth);
     void ReadNode(bool place);
@@ -116,6 +118,17 @@ bool TPnmlReader::Next(QString *text)
     if (Xml.hasError())
         Refuse(XmlError());
     return false;
+}
+
+QString TPnmlReader::OptionalId()
+{
+    const QString id = Attr("id");
+    if (id.isEmpty())
+        return id;
+    if (Ids.contains(id))
+        Refuse(QStringLiteral("Идентификатор %1 встречается в документе дважды.").arg(Quoted(id)));
+    Ids.insert(id);
+    return id;
 }
 
 // The character data of the current element; child elements are skipped.
@@ -176,7 +189,7 @@ void TPnmlReader::ReadNet()
     // P/T nets in the 2009 grammar and in older drafts all name "ptnet".
     if (!type.isEmpty() && !type.contains(u"ptnet", Qt::CaseInsensitive))
         Refuse(QStringLiteral("Сеть имеет тип %1; открываются только сети «позиция — переход» (P/T).").arg(Quoted(type)));
-    Doc.NetId = RequireId(QStringLiteral("Сеть"));
+    Doc.NetId = OptionalId();
     ReadContainer(0);
 }
 
@@ -194,7 +207,7 @@ void TPnmlReader::ReadContainer(int depth)
         else if (n == u"arc")
             ReadArc();
         else if (n == u"page") {
-            RequireId(QStringLiteral("Страница"));
+            OptionalId();
             ReadContainer(depth + 1);
         } else if (n == u"referencePlace")
             ReadReference(true);

@@ -187,8 +187,8 @@ void TestPnml::dialects_data()
     const QString arc = QStringLiteral("<arc id=\"a\" source=\"p\" target=\"t\"/>");
     QTest::newRow("standard, absent marking and inscription")
         << OnePage(Pair() + arc) << 1 << "p" << 0 << 1 << QPoint(100, 60) << 0;
-    QTest::newRow("no namespace, no page")
-        << QStringLiteral("<pnml><net id=\"n\" type=\"%1\">%2<arc id=\"a\" source=\"p\" target=\"t\">"
+    QTest::newRow("no namespace, no page, no net id")
+        << QStringLiteral("<pnml><net type=\"%1\">%2<arc id=\"a\" source=\"p\" target=\"t\">"
                           "<inscription><text>3</text></inscription></arc></net></pnml>")
                .arg(PtType, Pair(QStringLiteral("<initialMarking><text>2</text></initialMarking>")))
                .toUtf8()
