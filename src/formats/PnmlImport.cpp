@@ -196,6 +196,10 @@ void TPnmlBuilder::LayOut()
     }
     TLayoutGraph graph;
     graph.Margin = SheetMargin;
+    // Wider than the layout's defaults: arcs and their arrowheads need room
+    // between nodes that are only 10 to 24 pixels across.
+    graph.NodeSpacing = 40;
+    graph.RankSpacing = 60;
     graph.Nodes.reserve(Doc.Nodes.size());
     for (const TPnmlNode &n : Doc.Nodes)
         graph.Nodes.append({ModelSize(n), n.IsPlace ? TLayoutShape::Ellipse : TLayoutShape::Box});
@@ -214,7 +218,8 @@ void TPnmlBuilder::LayOut()
         QPointF prev = sc;
         for (qsizetype k = 1; k + 1 < route.size(); ++k) {
             const QPointF p = route[k], next = route[k + 1];
-            if (Inside(p, sc, ss) || Inside(p, tc, ts))
+            // Corners next to an end node only bend the arrow.
+            if (Inside(p, sc, ss + QSizeF(16, 16)) || Inside(p, tc, ts + QSizeF(16, 16)))
                 continue;
             const QPointF d = next - prev;
             const double len = std::hypot(d.x(), d.y());
