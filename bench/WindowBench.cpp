@@ -94,7 +94,7 @@ void BM_WindowSelectAll(benchmark::State &state)
         state.PauseTiming();
         w.CancelSelection();
         state.ResumeTiming();
-        w.Doc->Execute(w.Doc->ActionEditSelectAll);
+        w.Doc->Execute(w.Doc->Commands().ActionEditSelectAll);
         TWindow::Settle();
     }
     w.Report(state);
@@ -129,10 +129,10 @@ void BM_WindowCancelSelection(benchmark::State &state)
     TWindow w(int(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        w.Doc->Execute(w.Doc->ActionEditSelectAll);
+        w.Doc->Execute(w.Doc->Commands().ActionEditSelectAll);
         TWindow::Settle();
         state.ResumeTiming();
-        w.Doc->Execute(w.Doc->ActionEditCancSel);
+        w.Doc->Execute(w.Doc->Commands().ActionEditCancSel);
         TWindow::Settle();
     }
     w.Report(state);

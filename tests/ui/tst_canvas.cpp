@@ -61,7 +61,7 @@ struct TCanvasFixture
         Doc->Canvas().RepaintCanvas();
     }
     QPoint At(int x, int y) const { return {Net->OriginX() + x, Net->OriginY() + y}; }
-    void Use(int instrument) { Doc->Execute(Doc->InstrumentGroup->actions().at(instrument)); }
+    void Use(int instrument) { Doc->Execute(Doc->Commands().InstrumentGroup->actions().at(instrument)); }
     void Press(QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = {})
     {
         QTest::mousePress(Area, b, m, p);
@@ -516,18 +516,18 @@ void TCanvasTest::pasteAtPopupPointOnce()
 {
     TCanvasFixture f;
     f.P->SetSelected(true);
-    f.Doc->Execute(f.Doc->ActionEditCopy);
+    f.Doc->Execute(f.Doc->Commands().ActionEditCopy);
     f.Net->CancelSelection();
     f.ClickAt(f.At(300, 150), Qt::RightButton);
     QCOMPARE(f.Popups.size(), 1);
     // Much later, from the keyboard: the paste goes to the right-click point.
-    f.Doc->Execute(f.Doc->ActionEditPaste);
+    f.Doc->Execute(f.Doc->Commands().ActionEditPaste);
     QCOMPARE(f.Net->PlaceCount(), 3);
     TPosition *first = f.Net->Places.last();
     QCOMPARE(QPoint(first->GetLeft(), first->GetTop()), f.At(300, 150));
     QVERIFY(!f.Doc->Canvas().PasteAtPoint());
     // The next paste goes to the usual place again, not to the click point.
-    f.Doc->Execute(f.Doc->ActionEditPaste);
+    f.Doc->Execute(f.Doc->Commands().ActionEditPaste);
     QCOMPARE(f.Net->PlaceCount(), 4);
     TPosition *second = f.Net->Places.last();
     QVERIFY(QPoint(second->GetLeft(), second->GetTop()) != f.At(300, 150));
@@ -581,7 +581,7 @@ void TCanvasTest::arcPopupCommands()
         };
     };
     // Reverse the arc under the click.
-    choose(f.Doc->ActionEditInvDirC);
+    choose(f.Doc->Commands().ActionEditInvDirC);
     f.ClickAt(onArc, Qt::RightButton);
     QVERIFY(f.A->TransitionToPlace);
     QVERIFY(!f.Net->Saved);
@@ -589,7 +589,7 @@ void TCanvasTest::arcPopupCommands()
 
     // Add a bend point at the click, then delete it through its handle.
     f.Reset();
-    choose(f.Doc->ActionEditArcAddPointC);
+    choose(f.Doc->Commands().ActionEditArcAddPointC);
     f.ClickAt(f.At(130, 100), Qt::RightButton);
     QCOMPARE(f.A->PointCount(), 1);
     QCOMPARE(f.A->GetPoint(0), f.At(130, 100));
@@ -597,9 +597,9 @@ void TCanvasTest::arcPopupCommands()
     QCOMPARE(f.Net->UndoStack.Count(), 1);
 
     f.Reset();
-    f.OnPopup = [&](QMenu *) { QVERIFY(!f.Doc->ActionEditArcDelPointC->isEnabled()); };
+    f.OnPopup = [&](QMenu *) { QVERIFY(!f.Doc->Commands().ActionEditArcDelPointC->isEnabled()); };
     f.ClickAt(f.At(170, 100), Qt::RightButton); // on the arc, away from the handle
-    choose(f.Doc->ActionEditArcDelPointC);
+    choose(f.Doc->Commands().ActionEditArcDelPointC);
     f.ClickAt(f.At(131, 101), Qt::RightButton);
     QCOMPARE(f.A->PointCount(), 0);
     QVERIFY(!f.Net->Saved);
@@ -613,7 +613,7 @@ void TCanvasTest::arcMenuCommands()
     f.Reset();
     f.Net->SelectAll();
     // Reversing skips an arc whose opposite already joins the same nodes.
-    f.Doc->Execute(f.Doc->ActionEditInvDirection);
+    f.Doc->Execute(f.Doc->Commands().ActionEditInvDirection);
     QVERIFY(f.A->TransitionToPlace);
     QVERIFY(!back->TransitionToPlace);
     QVERIFY(!f.Net->Saved);
@@ -622,21 +622,21 @@ void TCanvasTest::arcMenuCommands()
     f.Net->CancelSelection();
     f.ClickAt(f.At(150, 100)); // selects the arc alone
     QCOMPARE(f.Selected(), QList<TNetElement *>{f.A});
-    f.Doc->Execute(f.Doc->ActionEditArcAddPoint);
-    f.Doc->Execute(f.Doc->ActionEditArcAddPoint);
+    f.Doc->Execute(f.Doc->Commands().ActionEditArcAddPoint);
+    f.Doc->Execute(f.Doc->Commands().ActionEditArcAddPoint);
     QCOMPARE(f.A->PointCount(), 2);
-    f.Doc->Execute(f.Doc->ActionEditArcDelPoint);
+    f.Doc->Execute(f.Doc->Commands().ActionEditArcDelPoint);
     QCOMPARE(f.A->PointCount(), 1);
     QCOMPARE(f.Net->UndoStack.Count(), 3);
     QVERIFY(!f.Net->Saved);
 
-    f.Doc->Execute(f.Doc->ActionEditSelectAll);
+    f.Doc->Execute(f.Doc->Commands().ActionEditSelectAll);
     QCOMPARE(f.Net->SelectedCount(), f.Net->ElementCount());
     f.Use(4);
-    f.Doc->Execute(f.Doc->ActionEditCancSel);
+    f.Doc->Execute(f.Doc->Commands().ActionEditCancSel);
     QCOMPARE(f.Net->SelectedCount(), 0);
     QCOMPARE(Drv(f.Doc).Instrument(), 0);
-    QVERIFY(f.Doc->ActionNetDoSelection->isChecked());
+    QVERIFY(f.Doc->Commands().ActionNetDoSelection->isChecked());
 }
 
 void TCanvasTest::instrumentShortcutEndsGesture_data()
@@ -696,7 +696,7 @@ void TCanvasTest::modellingClickFires()
 {
     TCanvasFixture f;
     f.P->Tokens = 1;
-    f.Doc->Execute(f.Doc->ActionModelingStart);
+    f.Doc->Execute(f.Doc->Commands().ActionModelingStart);
     QVERIFY(f.Net->Modelling);
     QVERIFY(f.Doc->Canvas().CanvasHints());
     // Moving with the button held does nothing; the release on T fires it.
@@ -807,7 +807,7 @@ void TCanvasTest::hintTexts()
     QCOMPARE(f.Doc->Canvas().CanvasHintInterval(), 100);
 
     // While modelling a transition also says whether it can fire.
-    f.Doc->Execute(f.Doc->ActionModelingStart);
+    f.Doc->Execute(f.Doc->Commands().ActionModelingStart);
     QCOMPARE(f.Doc->Canvas().CanvasHintInterval(), 500);
     QCOMPARE(f.Doc->Canvas().CanvasHintText(f.At(200, 100)),
              u"T1 (Переход)\r\nВходных дуг: 1\r\nВыходных дуг: 1\r\nНе запускаемый"_s);
@@ -833,7 +833,7 @@ void TCanvasTest::hintSwitching()
     f.Release(f.At(110, 100));
     QVERIFY(f.Doc->Canvas().CanvasHints());
     f.Use(3);
-    f.Doc->Execute(f.Doc->ActionModelingStart);
+    f.Doc->Execute(f.Doc->Commands().ActionModelingStart);
     QVERIFY(f.Doc->Canvas().CanvasHints()); // always on while modelling
 }
 
@@ -925,7 +925,7 @@ void TCanvasTest::drawNetWithMouse()
     f.Doc->resize(900, 650);
     QTRY_VERIFY(f.Area->width() > 600);
     f.Net->SelectAll();
-    f.Doc->Execute(f.Doc->ActionEditDelete);
+    f.Doc->Execute(f.Doc->Commands().ActionEditDelete);
     QCOMPARE(f.Net->ElementCount(), 0);
     f.Use(1);
     f.ClickAt(f.At(80, 120));
@@ -945,7 +945,7 @@ void TCanvasTest::drawNetWithMouse()
     f.Use(0);
     // Bend the last arc downwards through the popup, then drag the point.
     TArc *last = f.Net->Arcs.last();
-    f.OnPopup = [&](QMenu *) { f.Doc->Execute(f.Doc->ActionEditArcAddPointC); };
+    f.OnPopup = [&](QMenu *) { f.Doc->Execute(f.Doc->Commands().ActionEditArcAddPointC); };
     f.ClickAt(f.At(290, 120), Qt::RightButton);
     f.OnPopup = nullptr;
     QCOMPARE(last->PointCount(), 1);

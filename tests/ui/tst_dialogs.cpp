@@ -56,7 +56,7 @@ void Properties(TDocForm *w, bool ok, const std::function<void(TPropForm &)> &sc
         ran = true;
         return dialog.result();
     };
-    w->Execute(w->ActionNetProperties);
+    w->Execute(w->Commands().ActionNetProperties);
     QVERIFY(ran);
 }
 } // namespace
@@ -87,7 +87,7 @@ void TDialogsTest::windowListWithoutDocuments()
 {
     TFixture f;
     TDocForm *w = f.Doc();
-    w->Execute(w->ActionWindowClose);
+    w->Execute(w->Commands().ActionWindowClose);
     QVERIFY(w->NoDocument);
     f.WindowList([](TWindowListForm &form) {
         QCOMPARE(form.windowTitle(), u"Список окон"_s);
@@ -271,13 +271,13 @@ void TDialogsTest::propertiesOkMarksUnsaved()
     f.Prompts->SaveNames = {dir.filePath(u"a.qvx"_s)};
     QVERIFY(w->SaveDocument());
     w->UpdateActions();
-    QVERIFY(!w->ActionFileSaveAll->isEnabled());
+    QVERIFY(!w->Commands().ActionFileSaveAll->isEnabled());
     // OK without any change still counts as a change.
     Properties(w, true, [](TPropForm &) {});
     QVERIFY(!w->Net->Saved);
     w->UpdateActions();
-    QVERIFY(w->ActionFileSaveAll->isEnabled());
-    QVERIFY(w->ActionFileSave->isEnabled());
+    QVERIFY(w->Commands().ActionFileSaveAll->isEnabled());
+    QVERIFY(w->Commands().ActionFileSave->isEnabled());
 
     // Typed texts are stored and the status line shows the new name at once.
     Properties(w, true, [](TPropForm &form) {
@@ -329,7 +329,7 @@ void TDialogsTest::aboutBox()
         ran = true;
         return form.result();
     };
-    f.Doc()->Execute(f.Doc()->ActionAbout);
+    f.Doc()->Execute(f.Doc()->Commands().ActionAbout);
     QVERIFY(ran);
 }
 

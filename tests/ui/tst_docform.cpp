@@ -141,7 +141,7 @@ void TDocFormTest::actionTable()
     const QString name = QString::fromLatin1(QTest::currentDataTag());
     QAction *a = f.Doc()->findChild<QAction *>(name);
     QVERIFY(a);
-    QVERIFY(f.Doc()->ActionManager.contains(a));
+    QVERIFY(f.Doc()->Commands().All().contains(a));
     QCOMPARE(a->text(), caption);
     QCOMPARE(a->property("Hint").toString(), hint);
     QStringList shortcuts;
@@ -238,11 +238,11 @@ void TDocFormTest::enablingRules()
             net->CopySelection();
             net->CancelSelection();
         } else if (scenario == u"paused"_s || scenario == u"running"_s) {
-            doc->Execute(doc->ActionModelingStart);
+            doc->Execute(doc->Commands().ActionModelingStart);
             QVERIFY(net->Modelling);
-            QVERIFY(doc->ActionModelingPause->isChecked());
+            QVERIFY(doc->Commands().ActionModelingPause->isChecked());
             if (scenario == u"running"_s) {
-                doc->Execute(doc->ActionModelingStart);
+                doc->Execute(doc->Commands().ActionModelingStart);
                 QVERIFY(doc->ModellingRunning());
                 QVERIFY(doc->ExecTimer->isActive());
             }
@@ -333,10 +333,10 @@ void TDocFormTest::toolbarsAndPopups()
     QCOMPARE(Captions(d->TransitionPopup->actions()),
              (QStringList{u"&Режим выбора элементов\tF2"_s, u"-"_s, u"&Создать переход"_s}));
     // The popup entry runs the selection instrument.
-    d->Execute(d->ActionNetDoArc);
+    d->Execute(d->Commands().ActionNetDoArc);
     d->PlacePopup->actions().constFirst()->trigger();
     QCOMPARE(Drv(d).Instrument(), quint8(0));
-    QVERIFY(d->ActionNetDoSelection->isChecked());
+    QVERIFY(d->Commands().ActionNetDoSelection->isChecked());
 }
 
 void TDocFormTest::newWindow()
@@ -353,8 +353,8 @@ void TDocFormTest::newWindow()
     QVERIFY(d->MainMenuBar->HasCloseButton());
     QVERIFY(d->NetInspector->isVisible());
     QVERIFY(!d->NetState->isVisible());
-    QVERIFY(!d->ActionViewNetState->isChecked());
-    QVERIFY(d->ActionViewInspector->isChecked());
+    QVERIFY(!d->Commands().ActionViewNetState->isChecked());
+    QVERIFY(d->Commands().ActionViewInspector->isChecked());
     QVERIFY(!d->RunsPanel->isVisible());
     QVERIFY(Drv(d).DSBPanel()->isVisible() && Drv(d).RSBPanel()->isVisible());
     QCOMPARE(d->InfoPanel->Caption(), d->Net->NetName);
@@ -383,28 +383,28 @@ void TDocFormTest::toolbarCommandsFollowEnabledState()
     TFixture f;
     TDocForm *d = f.Doc();
     QVERIFY(QTest::qWaitForWindowExposed(d));
-    QVERIFY(d->ActionViewStdToolBar->isChecked());
-    d->ActionViewStdToolBar->trigger();
-    QVERIFY(!d->ActionViewStdToolBar->isChecked());
+    QVERIFY(d->Commands().ActionViewStdToolBar->isChecked());
+    d->Commands().ActionViewStdToolBar->trigger();
+    QVERIFY(!d->Commands().ActionViewStdToolBar->isChecked());
     QVERIFY(!d->StandartToolBar->isVisible());
     QVERIFY(!d->StandartToolBar->isEnabled());
     d->UpdateActions();
-    QVERIFY(!d->ActionViewStdToolBar->isChecked());
-    d->ActionViewStdToolBar->trigger();
+    QVERIFY(!d->Commands().ActionViewStdToolBar->isChecked());
+    d->Commands().ActionViewStdToolBar->trigger();
     QVERIFY(d->StandartToolBar->isVisible());
     QVERIFY(d->StandartToolBar->isEnabled());
     // Hiding a toolbar some other way keeps the mark: it follows the enabled state.
     d->ModelToolBar->hide();
     d->UpdateActions();
-    QVERIFY(d->ActionViewModelToolBar->isChecked());
+    QVERIFY(d->Commands().ActionViewModelToolBar->isChecked());
     d->ModelToolBar->setEnabled(false);
     d->UpdateActions();
-    QVERIFY(!d->ActionViewModelToolBar->isChecked());
+    QVERIFY(!d->Commands().ActionViewModelToolBar->isChecked());
 
-    d->ActionViewInspector->trigger();
+    d->Commands().ActionViewInspector->trigger();
     QVERIFY(!d->NetInspector->isVisible());
     QVERIFY(!d->LeftPanel->isVisible());
-    d->ActionViewInspector->trigger();
+    d->Commands().ActionViewInspector->trigger();
     QVERIFY(d->NetInspector->isVisible());
     QVERIFY(d->LeftPanel->isVisible());
 }
@@ -413,13 +413,13 @@ void TDocFormTest::editMenuMakesSelectionCurrent()
 {
     TFixture f;
     TDocForm *d = f.Doc();
-    d->Execute(d->ActionNetDoPosition);
+    d->Execute(d->Commands().ActionNetDoPosition);
     QCOMPARE(Drv(d).Instrument(), quint8(1));
     emit d->EditMenu->aboutToShow();
     QCOMPARE(Drv(d).Instrument(), quint8(0));
-    QVERIFY(d->ActionNetDoSelection->isChecked());
+    QVERIFY(d->Commands().ActionNetDoSelection->isChecked());
     // Other menus leave the instrument alone.
-    d->Execute(d->ActionNetDoArc);
+    d->Execute(d->Commands().ActionNetDoArc);
     emit d->NetMenu->aboutToShow();
     QCOMPARE(Drv(d).Instrument(), quint8(3));
 }
@@ -428,14 +428,14 @@ void TDocFormTest::instrumentsAreOneRadioGroup()
 {
     TFixture f;
     TDocForm *d = f.Doc();
-    QVERIFY(d->ActionNetDoSelection->isChecked());
+    QVERIFY(d->Commands().ActionNetDoSelection->isChecked());
     QCOMPARE(Drv(d).DocArea()->property("CanvasHints").toBool(), false);
     quint8 tag = 0;
-    for (QAction *a : {d->ActionNetDoSelection, d->ActionNetDoPosition, d->ActionNetDoTransfer, d->ActionNetDoArc,
-                       d->ActionNetDoPoint, d->ActionNetArcCrate}) {
+    for (QAction *a : {d->Commands().ActionNetDoSelection, d->Commands().ActionNetDoPosition, d->Commands().ActionNetDoTransfer, d->Commands().ActionNetDoArc,
+                       d->Commands().ActionNetDoPoint, d->Commands().ActionNetArcCrate}) {
         d->Execute(a);
         QCOMPARE(Drv(d).Instrument(), tag);
-        QCOMPARE(d->InstrumentGroup->checkedAction(), a);
+        QCOMPARE(d->Commands().InstrumentGroup->checkedAction(), a);
         QCOMPARE(Drv(d).DocArea()->property("CanvasHints").toBool(), tag == 0);
         ++tag;
     }
@@ -453,9 +453,9 @@ void TDocFormTest::statusTexts()
     d->Net->CancelSelection();
     d->Net->Place(0)->SetSelected(true);
     QCOMPARE(d->SelectionInfo->Caption(), u"1 из 3(2, 1, 0) элементов выбрано."_s);
-    d->Execute(d->ActionEditSelectAll);
+    d->Execute(d->Commands().ActionEditSelectAll);
     QCOMPARE(d->SelectionInfo->Caption(), u"3 из 3(2, 1, 0) элементов выбрано."_s);
-    d->Execute(d->ActionEditCancSel);
+    d->Execute(d->Commands().ActionEditCancSel);
     QCOMPARE(d->SelectionInfo->Caption(), u"0 из 3(2, 1, 0) элементов выбрано."_s);
 }
 
@@ -465,8 +465,8 @@ void TDocFormTest::modellingQuestionOnClose()
     TDocForm *d = f.Doc();
     d->Net->AddPlace(100, 100);
     d->Net->AddTransition(200, 100);
-    d->Execute(d->ActionModelingStart);
-    d->Execute(d->ActionModelingStart); // running
+    d->Execute(d->Commands().ActionModelingStart);
+    d->Execute(d->Commands().ActionModelingStart); // running
     QVERIFY(d->ModellingRunning());
     f.Prompts->Answers = {QMessageBox::No};
     d->CloseDocument();
@@ -478,7 +478,7 @@ void TDocFormTest::modellingQuestionOnClose()
     // The close is abandoned and modelling stays paused.
     QCOMPARE(f.Shell->DocumentCount(), 1);
     QVERIFY(d->Net->Modelling);
-    QVERIFY(d->ActionModelingPause->isChecked());
+    QVERIFY(d->Commands().ActionModelingPause->isChecked());
     QVERIFY(!d->ExecTimer->isActive());
 
     // Yes ends modelling, then asks about saving.

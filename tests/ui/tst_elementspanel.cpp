@@ -190,7 +190,7 @@ void TInspectorTest::bulkSelectionShowsFinalState()
         f.Inspect(f.Net->Place(0));
     QSignalSpy moves(Drv(f.Doc).Elements(), &QListWidget::currentRowChanged);
     if (step == u"select all"_s) {
-        f.Doc->Execute(f.Doc->ActionEditSelectAll);
+        f.Doc->Execute(f.Doc->Commands().ActionEditSelectAll);
     } else if (step == u"band"_s) {
         const QPoint from(f.Net->OriginX() + 1, f.Net->OriginY() + 1), to(f.Net->MaxX() - 1, f.Net->MaxY() - 1);
         f.Doc->Canvas().DocAreaMouseDown(Qt::LeftButton, {}, from);
@@ -198,9 +198,9 @@ void TInspectorTest::bulkSelectionShowsFinalState()
         f.Doc->Canvas().DocAreaMouseMove(to);
         f.Doc->Canvas().DocAreaMouseUp(Qt::LeftButton, {}, to);
     } else if (step == u"cancel"_s) {
-        f.Doc->Execute(f.Doc->ActionEditCancSel);
+        f.Doc->Execute(f.Doc->Commands().ActionEditCancSel);
     } else {
-        f.Doc->Execute(f.Doc->ActionModelingStart);
+        f.Doc->Execute(f.Doc->Commands().ActionModelingStart);
         QVERIFY(f.Net->Modelling);
     }
     QCOMPARE(f.Net->SelectedCount(), selected);
@@ -440,16 +440,16 @@ void TInspectorTest::descriptionCommands()
     f.Build(1, 0, 0);
     TPosition *p = f.Net->Place(0);
     f.Doc->UpdateActions();
-    QVERIFY(f.Doc->ActionEditCreateDescr->isEnabled());
-    QVERIFY(!f.Doc->ActionEditDelDescr->isEnabled());
-    f.Doc->Execute(f.Doc->ActionEditCreateDescr);
+    QVERIFY(f.Doc->Commands().ActionEditCreateDescr->isEnabled());
+    QVERIFY(!f.Doc->Commands().ActionEditDelDescr->isEnabled());
+    f.Doc->Execute(f.Doc->Commands().ActionEditCreateDescr);
     QVERIFY(p->HasDescription);
     QVERIFY(Drv(f.Doc).Description()->isVisible());
     QCOMPARE(Drv(f.Doc).InspectorScrollPanel()->height(), 472);
-    QVERIFY(!f.Doc->ActionEditCreateDescr->isEnabled());
-    QVERIFY(f.Doc->ActionEditDelDescr->isEnabled());
+    QVERIFY(!f.Doc->Commands().ActionEditCreateDescr->isEnabled());
+    QVERIFY(f.Doc->Commands().ActionEditDelDescr->isEnabled());
     p->Description = u"текст"_s;
-    f.Doc->Execute(f.Doc->ActionEditDelDescr);
+    f.Doc->Execute(f.Doc->Commands().ActionEditDelDescr);
     QVERIFY(!p->HasDescription);
     QCOMPARE(p->Description, QString());
     QVERIFY(Drv(f.Doc).Description()->isHidden());
@@ -460,11 +460,11 @@ void TInspectorTest::enteringControlSelectsInstrument()
 {
     TFixture f;
     f.Build(1, 0, 0);
-    f.Doc->Execute(f.Doc->ActionNetDoPosition);
+    f.Doc->Execute(f.Doc->Commands().ActionNetDoPosition);
     QCOMPARE(Drv(f.Doc).Instrument(), 1);
     Drv(f.Doc).NameEdit()->setFocus();
     QCOMPARE(Drv(f.Doc).Instrument(), 0);
-    QVERIFY(f.Doc->ActionNetDoSelection->isChecked());
+    QVERIFY(f.Doc->Commands().ActionNetDoSelection->isChecked());
     // The focused control is framed in the frame colour on its panel.
     const QRect g = Drv(f.Doc).NameEdit()->geometry();
     TGKPanel *panel = Drv(f.Doc).InspectorScrollPanel();
@@ -481,7 +481,7 @@ void TInspectorTest::repaintHasNoSideEffects()
     p->HasDescription = true;
     f.Inspect(p);
     Drv(f.Doc).Elements()->setFocus();
-    f.Doc->Execute(f.Doc->ActionNetDoArc);
+    f.Doc->Execute(f.Doc->Commands().ActionNetDoArc);
     // A memo text that was never left, and a repaint while the list has the focus.
     Drv(f.Doc).Description()->setPlainText(u"не сохранено"_s);
     Drv(f.Doc).InspectorScrollPanel()->repaint();
@@ -495,17 +495,17 @@ void TInspectorTest::sidePanelsShownAndHidden()
     TFixture f;
     QVERIFY(f.Doc->NetInspector->isVisible());
     QVERIFY(f.Doc->NetState->isHidden());
-    f.Doc->Execute(f.Doc->ActionViewInspector);
-    QVERIFY(!f.Doc->ActionViewInspector->isChecked());
+    f.Doc->Execute(f.Doc->Commands().ActionViewInspector);
+    QVERIFY(!f.Doc->Commands().ActionViewInspector->isChecked());
     QVERIFY(f.Doc->NetInspector->isHidden());
     QVERIFY(f.Doc->LeftPanel->isHidden());
-    f.Doc->Execute(f.Doc->ActionViewInspector);
+    f.Doc->Execute(f.Doc->Commands().ActionViewInspector);
     QVERIFY(f.Doc->NetInspector->isVisible());
     QVERIFY(f.Doc->LeftPanel->isVisible());
     // The small close button in the caption strip clears the check mark.
     QTest::mouseClick(f.Doc->CloseInspectorButton, Qt::LeftButton, {},
                       f.Doc->CloseInspectorButton->rect().center());
-    QVERIFY(!f.Doc->ActionViewInspector->isChecked());
+    QVERIFY(!f.Doc->Commands().ActionViewInspector->isChecked());
     QVERIFY(f.Doc->LeftPanel->isHidden());
 }
 

@@ -23,7 +23,7 @@ struct TFixture : TShellFixture
     {
         TDocForm *w = Doc();
         w->Net->Saved = true;
-        w->Execute(w->ActionWindowClose);
+        w->Execute(w->Commands().ActionWindowClose);
         return w;
     }
 };
@@ -109,7 +109,7 @@ void TFileCommandsTest::openDamagedFile()
     TDocForm *w = emptyFrame ? f.EmptyFrame() : f.Doc();
     const int before = f.Shell->DocumentCount();
     f.Prompts->OpenNames = {path};
-    w->Execute(w->ActionFileOpen);
+    w->Execute(w->Commands().ActionFileOpen);
     QCOMPARE(f.Prompts->DialogTitles, QStringList{u"Открыть"_s});
     QCOMPARE(f.Prompts->Asked.size(), 1);
     QCOMPARE(f.Prompts->Asked[0].Text, OpenError);
@@ -122,10 +122,10 @@ void TFileCommandsTest::openDamagedFile()
         QVERIFY(w->NoDocument);
         QVERIFY(!w->Net);
         QCOMPARE(w->windowTitle(), u"Сети Петри"_s);
-        QCOMPARE(w->ActionWndMe->text(), u"Нет"_s);
+        QCOMPARE(w->Commands().ActionWndMe->text(), u"Нет"_s);
         QCOMPARE(Drv(w).Elements()->count(), 0);
         w->UpdateActions();
-        QVERIFY(!w->ActionWindowClose->isEnabled());
+        QVERIFY(!w->Commands().ActionWindowClose->isEnabled());
     } else {
         QCOMPARE(f.Doc(), w);
         QVERIFY(!w->NoDocument);
@@ -149,7 +149,7 @@ void TFileCommandsTest::openIntoEmptyFrame()
     TFixture f;
     TDocForm *w = f.EmptyFrame();
     f.Prompts->OpenNames = {path};
-    w->Execute(w->ActionFileOpen);
+    w->Execute(w->Commands().ActionFileOpen);
     QVERIFY(f.Prompts->Asked.isEmpty());
     QCOMPARE(f.Shell->DocumentCount(), 1);
     QCOMPARE(f.Doc(), w);
@@ -162,14 +162,14 @@ void TFileCommandsTest::openIntoEmptyFrame()
     QCOMPARE(w->SelectionInfo->Caption(), u"0 из 2(1, 1, 0) элементов выбрано."_s);
     QCOMPARE(ListRows(Drv(w).Elements()), (QStringList{u"Позиции:"_s, u"Позиция1"_s, u"Переходы:"_s, u"Переход1"_s}));
     w->UpdateActions();
-    QVERIFY(!w->ActionFileSave->isEnabled());
+    QVERIFY(!w->Commands().ActionFileSave->isEnabled());
 }
 
 void TFileCommandsTest::newInEmptyFrame()
 {
     TFixture f;
     TDocForm *w = f.EmptyFrame();
-    w->Execute(w->ActionFileNew);
+    w->Execute(w->Commands().ActionFileNew);
     QCOMPARE(f.Shell->DocumentCount(), 1);
     QCOMPARE(f.Doc(), w);
     QVERIFY(!w->NoDocument);
@@ -178,7 +178,7 @@ void TFileCommandsTest::newInEmptyFrame()
     QCOMPARE(w->InfoPanel->Caption(), w->Net->NetName);
     QVERIFY(Drv(w).DSBPanel()->isVisibleTo(w));
     // With a document, New opens another window.
-    w->Execute(w->ActionFileNew);
+    w->Execute(w->Commands().ActionFileNew);
     QCOMPARE(f.Shell->DocumentCount(), 2);
     QVERIFY(f.Doc(1) != w);
 }
@@ -188,7 +188,7 @@ void TFileCommandsTest::emptyFrameCannotSave()
     TFixture f;
     TDocForm *w = f.EmptyFrame();
     w->UpdateActions();
-    for (QAction *a : {w->ActionFileSave, w->ActionFileSaveAs, w->ActionNetProperties, w->ActionEditPaste})
+    for (QAction *a : {w->Commands().ActionFileSave, w->Commands().ActionFileSaveAs, w->Commands().ActionNetProperties, w->Commands().ActionEditPaste})
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
     QVERIFY(!w->SaveDocument());
     QVERIFY(f.Prompts->DialogTitles.isEmpty());
@@ -198,7 +198,7 @@ void TFileCommandsTest::cancelledOpenDoesNothing()
 {
     TFixture f;
     TDocForm *w = f.EmptyFrame();
-    w->Execute(w->ActionFileOpen);
+    w->Execute(w->Commands().ActionFileOpen);
     QCOMPARE(f.Prompts->DialogTitles, QStringList{u"Открыть"_s});
     QVERIFY(f.Prompts->Asked.isEmpty());
     QVERIFY(w->NoDocument);
@@ -233,7 +233,7 @@ void TFileCommandsTest::saveFailureKeepsPreviousFile()
     } else {
         // Save As into a "folder" that is a regular file.
         f.Prompts->SaveNames = {path + u"/другая.qvx"_s};
-        w->Execute(w->ActionFileSaveAs);
+        w->Execute(w->Commands().ActionFileSaveAs);
         saved = w->Net->Saved;
     }
     QVERIFY(!saved);
@@ -245,7 +245,7 @@ void TFileCommandsTest::saveFailureKeepsPreviousFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"сеть.qvx"_s});
     QVERIFY(!w->Net->Saved);
     w->UpdateActions();
-    QVERIFY(w->ActionFileSave->isEnabled());
+    QVERIFY(w->Commands().ActionFileSave->isEnabled());
     // The title follows only a successful save.
     QCOMPARE(w->windowTitle(), u"сеть - Сети Петри"_s);
 }
@@ -257,18 +257,18 @@ void TFileCommandsTest::saveEnabling()
     TDocForm *w = f.Doc();
     w->UpdateActions();
     QVERIFY(w->Net->Saved);
-    QVERIFY(w->ActionFileSave->isEnabled());
+    QVERIFY(w->Commands().ActionFileSave->isEnabled());
     f.Prompts->SaveNames = {dir.filePath(u"a.qvx"_s)};
-    w->Execute(w->ActionFileSave);
+    w->Execute(w->Commands().ActionFileSave);
     QCOMPARE(f.Prompts->DialogTitles, QStringList{u"Сохранить как..."_s});
-    QVERIFY(!w->ActionFileSave->isEnabled());
+    QVERIFY(!w->Commands().ActionFileSave->isEnabled());
     // A titled document saves without a dialog.
     w->Net->AddPlace(50, 50);
     w->UpdateActions();
-    QVERIFY(w->ActionFileSave->isEnabled());
-    w->Execute(w->ActionFileSave);
+    QVERIFY(w->Commands().ActionFileSave->isEnabled());
+    w->Execute(w->Commands().ActionFileSave);
     QCOMPARE(f.Prompts->DialogTitles.size(), 1);
-    QVERIFY(!w->ActionFileSave->isEnabled());
+    QVERIFY(!w->Commands().ActionFileSave->isEnabled());
 }
 
 void TFileCommandsTest::saveAsRetitlesEveryWindow()
@@ -281,10 +281,10 @@ void TFileCommandsTest::saveAsRetitlesEveryWindow()
     QVERIFY(a->SaveDocument());
     QCOMPARE(a->windowTitle(), u"первая - Сети Петри"_s);
     // Save As on a titled document asks again and renames everywhere.
-    a->Execute(a->ActionFileSaveAs);
+    a->Execute(a->Commands().ActionFileSaveAs);
     QCOMPARE(f.Prompts->DialogTitles, (QStringList{u"Сохранить как..."_s, u"Сохранить как..."_s}));
     QCOMPARE(a->windowTitle(), u"вторая - Сети Петри"_s);
-    QCOMPARE(a->ActionWndMe->text(), u"вторая"_s);
+    QCOMPARE(a->Commands().ActionWndMe->text(), u"вторая"_s);
     QCOMPARE(a->Net->FileName, dir.filePath(u"вторая.qvx"_s));
     QVERIFY(QFile::exists(dir.filePath(u"вторая.qvx"_s)));
     QStringList entries;
@@ -301,14 +301,14 @@ void TFileCommandsTest::cancelledSaveAsKeepsSaveEnabled()
     TDocForm *w = f.Doc();
     f.Prompts->SaveNames = {dir.filePath(u"a.qvx"_s)};
     QVERIFY(w->SaveDocument());
-    w->Execute(w->ActionFileSaveAs);
+    w->Execute(w->Commands().ActionFileSaveAs);
     QVERIFY(w->NeedSaveAs);
     QCOMPARE(w->windowTitle(), u"a - Сети Петри"_s);
     w->UpdateActions();
-    QVERIFY(w->ActionFileSave->isEnabled());
+    QVERIFY(w->Commands().ActionFileSave->isEnabled());
     // Save now asks for a name.
     f.Prompts->SaveNames = {dir.filePath(u"b.qvx"_s)};
-    w->Execute(w->ActionFileSave);
+    w->Execute(w->Commands().ActionFileSave);
     QCOMPARE(f.Prompts->DialogTitles.size(), 3);
     QCOMPARE(w->windowTitle(), u"b - Сети Петри"_s);
 }
@@ -327,12 +327,12 @@ void TFileCommandsTest::undoRestoresDeletedNodeWithArcs()
     net->NotifyChange();
     net->ClearSelection();
     p->SetSelected(true);
-    w->Execute(w->ActionEditDelete);
+    w->Execute(w->Commands().ActionEditDelete);
     QCOMPARE(net->PlaceCount(), 0);
     QCOMPARE(net->ArcCount(), 0);
     QCOMPARE(ListRows(Drv(w).Elements()), (QStringList{u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s}));
-    QVERIFY(w->ActionEditUndo->isEnabled());
-    w->Execute(w->ActionEditUndo);
+    QVERIFY(w->Commands().ActionEditUndo->isEnabled());
+    w->Execute(w->Commands().ActionEditUndo);
     QCOMPARE(net->PlaceCount(), 1);
     QCOMPARE(net->ArcCount(), 2);
     QCOMPARE(net->Place(0)->Name, u"Склад"_s);
@@ -355,13 +355,13 @@ void TFileCommandsTest::copyInOneWindowPasteInAnother()
     p->SetSelected(true);
     a->UpdateActions();
     b->UpdateActions();
-    QVERIFY(!b->ActionEditPaste->isEnabled());
-    a->Execute(a->ActionEditCopy);
+    QVERIFY(!b->Commands().ActionEditPaste->isEnabled());
+    a->Execute(a->Commands().ActionEditCopy);
     QCOMPARE(a->Net->PlaceCount(), 2);
     b->Net->AddPlace(300, 300);
     b->UpdateActions();
-    QVERIFY(b->ActionEditPaste->isEnabled());
-    b->Execute(b->ActionEditPaste);
+    QVERIFY(b->Commands().ActionEditPaste->isEnabled());
+    b->Execute(b->Commands().ActionEditPaste);
     QCOMPARE(b->Net->PlaceCount(), 2);
     TPosition *pasted = b->Net->Place(1);
     QCOMPARE(pasted->Tokens, 3);
@@ -371,7 +371,7 @@ void TFileCommandsTest::copyInOneWindowPasteInAnother()
     QVERIFY(!b->Net->Saved);
     QCOMPARE(Drv(b).Elements()->currentRow(), 1);
     // Pasting twice gives a second group with fresh names.
-    b->Execute(b->ActionEditPaste);
+    b->Execute(b->Commands().ActionEditPaste);
     QCOMPARE(b->Net->Place(2)->Name, u"Позиция3"_s);
     QCOMPARE(a->Net->PlaceCount(), 2);
 }
@@ -383,13 +383,13 @@ void TFileCommandsTest::pasteAtPopupPointOnce()
     TPosition *p = w->Net->AddPlace(60, 60);
     w->Net->ClearSelection();
     p->SetSelected(true);
-    w->Execute(w->ActionEditCopy);
+    w->Execute(w->Commands().ActionEditCopy);
     w->Canvas().SetClickPoint(QPoint(w->Net->OriginX() + 300, w->Net->OriginY() + 200), true);
-    w->Execute(w->ActionEditPaste);
+    w->Execute(w->Commands().ActionEditPaste);
     QVERIFY(!w->Canvas().PasteAtPoint());
     const QRect atPoint = w->Net->Place(1)->NodeRect();
     QCOMPARE(atPoint.topLeft(), w->Canvas().ClickPoint());
-    w->Execute(w->ActionEditPaste);
+    w->Execute(w->Commands().ActionEditPaste);
     QVERIFY(w->Net->Place(2)->NodeRect().topLeft() != w->Canvas().ClickPoint());
     QCOMPARE(w->Net->Place(2)->NodeRect().topLeft(), p->NodeRect().topLeft() + QPoint(10, 10));
 }
@@ -402,14 +402,14 @@ void TFileCommandsTest::cutAndDelete()
     w->Net->AddTransition(160, 60);
     w->Net->ClearSelection();
     p->SetSelected(true);
-    w->Execute(w->ActionEditCut);
+    w->Execute(w->Commands().ActionEditCut);
     QCOMPARE(w->Net->PlaceCount(), 0);
     QVERIFY(w->Net->CanPaste());
     QCOMPARE(ListRows(Drv(w).Elements()), (QStringList{u"Переходы:"_s, u"Переход1"_s}));
-    w->Execute(w->ActionEditUndo);
+    w->Execute(w->Commands().ActionEditUndo);
     QCOMPARE(w->Net->PlaceCount(), 1);
     w->Net->SelectAll();
-    w->Execute(w->ActionEditDelete);
+    w->Execute(w->Commands().ActionEditDelete);
     QCOMPARE(w->Net->ElementCount(), 0);
     QVERIFY(!Drv(w).Elements()->isEnabled());
 }

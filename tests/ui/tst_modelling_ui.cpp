@@ -167,9 +167,9 @@ void TModellingUiTest::tokenGame()
     QVERIFY(Drv(d).CountEdit()->isEnabled());
 
     // Start: paused at the root, panel shown, editing locked.
-    d->Execute(d->ActionModelingStart);
+    d->Execute(d->Commands().ActionModelingStart);
     QVERIFY(d->Net->Modelling);
-    QVERIFY(d->ActionModelingPause->isChecked());
+    QVERIFY(d->Commands().ActionModelingPause->isChecked());
     QVERIFY(!d->ExecTimer->isActive());
     QVERIFY(d->NetState->isVisible());
     QVERIFY(d->RunsPanel->isVisible());
@@ -180,8 +180,8 @@ void TModellingUiTest::tokenGame()
     QVERIFY(!Drv(d).CntUpBtn()->isEnabled());
     QVERIFY(Drv(d).NameEdit()->isReadOnly());
     QVERIFY(Drv(d).Description()->isReadOnly());
-    QVERIFY(d->ActionModelingStart->isEnabled());
-    QVERIFY(d->ActionModelingEnd->isEnabled());
+    QVERIFY(d->Commands().ActionModelingStart->isEnabled());
+    QVERIFY(d->Commands().ActionModelingEnd->isEnabled());
     QCOMPARE(TreeLines(Drv(d).StateTree()), QStringList{u"(2, 0, 0) - начальное состояние"_s});
     QCOMPARE(d->InfoPanel->Caption(), u"Исходное состояние."_s);
     QCOMPARE(d->RunsPanel->Caption(), u"Запусков не было."_s);
@@ -209,10 +209,10 @@ void TModellingUiTest::tokenGame()
     QCOMPARE(Drv(d).TransfersInfo()->currentRow(), 1);
 
     // Running with two transitions enabled: the timer waits for the user.
-    d->Execute(d->ActionModelingStart);
-    QVERIFY(!d->ActionModelingPause->isChecked());
+    d->Execute(d->Commands().ActionModelingStart);
+    QVERIFY(!d->Commands().ActionModelingPause->isChecked());
     QVERIFY(d->ExecTimer->isActive());
-    QVERIFY(!d->ActionModelingStart->isEnabled());
+    QVERIFY(!d->Commands().ActionModelingStart->isEnabled());
     QTest::qWait(60);
     QCOMPARE(net.Marking(), QList<qint32>({1, 1, 0}));
 
@@ -235,7 +235,7 @@ void TModellingUiTest::tokenGame()
 
     // Picking an earlier state loads its marking and pauses the run.
     ClickTreeItem(d, u"(2, 0, 0) - начальное состояние"_s);
-    QVERIFY(d->ActionModelingPause->isChecked());
+    QVERIFY(d->Commands().ActionModelingPause->isChecked());
     QVERIFY(!d->ExecTimer->isActive());
     QCOMPARE(net.Marking(), QList<qint32>({2, 0, 0}));
     QCOMPARE(d->InfoPanel->Caption(), u"Исходное состояние."_s);
@@ -261,11 +261,11 @@ void TModellingUiTest::tokenGame()
     QCOMPARE(d->InfoPanel->Caption(), u"Готово к запуску: 1"_s);
     QCOMPARE(FireCounts(d), QList<int>({2, 0}));
     // Still paused: firing by hand does not resume the run.
-    QVERIFY(d->ActionModelingPause->isChecked());
+    QVERIFY(d->Commands().ActionModelingPause->isChecked());
 
     // End and return to the initial marking.
     f.Prompts->Answers = {QMessageBox::Yes};
-    d->Execute(d->ActionModelingEnd);
+    d->Execute(d->Commands().ActionModelingEnd);
     QCOMPARE(f.Prompts->Asked.size(), 1);
     QCOMPARE(f.Prompts->Asked[0].Text, u"Вернуться в начальное состояние?"_s);
     QCOMPARE(f.Prompts->Asked[0].Caption, u"Сети Петри"_s);
@@ -273,7 +273,7 @@ void TModellingUiTest::tokenGame()
     QCOMPARE(f.Prompts->Asked[0].Icon, QMessageBox::Question);
     QCOMPARE(net.Marking(), QList<qint32>({2, 0, 0}));
     QVERIFY(!d->Net->Modelling);
-    QVERIFY(!d->ActionModelingPause->isChecked());
+    QVERIFY(!d->Commands().ActionModelingPause->isChecked());
     QCOMPARE(Drv(d).StateTree()->topLevelItemCount(), 0);
     QCOMPARE(Drv(d).TransfersInfo()->count(), 0);
     QVERIFY(!d->NetState->isVisible());
@@ -285,8 +285,8 @@ void TModellingUiTest::tokenGame()
     QVERIFY(Drv(d).CntUpBtn()->isEnabled());
     QVERIFY(!Drv(d).NameEdit()->isReadOnly());
     QVERIFY(!Drv(d).Description()->isReadOnly());
-    QVERIFY(!d->ActionModelingPause->isEnabled());
-    QVERIFY(!d->ActionModelingEnd->isEnabled());
+    QVERIFY(!d->Commands().ActionModelingPause->isEnabled());
+    QVERIFY(!d->Commands().ActionModelingEnd->isEnabled());
 }
 
 void TModellingUiTest::endingReturnsOrKeepsMarking()
@@ -296,26 +296,26 @@ void TModellingUiTest::endingReturnsOrKeepsMarking()
     TProducerConsumer net(d);
 
     // From the root nothing is asked and the marking stays.
-    d->Execute(d->ActionModelingStart);
-    d->Execute(d->ActionModelingEnd);
+    d->Execute(d->Commands().ActionModelingStart);
+    d->Execute(d->Commands().ActionModelingEnd);
     QVERIFY(f.Prompts->Asked.isEmpty());
     QCOMPARE(net.Marking(), QList<qint32>({2, 0, 0}));
 
     // Answering No keeps the last marking for editing.
-    d->Execute(d->ActionModelingStart);
+    d->Execute(d->Commands().ActionModelingStart);
     net.T1->Fire();
     QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1"_s);
     f.Prompts->Answers = {QMessageBox::No};
-    d->Execute(d->ActionModelingEnd);
+    d->Execute(d->Commands().ActionModelingEnd);
     QCOMPARE(f.Prompts->Asked.size(), 1);
     QVERIFY(!d->Net->Modelling);
     QCOMPARE(net.Marking(), QList<qint32>({1, 1, 0}));
 
     // Back at the root after firings: nothing is asked either.
-    d->Execute(d->ActionModelingStart);
+    d->Execute(d->Commands().ActionModelingStart);
     net.T1->Fire();
     d->Net->GoToState(d->Net->RootState.get());
-    d->Execute(d->ActionModelingEnd);
+    d->Execute(d->Commands().ActionModelingEnd);
     QCOMPARE(f.Prompts->Asked.size(), 1);
     QCOMPARE(net.Marking(), QList<qint32>({1, 1, 0}));
 }
@@ -349,7 +349,7 @@ void TModellingUiTest::startTexts()
     TTransfer *t = net.AddTransition(net.OriginX() + 40, net.OriginY() + 140);
     net.Arcs << TArc::CreateBetween(&net, net.Place(0), t);
 
-    d->Execute(d->ActionModelingStart);
+    d->Execute(d->Commands().ActionModelingStart);
     QCOMPARE(TreeLines(Drv(d).StateTree()), QStringList{item});
     QCOMPARE(d->InfoPanel->Caption(), info);
     QCOMPARE(InfoBold(d), bold);
@@ -363,16 +363,16 @@ void TModellingUiTest::hiddenStatePanelStaysHidden()
     TDocForm *d = f.Doc;
     TProducerConsumer net(d);
     QVERIFY(QTest::qWaitForWindowExposed(d));
-    QVERIFY(!d->ActionViewNetState->isEnabled() || !d->ActionViewNetState->isChecked());
-    d->Execute(d->ActionModelingStart);
-    QVERIFY(d->ActionViewNetState->isChecked());
-    d->Execute(d->ActionViewNetState);
+    QVERIFY(!d->Commands().ActionViewNetState->isEnabled() || !d->Commands().ActionViewNetState->isChecked());
+    d->Execute(d->Commands().ActionModelingStart);
+    QVERIFY(d->Commands().ActionViewNetState->isChecked());
+    d->Execute(d->Commands().ActionViewNetState);
     QVERIFY(!d->NetState->isVisible());
-    d->Execute(d->ActionModelingEnd);
+    d->Execute(d->Commands().ActionModelingEnd);
     QVERIFY(!d->NetState->isVisible());
-    QVERIFY(!d->ActionViewNetState->isChecked());
+    QVERIFY(!d->Commands().ActionViewNetState->isChecked());
     // The next start shows it again.
-    d->Execute(d->ActionModelingStart);
+    d->Execute(d->Commands().ActionModelingStart);
     QVERIFY(d->NetState->isVisible());
 }
 
@@ -382,7 +382,7 @@ void TModellingUiTest::transfersInfoDrawing()
     TDocForm *d = f.Doc;
     TProducerConsumer net(d);
     QVERIFY(QTest::qWaitForWindowExposed(d));
-    d->Execute(d->ActionModelingStart);
+    d->Execute(d->Commands().ActionModelingStart);
     // Row 0 (T1) is enabled and selected; row 1 (T2) is not enabled.
     QListWidget *list = Drv(d).TransfersInfo();
     const QImage image = list->viewport()->grab().toImage();
@@ -411,9 +411,9 @@ void TModellingUiTest::closingWhileRunning()
     TDocForm *d = f.Doc;
     TProducerConsumer net(d);
     d->Net->Saved = true;
-    d->Execute(d->ActionModelingStart);
+    d->Execute(d->Commands().ActionModelingStart);
     net.T1->Fire();
-    d->Execute(d->ActionModelingStart);
+    d->Execute(d->Commands().ActionModelingStart);
     QVERIFY(d->ExecTimer->isActive());
     // Yes to ending modelling, No to returning to the initial marking, No to saving.
     f.Prompts->Answers = {QMessageBox::Yes, QMessageBox::No, QMessageBox::No};
@@ -423,7 +423,7 @@ void TModellingUiTest::closingWhileRunning()
     QCOMPARE(f.Prompts->Asked[1].Text, u"Вернуться в начальное состояние?"_s);
     QVERIFY(d->NoDocument);
     QVERIFY(!d->ExecTimer->isActive());
-    QVERIFY(!d->ActionModelingPause->isChecked());
+    QVERIFY(!d->Commands().ActionModelingPause->isChecked());
 }
 
 QTEST_MAIN(TModellingUiTest)

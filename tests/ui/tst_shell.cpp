@@ -24,7 +24,7 @@ struct TFixture : TShellFixture
 // The Окно menu from the own entry on.
 QStringList WindowList(TDocForm *d)
 {
-    QStringList names{d->ActionWndMe->text()};
+    QStringList names{d->Commands().ActionWndMe->text()};
     for (QAction *a : d->WindowEntries())
         names << a->text();
     return names;
@@ -60,9 +60,9 @@ void TShellTest::firstStart()
     QCOMPARE(d->windowTitle(), u"СетьПетри1 - Сети Петри"_s);
     QCOMPARE(d->Net->FileName, u"СетьПетри1.qvx"_s);
     QCOMPARE(d->Net->GetTitle(), u"СетьПетри1"_s);
-    QCOMPARE(d->WindowMenu->actions().constLast(), d->ActionWndMe);
-    QCOMPARE(d->ActionWndMe->text(), u"СетьПетри1"_s);
-    QVERIFY(d->ActionWndMe->isChecked());
+    QCOMPARE(d->WindowMenu->actions().constLast(), d->Commands().ActionWndMe);
+    QCOMPARE(d->Commands().ActionWndMe->text(), u"СетьПетри1"_s);
+    QVERIFY(d->Commands().ActionWndMe->isChecked());
     QCOMPARE(f.Shell->NextUntitledNumber, 2);
     QCOMPARE(f.Shell->Caption(), u"Сети Петри - ApplicationForm"_s);
 }
@@ -80,7 +80,7 @@ void TShellTest::windowMenusAcrossThreeDocuments()
 
     // Closing the middle one takes its entries away; numbering goes on.
     QPointer<TDocForm> gone = b;
-    b->Execute(b->ActionWindowClose);
+    b->Execute(b->Commands().ActionWindowClose);
     TFixture::Flush();
     QVERIFY(!gone);
     QCOMPARE(f.Shell->DocumentCount(), 2);
@@ -110,20 +110,20 @@ void TShellTest::nextAndPreviousWrap()
     TFixture f;
     TDocForm *a = f.Doc(0);
     a->UpdateActions();
-    QVERIFY(!a->ActionWindowNext->isEnabled());
-    QVERIFY(!a->ActionWindowPrev->isEnabled());
+    QVERIFY(!a->Commands().ActionWindowNext->isEnabled());
+    QVERIFY(!a->Commands().ActionWindowPrev->isEnabled());
     f.Shell->NewDocument();
     f.Shell->NewDocument();
     TDocForm *b = f.Doc(1), *c = f.Doc(2);
-    QVERIFY(a->ActionWindowNext->isEnabled());
-    QVERIFY(a->ActionWindowPrev->isEnabled());
-    c->Execute(c->ActionWindowNext);
+    QVERIFY(a->Commands().ActionWindowNext->isEnabled());
+    QVERIFY(a->Commands().ActionWindowPrev->isEnabled());
+    c->Execute(c->Commands().ActionWindowNext);
     QTRY_COMPARE(f.Shell->ActiveDocument.data(), a);
-    a->Execute(a->ActionWindowPrev);
+    a->Execute(a->Commands().ActionWindowPrev);
     QTRY_COMPARE(f.Shell->ActiveDocument.data(), c);
-    c->Execute(c->ActionWindowPrev);
+    c->Execute(c->Commands().ActionWindowPrev);
     QTRY_COMPARE(f.Shell->ActiveDocument.data(), b);
-    b->Execute(b->ActionWindowNext);
+    b->Execute(b->Commands().ActionWindowNext);
     QTRY_COMPARE(f.Shell->ActiveDocument.data(), c);
 }
 
@@ -132,7 +132,7 @@ void TShellTest::closeLastByCommandLeavesEmptyFrame()
     TFixture f;
     TDocForm *d = f.Doc(0);
     QVERIFY(QTest::qWaitForWindowExposed(d));
-    d->Execute(d->ActionWindowClose);
+    d->Execute(d->Commands().ActionWindowClose);
     TFixture::Flush();
     QCOMPARE(f.Ended, 0);
     QCOMPARE(f.Shell->DocumentCount(), 0);
@@ -140,7 +140,7 @@ void TShellTest::closeLastByCommandLeavesEmptyFrame()
     QVERIFY(d->NoDocument);
     QVERIFY(!d->Net);
     QCOMPARE(d->windowTitle(), u"Сети Петри"_s);
-    QCOMPARE(d->ActionWndMe->text(), u"Нет"_s);
+    QCOMPARE(d->Commands().ActionWndMe->text(), u"Нет"_s);
     QCOMPARE(d->SelectionInfo->Caption(), u"0 из 0(0, 0, 0) элементов выбрано."_s);
     QVERIFY(!d->SelectionInfo->isEnabled());
     QVERIFY(!d->InfoPanel->isEnabled());
@@ -148,12 +148,12 @@ void TShellTest::closeLastByCommandLeavesEmptyFrame()
     QVERIFY(!Drv(d).DSBPanel()->isVisible());
     QVERIFY(!Drv(d).RSBPanel()->isVisible());
     QVERIFY(!d->MainMenuBar->HasCloseButton());
-    QVERIFY(!d->ActionWindowClose->isEnabled());
+    QVERIFY(!d->Commands().ActionWindowClose->isEnabled());
     const QImage canvas = Drv(d).DocArea()->grab().toImage();
     QCOMPARE(canvas.pixelColor(canvas.width() / 2, canvas.height() / 2), AppWorkspaceColor());
 
     // New fills this same window again.
-    d->Execute(d->ActionFileNew);
+    d->Execute(d->Commands().ActionFileNew);
     QCOMPARE(f.Shell->DocumentCount(), 1);
     QCOMPARE(f.Doc(0), d);
     QVERIFY(!d->NoDocument);
@@ -161,7 +161,7 @@ void TShellTest::closeLastByCommandLeavesEmptyFrame()
     QVERIFY(d->SelectionInfo->isEnabled());
     QVERIFY(Drv(d).DSBPanel()->isVisible());
     QVERIFY(d->MainMenuBar->HasCloseButton());
-    QVERIFY(d->ActionWindowClose->isEnabled());
+    QVERIFY(d->Commands().ActionWindowClose->isEnabled());
 }
 
 void TShellTest::closeLastWithCloseBoxEnds()
@@ -225,7 +225,7 @@ void TShellTest::exitCancelledAtFirstDocument()
     f.Doc(0)->Net->AddPlace(100, 100);
     f.Doc(1)->Net->AddPlace(100, 100);
     f.Prompts->Answers = {QMessageBox::Cancel, QMessageBox::No};
-    f.Doc(1)->Execute(f.Doc(1)->ActionFileExit);
+    f.Doc(1)->Execute(f.Doc(1)->Commands().ActionFileExit);
     QCOMPARE(f.Prompts->Asked.size(), 1);
     QCOMPARE(f.Prompts->Asked[0].Text, u"Сохранить изменения в документе СетьПетри1?    "_s);
     QCOMPARE(f.Ended, 0);
@@ -254,11 +254,11 @@ void TShellTest::saveAllFollowsEveryDocument()
     f.Shell->NewDocument();
     TDocForm *a = f.Doc(0), *b = f.Doc(1);
     a->UpdateActions();
-    QVERIFY(!a->ActionFileSaveAll->isEnabled());
+    QVERIFY(!a->Commands().ActionFileSaveAll->isEnabled());
     b->Net->AddPlace(100, 100);
     QVERIFY(f.Shell->HasUnsavedDocuments());
     a->UpdateActions();
-    QVERIFY(a->ActionFileSaveAll->isEnabled());
+    QVERIFY(a->Commands().ActionFileSaveAll->isEnabled());
 }
 
 void TShellTest::saveUnderNewNameRetitles()
@@ -271,14 +271,14 @@ void TShellTest::saveUnderNewNameRetitles()
     TDocForm *a = f.Doc(0), *b = f.Doc(1), *c = f.Doc(2);
     b->Net->AddPlace(100, 100);
     f.Prompts->SaveNames = {dir.filePath(u"Моя сеть.qvx"_s)};
-    b->Execute(b->ActionFileSave);
+    b->Execute(b->Commands().ActionFileSave);
     QCOMPARE(b->windowTitle(), u"Моя сеть - Сети Петри"_s);
-    QCOMPARE(b->ActionWndMe->text(), u"Моя сеть"_s);
+    QCOMPARE(b->Commands().ActionWndMe->text(), u"Моя сеть"_s);
     QVERIFY(!b->NeedSaveAs);
     QCOMPARE(WindowList(a), (QStringList{u"СетьПетри1"_s, u"Моя сеть"_s, u"СетьПетри3"_s}));
     QCOMPARE(WindowList(c), (QStringList{u"СетьПетри3"_s, u"СетьПетри1"_s, u"Моя сеть"_s}));
     b->UpdateActions();
-    QVERIFY(!b->ActionFileSave->isEnabled());
+    QVERIFY(!b->Commands().ActionFileSave->isEnabled());
 }
 
 void TShellTest::floatingBarsOfInactiveWindowHide()

@@ -2,6 +2,8 @@
 // on the selected arc, and on the selection as a whole.
 #include "DocForm.h"
 
+#include "DocCommands.h"
+
 #include "CanvasController.h"
 #include "PetryNet.h"
 #include "controls/EventHook.h"
@@ -93,7 +95,7 @@ void TDocForm::ActionEditSelectAllExecute()
 void TDocForm::ActionEditCancSelExecute()
 {
     Net->CancelSelection();
-    Execute(ActionNetDoSelection);
+    Execute(CommandTable->ActionNetDoSelection);
     CanvasPart->RepaintCanvas();
 }
 
@@ -107,10 +109,10 @@ void TDocForm::InstallGestureBreaks()
             canvas->EndCanvasGesture();
         return false;
     });
-    for (QAction *action : std::as_const(ActionManager))
+    for (QAction *action : std::as_const(CommandTable->All()))
         action->installEventFilter(shortcuts);
     // However the instrument changes, a gesture of the old one does not go on.
-    connect(InstrumentGroup, &QActionGroup::triggered, canvas, [canvas] {
+    connect(CommandTable->InstrumentGroup, &QActionGroup::triggered, canvas, [canvas] {
         if (canvas->InGesture())
             canvas->EndCanvasGesture();
     });

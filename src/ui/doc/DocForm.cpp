@@ -1,5 +1,7 @@
 #include "DocForm.h"
 
+#include "DocCommands.h"
+
 #include "CanvasController.h"
 #include "FocusFrames.h"
 #include "NetInspector.h"
@@ -32,12 +34,14 @@ TDocForm::TDocForm(TDocShell *shell, QWidget *parent)
     setFont(small);
     resize(639, 341);
     BuildLayout();
-    CreateActions();
+    TCommandHost &host = *this;
+    CommandTable = std::make_unique<TDocCommands>(this, host);
+    BindCommands();
     BuildMenus();
     BuildToolBars();
     BuildPopups();
     BindRules();
-    InspectorPart->SetToolBarActions({ActionEditDelete, ActionEditCreateDescr, ActionEditDelDescr});
+    InspectorPart->SetToolBarActions({CommandTable->ActionEditDelete, CommandTable->ActionEditCreateDescr, CommandTable->ActionEditDelDescr});
     FormCreate();
 }
 
@@ -60,11 +64,7 @@ void TDocForm::FormCreate()
     InfoPanel->SetFontColor(XPColorMap().FontColor);
     // The state panel starts hidden: run its command once without its rule,
     // which takes the check mark from set to cleared.
-    const TRule rule = Rules[ActionViewNetState];
-    Rules.erase(ActionViewNetState);
-    ActionViewNetState->setEnabled(true);
-    ActionViewNetState->trigger();
-    Rules[ActionViewNetState] = rule;
+    CommandTable->TriggerUnruled(CommandTable->ActionViewNetState);
     UpdateInspector();
     UpdateActions();
     CanvasPart->Area()->setFocus();
@@ -101,7 +101,7 @@ QString TDocForm::DocumentTitle() const
 void TDocForm::ShowDocumentName(const QString &name)
 {
     setWindowTitle(name.isEmpty() ? DocTexts::AppTitle() : name + DocTexts::TitleSuffix());
-    ActionWndMe->setText(name.isEmpty() ? QStringLiteral("Нет") : name);
+    CommandTable->ActionWndMe->setText(name.isEmpty() ? QStringLiteral("Нет") : name);
 }
 
 void TDocForm::NameUntitled(const QString &name)
@@ -179,14 +179,14 @@ TDocForm::TCloseAction TDocForm::FormClose()
 {
     if (!NoDocument) {
         if (Net->Modelling) {
-            if (!ActionModelingPause->isChecked())
-                Execute(ActionModelingPause);
+            if (!CommandTable->ActionModelingPause->isChecked())
+                Execute(CommandTable->ActionModelingPause);
             const auto answer = Prompter().MessageBox(
                 this, QStringLiteral("Сеть в режиме моделирования.\r\nЗавершить?"), DocTexts::AppTitle(),
                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning, QMessageBox::No);
             if (answer != QMessageBox::Yes)
                 return TCloseAction::None;
-            Execute(ActionModelingEnd);
+            Execute(CommandTable->ActionModelingEnd);
         }
         if (!QuerySave())
             return TCloseAction::None;
@@ -226,7 +226,7 @@ void TDocForm::MakeEmptyFrame()
     NoDocument = true;
     NeedSaveAs = true;
     CanvasPart->SetInstrument(TInstrument::Selection);
-    ActionNetDoSelection->setChecked(true);
+    CommandTable->ActionNetDoSelection->setChecked(true);
     InfoPanel->setEnabled(false);
     InfoPanel->SetCaption(QString());
     SelectionInfo->setEnabled(false);
@@ -253,7 +253,7 @@ void TDocForm::RebuildWindowMenu()
     // The entries after the window's own one stand for the other documents,
     // in the document list's order.
     const QList<QAction *> all = WindowMenu->actions();
-    for (QAction *entry : all.mid(all.indexOf(ActionWndMe) + 1)) {
+    for (QAction *entry : all.mid(all.indexOf(CommandTable->ActionWndMe) + 1)) {
         WindowMenu->removeAction(entry);
         delete entry;
     }
@@ -276,7 +276,7 @@ QList<QAction *> TDocForm::WindowEntries()
 {
     RebuildWindowMenu();
     const QList<QAction *> all = WindowMenu->actions();
-    return all.mid(all.indexOf(ActionWndMe) + 1);
+    return all.mid(all.indexOf(CommandTable->ActionWndMe) + 1);
 }
 
 void TDocForm::mouseReleaseEvent(QMouseEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CanvasController.h"
+#include "DocCommands.h"
 #include "DocShell.h"
 #include "controls/ColorMap.h"
 
@@ -36,6 +37,7 @@ class TArc;
 class TNetElement;
 class TPetryNet;
 class TCanvasController;
+class TDocCommands;
 class TFocusFrames;
 class TNetInspector;
 class TNetStatePanel;
@@ -50,7 +52,7 @@ class TNetStateTreeNode;
 // the window (DocNotifications.cpp). The rest is split by concern:
 // DocForm.cpp (life cycle, status), DocLayout.cpp, DocActions.cpp,
 // DocCanvasCommands.cpp, DocFileCommands.cpp, DocModelling.cpp and DocSidePanels.cpp.
-class TDocForm : public QMainWindow, private TCanvasHost
+class TDocForm : public QMainWindow, private TCanvasHost, private TCommandHost
 {
     Q_OBJECT
 public:
@@ -138,26 +140,8 @@ public:
     QTimer *ScrollTimer = nullptr;
     QTimer *ExecTimer = nullptr;
 
-    // Commands
-    QAction *ActionFileNew = nullptr, *ActionFileOpen = nullptr, *ActionFileSave = nullptr,
-            *ActionFileSaveAs = nullptr, *ActionFileSaveAll = nullptr, *ActionNetProperties = nullptr,
-            *ActionFileExit = nullptr;
-    QAction *ActionEditUndo = nullptr, *ActionEditCopy = nullptr, *ActionEditPaste = nullptr,
-            *ActionEditCut = nullptr, *ActionEditDelete = nullptr, *ActionEditSelectAll = nullptr,
-            *ActionEditCancSel = nullptr, *ActionEditCreateDescr = nullptr, *ActionEditDelDescr = nullptr,
-            *ActionEditInvDirection = nullptr, *ActionEditArcAddPoint = nullptr, *ActionEditArcDelPoint = nullptr,
-            *ActionEditInvDirC = nullptr, *ActionEditArcAddPointC = nullptr, *ActionEditArcDelPointC = nullptr;
-    QAction *ActionNetDoSelection = nullptr, *ActionNetDoPosition = nullptr, *ActionNetDoTransfer = nullptr,
-            *ActionNetDoArc = nullptr, *ActionNetDoPoint = nullptr, *ActionNetArcCrate = nullptr,
-            *ActionNetCreatePos = nullptr, *ActionNetCreateTransfer = nullptr;
-    QAction *ActionModelingStart = nullptr, *ActionModelingPause = nullptr, *ActionModelingEnd = nullptr;
-    QAction *ActionViewStdToolBar = nullptr, *ActionViewNetToolBar = nullptr, *ActionViewModelToolBar = nullptr,
-            *ActionViewInspector = nullptr, *ActionViewNetState = nullptr;
-    QAction *ActionWindowClose = nullptr, *ActionWindowNext = nullptr, *ActionWindowPrev = nullptr,
-            *ActionWindowList = nullptr, *ActionWndMe = nullptr, *ActionAbout = nullptr;
-    QActionGroup *InstrumentGroup = nullptr;
-    // Every command of the window, in table order.
-    QList<QAction *> ActionManager;
+    // The commands: their actions, handlers and enabling rules.
+    TDocCommands &Commands() const { return *CommandTable; }
 
     // Runs a command the way a user would: refresh its rule, then trigger it if enabled.
     void Execute(QAction *action);
@@ -230,7 +214,6 @@ protected:
 
 private:
     enum class TCloseAction { None, Free, Keep };
-    using TRule = std::function<bool()>;
 
     // DocForm.cpp
     void FormCreate();
@@ -251,21 +234,20 @@ private:
     void LayoutStatusBar();
     void InfoPanelPaint(TGKPanel *panel);
 
-    // DocActions.cpp
-    void CreateActions();
+    // DocActions.cpp: the handlers and rules of the commands
+    void BindCommands();
+    void Handle(QAction *action, std::function<void()> handler);
+    void PrepareCommand(QAction *action) override;
+    void RunCommand(const std::function<void()> &handler) override;
+    // DocMenus.cpp: where the commands appear
     void BuildMenus();
     void BuildToolBars();
     void BuildPopups();
     void BindRules();
-    void Handle(QAction *action, std::function<void()> handler);
-    bool RefreshRule(QAction *action);
     QAction *MenuItem(QAction *source, const QString &caption);
     void ShowBarsPopup(QPoint globalPos);
-    void ToolBarCommand(QAction *action, TGKToolBar *bar);
     void SelectInstrument(QAction *action);
     void ActionEditSelectAllUpdate();
-    std::map<QAction *, TRule> Rules;
-    std::map<QAction *, TGKToolBar *> ToolBarCommands;
     bool HasDoc() const;
     // What the command rules ask of the selection, counted in one pass.
     struct TSelectionSummary
@@ -354,6 +336,7 @@ private:
     // event of a widget that is being destroyed.
     std::unique_ptr<TFocusFrames> FocusFrames;
     std::unique_ptr<TCanvasController> CanvasPart;
+    std::unique_ptr<TDocCommands> CommandTable;
     std::unique_ptr<TNetInspector> InspectorPart;
     std::unique_ptr<TNetStatePanel> StatePanel;
 };

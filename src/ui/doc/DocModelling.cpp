@@ -3,6 +3,8 @@
 // checked, timer off) and running (Modelling, pause cleared, timer on).
 #include "DocForm.h"
 
+#include "DocCommands.h"
+
 #include "CanvasController.h"
 
 #include "PetryNet.h"
@@ -15,24 +17,24 @@
 
 bool TDocForm::ModellingRunning() const
 {
-    return HasDoc() && Net->Modelling && !ActionModelingPause->isChecked();
+    return HasDoc() && Net->Modelling && !CommandTable->ActionModelingPause->isChecked();
 }
 
 void TDocForm::ActionModelingStartExecute()
 {
     // From the paused state the start command resumes the run.
-    if (ActionModelingPause->isChecked() && Net->Modelling) {
-        Execute(ActionModelingPause);
+    if (CommandTable->ActionModelingPause->isChecked() && Net->Modelling) {
+        Execute(CommandTable->ActionModelingPause);
         return;
     }
     // A fresh start always leaves the net paused.
     {
-        const QSignalBlocker blocker(ActionModelingPause);
-        ActionModelingPause->setChecked(true);
+        const QSignalBlocker blocker(CommandTable->ActionModelingPause);
+        CommandTable->ActionModelingPause->setChecked(true);
     }
     Net->StartModelling();
     CanvasPart->RepaintCanvas();
-    Execute(ActionViewNetState);
+    Execute(CommandTable->ActionViewNetState);
     UpdateInspector();
     CanvasPart->SetCanvasHints(true);
     RunsPanel->SetCaption(QStringLiteral("Запусков не было."));
@@ -42,7 +44,7 @@ void TDocForm::ActionModelingStartExecute()
 
 void TDocForm::ActionModelingPauseExecute()
 {
-    if (ActionModelingPause->isChecked())
+    if (CommandTable->ActionModelingPause->isChecked())
         ExecTimer->stop();
     else
         ExecTimer->start();
@@ -51,11 +53,11 @@ void TDocForm::ActionModelingPauseExecute()
 void TDocForm::ActionModelingEndExecute()
 {
     // A state panel the user has hidden stays hidden.
-    if (ActionViewNetState->isChecked())
-        Execute(ActionViewNetState);
+    if (CommandTable->ActionViewNetState->isChecked())
+        Execute(CommandTable->ActionViewNetState);
     {
-        const QSignalBlocker blocker(ActionModelingPause);
-        ActionModelingPause->setChecked(false);
+        const QSignalBlocker blocker(CommandTable->ActionModelingPause);
+        CommandTable->ActionModelingPause->setChecked(false);
     }
     ExecTimer->stop();
     // The rows and items refer to state nodes that the net is about to destroy.

@@ -2,6 +2,8 @@
 // from the net in one direction, never from each other's widgets.
 #include "DocForm.h"
 
+#include "DocCommands.h"
+
 #include "CanvasController.h"
 
 #include "FocusFrames.h"
@@ -30,7 +32,7 @@ void TDocForm::BuildParts()
 void TDocForm::ControlsEnter()
 {
     if (CanvasPart->Instrument() != TInstrument::Selection)
-        Execute(ActionNetDoSelection);
+        Execute(CommandTable->ActionNetDoSelection);
 }
 
 void TDocForm::InspectorChanged(bool canvas)
@@ -117,8 +119,8 @@ void TDocForm::StateTreeChange(TNetStateTreeNode *node)
     Net->GoToState(node);
     CanvasPart->RepaintCanvas();
     // Picking a state by hand always stops an automatic run.
-    if (!ActionModelingPause->isChecked())
-        Execute(ActionModelingPause);
+    if (!CommandTable->ActionModelingPause->isChecked())
+        Execute(CommandTable->ActionModelingPause);
     StatePanel->ShowPickedState();
     ShowStateInfo(Net->CurrentState);
     UpdateActions();

@@ -2,6 +2,8 @@
 // commands and close buttons; and the description commands of the inspector.
 #include "DocForm.h"
 
+#include "DocCommands.h"
+
 #include "CanvasController.h"
 
 #include "PetryNet.h"
@@ -12,7 +14,7 @@
 
 void TDocForm::ActionViewInspectorExecute()
 {
-    const bool show = ActionViewInspector->isChecked();
+    const bool show = CommandTable->ActionViewInspector->isChecked();
     if (show && !NetState->isHidden()) {
         const int height = NetInspector->height() - 100;
         const int total = SplitterUD->height();
@@ -26,7 +28,7 @@ void TDocForm::ActionViewInspectorExecute()
 
 void TDocForm::ActionViewNetStateExecute()
 {
-    const bool show = ActionViewNetState->isChecked();
+    const bool show = CommandTable->ActionViewNetState->isChecked();
     NetState->setVisible(show);
     if (show && !NetInspector->isHidden())
         SplitterUD->setSizes({120, qMax(SplitterUD->height() - 122, 100)});
@@ -35,14 +37,14 @@ void TDocForm::ActionViewNetStateExecute()
 
 void TDocForm::CloseInspectorButtonClick()
 {
-    ActionViewInspector->setChecked(false);
+    CommandTable->ActionViewInspector->setChecked(false);
     NetInspector->hide();
     UpdateLeftPanel();
 }
 
 void TDocForm::NetStateCloseButtonClick()
 {
-    ActionViewNetState->setChecked(false);
+    CommandTable->ActionViewNetState->setChecked(false);
     NetState->hide();
     UpdateLeftPanel();
 }
