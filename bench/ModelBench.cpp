@@ -1,6 +1,6 @@
-// Benchmarks of the net model over generated nets of 100 to 100,000 elements:
-// document load and save, drawing, hit testing, selection, one firing and one
-// undo, and the memory an element takes.
+// Benchmarks of the net model over generated nets of 100 to 1,000,000
+// elements: document load and save, drawing, hit testing, selection, a drag
+// step, one firing, undo, and the memory an element takes.
 
 #include "BenchNets.h"
 #include "NetUnit.h"
@@ -21,8 +21,15 @@ namespace {
 
 void SizeArgs(benchmark::internal::Benchmark *b)
 {
-    for (int n : {100, 1000, 10000, 100000})
+    for (int n : {100, 1000, 10000, 100000, 1000000})
         b->Arg(n);
+}
+
+// The net's middle under a canvas of 1920 x 1080, as a window scrolled there shows it.
+void CentreSheet(TPetryNet &net)
+{
+    net.SheetLeft = 960 - net.SheetWidth / 2;
+    net.SheetTop = 540 - net.SheetHeight / 2;
 }
 
 void BM_SaveDocument(benchmark::State &state)
@@ -69,6 +76,21 @@ void BM_Draw(benchmark::State &state)
 }
 BENCHMARK(BM_Draw)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
 
+// What a window of 1920 x 1080 repaints: only the elements in sight.
+void BM_DrawVisible(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    CentreSheet(*net);
+    QImage image(1920, 1080, QImage::Format_ARGB32_Premultiplied);
+    const QRect visible = image.rect();
+    for (auto _ : state) {
+        image.fill(Qt::lightGray);
+        QPainter painter(&image);
+        net->Draw(painter, false, visible);
+    }
+}
+BENCHMARK(BM_DrawVisible)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
 void BM_ElementAt(benchmark::State &state)
 {
     auto net = BuildNet(int(state.range(0)));
@@ -103,6 +125,43 @@ void BM_SelectInRectHalf(benchmark::State &state)
 }
 BENCHMARK(BM_SelectInRectHalf)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
 
+// A rubber band over a tenth of the sheet (a strip at its left side).
+void BM_SelectInRectTenth(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    const TSides r{0, 0, net->SheetWidth / 10, net->SheetHeight};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(net->SelectInRect(r));
+    state.counters["selected"] = net->SelectedCount();
+}
+BENCHMARK(BM_SelectInRectTenth)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// One mouse move while 100 selected nodes are dragged (50 in the net of 100),
+// feedback inverted onto a full-HD canvas.
+void BM_DragStep(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    CentreSheet(*net);
+    const int nodes = std::min(100, (net->PlaceCount() + net->TransitionCount()) / 2);
+    for (int i = 0; i < nodes / 2; ++i) {
+        net->Places[i]->Selected = true;
+        net->Transitions[i]->Selected = true;
+    }
+    QImage image(1920, 1080, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    const TPosition *grip = net->Place(0);
+    const QPoint start = grip->CanvasCenter();
+    if (!net->BeginDrag(start.x(), start.y(), painter))
+        state.SkipWithError("the drag did not start");
+    int step = 0;
+    for (auto _ : state) { // back and forth, so the nodes stay where they are
+        const bool away = ++step % 2 != 0;
+        net->DragTo(start.x() + (away ? Cell / 2 : 0), start.y() + (away ? Cell / 4 : 0), painter);
+    }
+    net->EndDrag(painter);
+}
+BENCHMARK(BM_DragStep)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
 void BM_CancelSelection(benchmark::State &state)
 {
     auto net = BuildNet(int(state.range(0)));
@@ -116,10 +175,12 @@ void BM_CancelSelection(benchmark::State &state)
 BENCHMARK(BM_CancelSelection)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
 
 // One firing of a transition with one input and 10 output places while
-// modelling: every token change takes a whole-net undo snapshot first.
+// modelling, with its one undo snapshot (or none, to see the firing alone).
 void BM_FireTenOutputs(benchmark::State &state)
 {
     auto net = BuildNet(int(state.range(0)));
+    if (state.range(1) == 0)
+        net->UndoStack.UndoDepth = 0;
     auto *input = new TPosition(net.get());
     input->Tokens = 1 << 30;
     net->Places.append(input);
@@ -144,7 +205,10 @@ void BM_FireTenOutputs(benchmark::State &state)
     }
     state.counters["snapshots"] = net->UndoStack.Count();
 }
-BENCHMARK(BM_FireTenOutputs)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FireTenOutputs)
+    ->ArgsProduct({{100, 1000, 10000, 100000, 1000000}, {1, 0}})
+    ->ArgNames({"n", "snapshot"})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_Undo(benchmark::State &state)
 {
@@ -187,26 +251,29 @@ void BM_DeleteSelection(benchmark::State &state)
     }
 }
 BENCHMARK(BM_DeleteSelection)
-    ->ArgsProduct({{100, 1000, 10000, 100000}, {0, 1}})
+    ->ArgsProduct({{100, 1000, 10000, 100000, 1000000}, {0, 1}})
     ->ArgNames({"n", "all"})
     ->Unit(benchmark::kMillisecond);
 
-// Heap taken by a net of 100,000 elements (no undo snapshots), per element.
+// Heap taken per element by a net loaded from a document (no undo snapshots)
+// once its spatial index has been built by a first hit test.
 void BM_MemoryPerElement(benchmark::State &state)
 {
     const int n = int(state.range(0));
+    const QByteArray doc = BuildNet(n)->SaveToBytes();
     double perElement = 0;
     for (auto _ : state) {
         malloc_trim(0);
         const size_t before = mallinfo2().uordblks;
-        auto net = BuildNet(n);
+        auto net = std::make_unique<TPetryNet>();
+        net->LoadFromBytes(doc);
+        benchmark::DoNotOptimize(net->ElementAt(0, 0));
         const size_t after = mallinfo2().uordblks;
         perElement = double(after - before) / net->ElementCount();
-        benchmark::DoNotOptimize(net.get());
     }
     state.counters["bytes_per_element"] = perElement;
 }
-BENCHMARK(BM_MemoryPerElement)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemoryPerElement)->Arg(100000)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -235,6 +235,7 @@ bool TPetryNet::BeginDrag(int x, int y, QPainter &canvas)
         NotifySelectionChange();
     }
     SaveUndo();
+    TakeDragSet();
     DrawDragFeedbacks(canvas, 0, 0, false);
     RubberLine.X1 = x;
     RubberLine.Y1 = y;
@@ -242,12 +243,45 @@ bool TPetryNet::BeginDrag(int x, int y, QPainter &canvas)
     return true;
 }
 
+void TPetryNet::TakeDragSet()
+{
+    DragNodes.clear();
+    DragArcs.clear();
+    for (TPosition *place : Places)
+        if (place->Selected)
+            DragNodes.push_back(place);
+    for (TTransfer *transition : Transitions)
+        if (transition->Selected)
+            DragNodes.push_back(transition);
+    for (TArc *arc : Arcs)
+        if (arc->StartNode->Selected || arc->EndNode->Selected)
+            DragArcs.push_back(arc);
+}
+
+// GetSelectionRect of the dragged set, without a walk over the whole net.
+TSides TPetryNet::DragSetRect() const
+{
+    TSides r{MaxX(), MaxY(), 0, 0};
+    auto take = [&r](const TNetElement *e) {
+        r.Left = std::min(r.Left, e->GetLeft());
+        r.Top = std::min(r.Top, e->GetTop());
+        r.Right = std::max(r.Right, e->GetRight());
+        r.Bottom = std::max(r.Bottom, e->GetBottom());
+    };
+    for (const TStaticNetElement *node : DragNodes)
+        take(node);
+    for (const TArc *arc : DragArcs)
+        if (arc->Selected && arc->BothEndsSelected())
+            take(arc);
+    return r;
+}
+
 void TPetryNet::DragTo(int x, int y, QPainter &canvas)
 {
     if (!Dragging)
         return;
     // The selection's bounds stop at the sheet's inner border.
-    const TSides s = GetSelectionRect();
+    const TSides s = DraggingBendPoint ? GetSelectionRect() : DragSetRect();
     int dx = x - RubberLine.X1;
     int dy = y - RubberLine.Y1;
     const int limitX = dx < 0 ? OriginX() - s.Left : MaxX() - s.Right;
@@ -270,17 +304,9 @@ void TPetryNet::DragTo(int x, int y, QPainter &canvas)
     }
 
     DrawDragFeedbacks(canvas, 0, 0, false);
-    for (TPosition *place : Places) {
-        if (place->Selected) {
-            place->SetCanvasX(place->CanvasX() + dx);
-            place->SetCanvasY(place->CanvasY() + dy);
-        }
-    }
-    for (TTransfer *transition : Transitions) {
-        if (transition->Selected) {
-            transition->SetCanvasX(transition->CanvasX() + dx);
-            transition->SetCanvasY(transition->CanvasY() + dy);
-        }
+    for (TStaticNetElement *node : DragNodes) {
+        node->SetCanvasX(node->CanvasX() + dx);
+        node->SetCanvasY(node->CanvasY() + dy);
     }
     DrawDragFeedbacks(canvas, dx, dy, true);
 }
@@ -296,6 +322,8 @@ void TPetryNet::EndDrag(QPainter &canvas)
             arc->DrawPointDragFeedback(DragBendIndex, 0, 0, false, canvas);
     } else {
         DrawDragFeedbacks(canvas, 0, 0, false);
+        DragNodes.clear();
+        DragArcs.clear();
     }
     Saved = false;
 }
@@ -304,15 +332,9 @@ void TPetryNet::EndDrag(QPainter &canvas)
 // apply, arcs whose both ends are selected also move their bend points.
 void TPetryNet::DrawDragFeedbacks(QPainter &canvas, int dx, int dy, bool apply)
 {
-    for (const TPosition *place : Places) {
-        if (place->Selected)
-            place->DrawOutline(canvas);
-    }
-    for (const TTransfer *transition : Transitions) {
-        if (transition->Selected)
-            transition->DrawOutline(canvas);
-    }
-    for (TArc *arc : Arcs)
+    for (const TStaticNetElement *node : DragNodes)
+        node->DrawOutline(canvas);
+    for (TArc *arc : DragArcs)
         arc->DrawDragFeedback(dx, dy, apply, canvas);
 }
 
@@ -327,12 +349,8 @@ void TPetryNet::DrawGestureFeedback(QPainter &canvas) const
             arc->DrawPointDragFeedback(DragBendIndex, 0, 0, false, canvas);
         return;
     }
-    for (const TPosition *place : Places)
-        if (place->Selected)
-            place->DrawOutline(canvas);
-    for (const TTransfer *transition : Transitions)
-        if (transition->Selected)
-            transition->DrawOutline(canvas);
-    for (TArc *arc : Arcs)
+    for (const TStaticNetElement *node : DragNodes)
+        node->DrawOutline(canvas);
+    for (TArc *arc : DragArcs)
         arc->DrawDragFeedback(0, 0, false, canvas);
 }

@@ -225,6 +225,13 @@ private:
     bool DraggingBendPoint = false;
     qint32 DragBendIndex = -1;
     qint32 DragArcIndex = -1;
+    // What a drag of the selection moves, taken once when it starts (the
+    // selection stays as it is until the drag ends): the selected places and
+    // transitions, and the arcs touching them, each in list order.
+    std::vector<TStaticNetElement *> DragNodes;
+    std::vector<TArc *> DragArcs;
+    void TakeDragSet();
+    TSides DragSetRect() const;
 
     // Spatial index over every element (NetIndex.cpp). It is brought up to
     // date lazily before each look-up: elements appended to the lists since
