@@ -51,7 +51,9 @@ bool AnySpan(const QPolygon &band, int y, TSpan span)
         const qint64 dx = qint64(b.x()) - a.x(), dy = qint64(b.y()) - a.y();
         crossings[size_t(n++)] = {a.x() + CeilDiv(qint64(y - a.y()) * dx, dy), winding};
     }
-    std::sort(crossings.begin(), crossings.begin() + n, [](const TCrossing &p, const TCrossing &q) { return p.X < q.X; });
+    for (int i = 1; i < n; ++i) // a handful: insertion sort
+        for (int j = i; j > 0 && crossings[size_t(j - 1)].X > crossings[size_t(j)].X; --j)
+            std::swap(crossings[size_t(j - 1)], crossings[size_t(j)]);
     int winding = 0;
     qint64 from = 0;
     for (int i = 0; i < n; ++i) {
