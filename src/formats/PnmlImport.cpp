@@ -13,8 +13,9 @@
 
 namespace {
 
-// Beyond this many nodes the layered layout takes too long; such nets get a grid.
-constexpr int MaxLayeredLayoutNodes = 2000;
+// Beyond this many nodes and arcs together the layered layout takes too long
+// (a second for 800 of them on a loaded machine); such nets get a grid.
+constexpr qsizetype MaxLayeredLayoutElements = 4000;
 // Empty border kept around imported drawings, pixels.
 constexpr int SheetMargin = 20;
 constexpr int DefaultSheetWidth = 710;
@@ -187,7 +188,7 @@ void TPnmlBuilder::PlaceForeignNodes(bool &laidOut)
 void TPnmlBuilder::LayOut()
 {
     Bends = QList<QList<QPointF>>(Doc.Arcs.size());
-    if (Doc.Nodes.size() > MaxLayeredLayoutNodes) {
+    if (Doc.Nodes.size() + Doc.Arcs.size() > MaxLayeredLayoutElements) {
         // A grid in document order: readable enough to start from, and fast.
         const int columns = int(std::ceil(std::sqrt(double(Doc.Nodes.size()))));
         for (qsizetype i = 0; i < Doc.Nodes.size(); ++i)
