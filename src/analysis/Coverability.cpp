@@ -43,7 +43,8 @@ bool TCoverability::Run(const TSearchLimits &limits, QString *stopReason)
     std::vector<int32_t> enabled;
     const qint64 maxNodes = limits.Options.MaxCoverabilityNodes;
     for (int64_t v = 0; v < NodeCount(); ++v) {
-        if ((v & 255) == 0) {
+        // Each node may walk a long path of ancestors: look at the limits every time.
+        {
             limits.Report(NodeCount(), int64_t(Edges.size()));
             const int64_t memory = int64_t(Markings.capacity()) * 8 + int64_t(Edges.capacity()) * 12
                                    + int64_t(Slots.size()) * 4 + int64_t(Parent.capacity()) * 8;
