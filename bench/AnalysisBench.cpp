@@ -55,7 +55,8 @@ void Analyse(benchmark::State &state)
 
 void Families(benchmark::internal::Benchmark *b)
 {
-    b->ArgNames({"philosophers", "n"});
+    // family 0: Kanban, 1: dining philosophers.
+    b->ArgNames({"family", "n"});
     for (int n : {3, 4, 5})
         b->Args({0, n});
     b->Args({1, 10});

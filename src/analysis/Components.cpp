@@ -156,6 +156,9 @@ int64_t CountReaching(const TReachability &graph, int64_t target, const TSearchL
             }
         }
         const uint32_t v = queue[head];
+        // States come off the queue in no order of memory: fetch ahead.
+        if (head + 4 < queue.size())
+            __builtin_prefetch(store.At(queue[head + 4]));
         store.Unpack(v, marking.data());
         net.ReverseCandidates(marking.data(), candidates);
         // The marking before each candidate firing, packed, its slot fetched ahead.
