@@ -246,14 +246,18 @@ TLabel TPnmlReader::ReadLabel()
 
 QPointF TPnmlReader::ReadXY(TPnmlKind kind, const QString &id)
 {
+    // Parsed from views into the attributes: positions are the most
+    // numerous elements of a document.
+    const QXmlStreamAttributes attributes = Xml.attributes();
+    const QStringView xs = attributes.value(QLatin1StringView("x")), ys = attributes.value(QLatin1StringView("y"));
     bool okX = false, okY = false;
-    const double x = Attr("x").toDouble(&okX);
-    const double y = Attr("y").toDouble(&okY);
+    const double x = xs.toDouble(&okX);
+    const double y = ys.toDouble(&okY);
     // Beyond this no drawing makes sense; the builder checks the final range.
     constexpr double Limit = 1e9;
     if (!okX || !okY || !std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > Limit || std::fabs(y) > Limit)
         Refuse(QStringLiteral("%1: недопустимые координаты (x=%2, y=%3).")
-                   .arg(PnmlOwner(kind, id), Attr("x"), Attr("y")));
+                   .arg(PnmlOwner(kind, id), xs.toString(), ys.toString()));
     SkipElement();
     return {x, y};
 }
