@@ -21,6 +21,10 @@
 #include <algorithm>
 #include <cmath>
 
+// Zoom limits: small enough to see a few hundred states at once.
+constexpr double MinScale = 0.02;
+constexpr double MaxScale = 8.0;
+
 // A scrollable view that zooms with Ctrl and the mouse wheel.
 class TZoomView : public QGraphicsView
 {
@@ -31,7 +35,7 @@ public:
 
     void SetScale(double scale)
     {
-        scale = std::clamp(scale, 0.1, 8.0);
+        scale = std::clamp(scale, MinScale, MaxScale);
         setTransform(QTransform::fromScale(scale, scale));
     }
 

@@ -25,7 +25,7 @@ public:
 
     QGraphicsScene *Scene() const { return GraphScene; }
     double ZoomFactor() const;
-    // Multiplies the zoom, kept between 1:10 and 8:1.
+    // Multiplies the zoom, kept between 1:50 and 8:1.
     void Zoom(double factor);
     void ZoomToFit();
     // Saves the drawing as PNG or SVG after the name's suffix.

@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QGraphicsScene>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -14,6 +15,7 @@
 #include <QStyleOptionGraphicsItem>
 #include <QSvgGenerator>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -25,6 +27,8 @@ constexpr double ArrowHalfWidth = 3.5;
 // The largest side of a PNG picture: larger drawings are scaled down to it.
 constexpr double MaxPictureSide = 16384;
 constexpr qsizetype LabelledEdgeLimit = 100;
+constexpr qsizetype FullLayoutEdgeLimit = 400;
+constexpr double LoopReach = 14;
 
 const QColor DeadColor(255, 0, 0);
 const QColor InexactColor(128, 128, 128);
@@ -110,6 +114,29 @@ QPointF RouteMiddle(const QList<QPointF> &points)
     return points.first();
 }
 
+// Where the ray from the centre of a box along dir leaves the box.
+QPointF BorderPoint(QPointF centre, QSizeF size, QPointF dir)
+{
+    const double tx = std::abs(dir.x()) > 1e-9 ? size.width() / 2 / std::abs(dir.x()) : 1e18;
+    const double ty = std::abs(dir.y()) > 1e-9 ? size.height() / 2 / std::abs(dir.y()) : 1e18;
+    return centre + dir * std::min(tx, ty);
+}
+
+// An arrow between two boxes that the layout did not route: a straight line,
+// moved a little to its right so that the two arrows of a pair stay apart,
+// or a small loop on the right side of a box.
+QList<QPointF> StraightRoute(QPointF from, QSizeF fromSize, QPointF to, QSizeF toSize)
+{
+    if (from == to) {
+        const double x = from.x() + fromSize.width() / 2, y = from.y();
+        return {{x, y - 4}, {x + LoopReach, y - 8}, {x + LoopReach, y + 8}, {x, y + 4}};
+    }
+    const QPointF d = to - from;
+    const double length = std::hypot(d.x(), d.y());
+    const QPointF aside = QPointF(-d.y(), d.x()) / length * 3;
+    return {BorderPoint(from, fromSize, d) + aside, BorderPoint(to, toSize, -d) + aside};
+}
+
 bool Fail(QString *error, const QString &text)
 {
     if (error)
@@ -149,18 +176,55 @@ TStateGraphDrawing LayOutStateGraph(const TAnalysisNet &net, const TStateGraph &
         drawing.NodeSizes << size;
         layout.Nodes.append(TLayoutNode{size, TLayoutShape::Box});
     }
-    // Graphviz makes room for edge labels at a high price (seconds for a few
-    // hundred firings); larger graphs get their labels at the routes' middles.
-    const bool labelled = graph.Edges.size() <= LabelledEdgeLimit;
+    QHash<QPair<int, int>, int> arrowOf;
     for (const TStateGraph::TEdge &e : graph.Edges) {
         const QString name = e.Transition >= 0 && e.Transition < net.TransitionCount()
                                  ? net.TransitionNames[e.Transition] : QString();
-        drawing.EdgeTexts << name;
-        layout.Edges.append(TLayoutEdge{e.From, e.To, labelled ? name : QString()});
+        const auto it = arrowOf.constFind({e.From, e.To});
+        if (it == arrowOf.cend()) {
+            arrowOf.insert({e.From, e.To}, int(drawing.Arrows.size()));
+            drawing.Arrows.append({e.From, e.To, name});
+        } else {
+            drawing.Arrows[*it].Label += QStringLiteral(", ") + name;
+        }
     }
-    drawing.Layout = LayoutGraph(layout);
-    drawing.Ok = drawing.Layout.Ok;
-    drawing.Error = drawing.Layout.Error;
+    // Graphviz makes room for labels at a high price, and routing every
+    // firing of a dense graph takes it minutes: larger graphs are laid out by
+    // their tree of first firings, the other arrows drawn straight.
+    const bool labelled = drawing.Arrows.size() <= LabelledEdgeLimit;
+    const bool whole = drawing.Arrows.size() <= FullLayoutEdgeLimit || graph.Parent.size() != graph.StateCount();
+    QList<int> laidOut; // arrow of each layout edge
+    for (int i = 0; i < drawing.Arrows.size(); ++i) {
+        const TStateGraphDrawing::TArrow &arrow = drawing.Arrows[i];
+        if (whole || (arrow.From != arrow.To && graph.Parent[arrow.To] == arrow.From)) {
+            laidOut << i;
+            layout.Edges.append(TLayoutEdge{arrow.From, arrow.To, labelled ? arrow.Label : QString()});
+        }
+    }
+    TGraphLayoutResult result = LayoutGraph(layout);
+    // Reachability graphs are often wide and shallow: ranks from left to
+    // right give a drawing nearer the shape of a window then.
+    if (result.Ok && result.Size.width() > 3 * result.Size.height()) {
+        layout.LeftToRight = true;
+        TGraphLayoutResult across = LayoutGraph(layout);
+        auto stretch = [](QSizeF size) { return qMax(size.width() / size.height(), size.height() / size.width()); };
+        if (across.Ok && stretch(across.Size) < stretch(result.Size))
+            result = std::move(across);
+    }
+    drawing.Ok = result.Ok;
+    drawing.Error = result.Error;
+    drawing.Layout = result;
+    if (!result.Ok || whole)
+        return drawing;
+    drawing.Layout.Routes.clear();
+    drawing.Layout.LabelCentres.clear();
+    for (const TStateGraphDrawing::TArrow &arrow : drawing.Arrows) {
+        drawing.Layout.Routes.append(StraightRoute(result.Centres[arrow.From], drawing.NodeSizes[arrow.From],
+                                                   result.Centres[arrow.To], drawing.NodeSizes[arrow.To]));
+        drawing.Layout.LabelCentres.append(QPointF());
+    }
+    for (int e = 0; e < laidOut.size(); ++e)
+        drawing.Layout.Routes[laidOut[e]] = result.Routes[e];
     return drawing;
 }
 
@@ -168,11 +232,12 @@ void FillStateGraphScene(QGraphicsScene &scene, const TStateGraph &graph, const 
 {
     scene.clear();
     const TGraphLayoutResult &layout = drawing.Layout;
-    if (!drawing.Ok || layout.Centres.size() != graph.StateCount() || layout.Routes.size() != graph.Edges.size())
+    if (!drawing.Ok || layout.Centres.size() != graph.StateCount() || layout.Routes.size() != drawing.Arrows.size()
+        || layout.LabelCentres.size() != drawing.Arrows.size())
         return;
     scene.setSceneRect(QRectF(QPointF(0, 0), layout.Size));
     const QFont labelFont = StateGraphLabelFont();
-    for (qsizetype i = 0; i < graph.Edges.size(); ++i) {
+    for (qsizetype i = 0; i < drawing.Arrows.size(); ++i) {
         const QList<QPointF> &route = layout.Routes[i];
         if (route.size() < 2)
             continue;
@@ -181,7 +246,7 @@ void FillStateGraphScene(QGraphicsScene &scene, const TStateGraph &graph, const 
         const QPolygonF head = ArrowHead(route);
         if (!head.isEmpty())
             scene.addPolygon(head, QPen(Qt::black, 1), QBrush(Qt::black))->setZValue(0);
-        const QString &text = drawing.EdgeTexts.value(i);
+        const QString &text = drawing.Arrows[i].Label;
         if (!text.isEmpty()) {
             auto *label = scene.addSimpleText(text, labelFont);
             const QPointF placed = layout.LabelCentres.value(i);

@@ -22,12 +22,19 @@ QFont StateGraphLabelFont();
 // A laid-out state graph with its texts.
 struct TStateGraphDrawing
 {
+    struct TArrow
+    {
+        int From = 0;
+        int To = 0;
+        QString Label;             // the names of the transitions fired from From to To
+    };
+
     bool Ok = false;
     QString Error;                 // Russian, when !Ok
     QStringList NodeTexts;         // per state: its marking as the state tree shows it
-    QStringList EdgeTexts;         // per edge: the transition's name
     QList<QSizeF> NodeSizes;
-    TGraphLayoutResult Layout;
+    QList<TArrow> Arrows;          // firings between the same two states share one arrow
+    TGraphLayoutResult Layout;     // one route and label centre per arrow
 };
 
 // Lays out the kept graph of an analysis. Safe in any thread.
