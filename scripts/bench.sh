@@ -11,9 +11,9 @@ if ! dpkg-query -W -f='${Status}' libbenchmark-dev 2>/dev/null | grep -q 'instal
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends libbenchmark-dev
 fi
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DPETRI_BUILD_BENCH=ON -DPETRI_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench -j"$(nproc)" --target bench_model bench_window bench_formats
+cmake --build build-bench -j"$(nproc)" --target bench_model bench_window bench_formats bench_analysis
 export QT_QPA_PLATFORM=offscreen
-for bench in bench_model bench_window bench_formats; do
+for bench in bench_model bench_window bench_formats bench_analysis; do
   ./build-bench/bench/$bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_display_aggregates_only=true "$@"
 done
