@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTimer>
@@ -26,6 +27,35 @@ public:
         : Doc(doc)
     {
     }
+
+    // The window's toolbar strip, side panels, status line and timers
+    TGKToolBar *MainMenuBand() const { return Find<TGKToolBar>("MainMenuBand"); }
+    TGKMainMenuBar *MainMenuBar() const { return Find<TGKMainMenuBar>("MainMenuBar"); }
+    TGKToolBar *StandartToolBar() const { return Find<TGKToolBar>("StandartToolBar"); }
+    TGKToolBar *NetToolBar() const { return Find<TGKToolBar>("NetToolBar"); }
+    TGKToolBar *ModelToolBar() const { return Find<TGKToolBar>("ModelToolBar"); }
+    QMenu *EditMenu() const { return Find<QMenu>("EditMenu"); }
+    QMenu *NetMenu() const { return Find<QMenu>("NetMenu"); }
+    QMenu *WindowMenu() const { return Find<QMenu>("WindowMenu"); }
+    QMenu *ToolBarsMenu() const { return Find<QMenu>("ToolBarsMenu"); }
+    QMenu *BarsPopup() const { return Find<QMenu>("BarsPopup"); }
+    QMenu *CanvasPopup() const { return Find<QMenu>("CanvasPopup"); }
+    QMenu *PlacePopup() const { return Find<QMenu>("PlacePopup"); }
+    QMenu *TransitionPopup() const { return Find<QMenu>("TransitionPopup"); }
+    QWidget *LeftPanel() const { return Find<QWidget>("LeftPanel"); }
+    TGKPanel *NetInspector() const { return Find<TGKPanel>("NetInspector"); }
+    TGKPanel *InspectorContent() const { return Find<TGKPanel>("NetInspectorContent"); }
+    TGKSpeedButton *CloseInspectorButton() const { return Find<TGKSpeedButton>("NetInspectorCloseButton"); }
+    TGKSpeedButton *InspectorUpButton() const { return Find<TGKSpeedButton>("NetInspectorUpButton"); }
+    TGKSpeedButton *InspectorDownButton() const { return Find<TGKSpeedButton>("NetInspectorDownButton"); }
+    TGKPanel *NetState() const { return Find<TGKPanel>("NetState"); }
+    TGKPanel *StatusBar() const { return Find<TGKPanel>("StatusBar"); }
+    TGKPanel *InfoPanel() const { return Find<TGKPanel>("InfoPanel"); }
+    TGKPanel *SelectionInfo() const { return Find<TGKPanel>("SelectionInfo"); }
+    TGKPanel *RunsPanel() const { return Find<TGKPanel>("RunsPanel"); }
+    TGKGripper *Gripper() const { return Find<TGKGripper>("Gripper"); }
+    QTimer *ScrollTimer() const { return Find<QTimer>("ScrollTimer"); }
+    QTimer *ExecTimer() const { return Find<QTimer>("ExecTimer"); }
 
     // The net inspector
     QListWidget *Elements() const { return Find<QListWidget>("Elements"); }

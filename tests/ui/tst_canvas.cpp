@@ -247,7 +247,7 @@ void TCanvasTest::instruments()
     if ((instrument == 4 && hit == f.P) || (instrument == 5 && hit == f.A))
         QCOMPARE(selected, QList<TNetElement *>{const_cast<TNetElement *>(hit)});
     // The status line follows the change.
-    QCOMPARE(f.Doc->SelectionInfo->Caption(),
+    QCOMPARE(Drv(f.Doc).SelectionInfo()->Caption(),
              TDocForm::SelectionText(f.Net->SelectedCount(), f.Net->ElementCount(), f.Net->PlaceCount(),
                                      f.Net->TransitionCount(), f.Net->ArcCount()));
 }
@@ -566,7 +566,7 @@ void TCanvasTest::popupCreatesWithoutPlaceTest()
     QCOMPARE(QPoint(static_cast<const TStaticNetElement *>(made)->CanvasCenter()), corner);
     QVERIFY(!f.Net->Saved);
     QCOMPARE(f.Net->UndoStack.Count(), 1);
-    QVERIFY(f.Doc->SelectionInfo->Caption().startsWith(u"1 из 5("_s));
+    QVERIFY(Drv(f.Doc).SelectionInfo()->Caption().startsWith(u"1 из 5("_s));
 }
 
 void TCanvasTest::arcPopupCommands()
@@ -867,30 +867,30 @@ void TCanvasTest::inspectorHoverScroll()
     f.Doc->FormActivate();
     QVERIFY(!f.Doc->FirstActivation);
     TGKPanel *content = Drv(f.Doc).InspectorScrollPanel();
-    TGKPanel *clip = f.Doc->InspectorContent;
-    QWidget *upStrip = f.Doc->InspectorUpButton->parentWidget();
-    QWidget *downStrip = f.Doc->InspectorDownButton->parentWidget();
+    TGKPanel *clip = Drv(f.Doc).InspectorContent();
+    QWidget *upStrip = Drv(f.Doc).InspectorUpButton()->parentWidget();
+    QWidget *downStrip = Drv(f.Doc).InspectorDownButton()->parentWidget();
     content->resize(content->width(), 472);
     f.Doc->resize(f.Doc->width(), f.Doc->height() + 20); // the panel's resize checks the buttons
     QTRY_VERIFY(!downStrip->isHidden());
     QVERIFY(upStrip->isHidden());
     QCOMPARE(content->y(), 0);
     QVERIFY(clip->height() < 472);
-    QCOMPARE(f.Doc->InspectorDownButton->height(), 9);
-    QCOMPARE(f.Doc->InspectorDownButton->width(), f.Doc->NetInspector->width() - 2);
+    QCOMPARE(Drv(f.Doc).InspectorDownButton()->height(), 9);
+    QCOMPARE(Drv(f.Doc).InspectorDownButton()->width(), Drv(f.Doc).NetInspector()->width() - 2);
 
     // Hovering starts the timer; holding the button speeds it up.
     QList<int> tops;
-    connect(f.Doc->ScrollTimer, &QTimer::timeout, content, [&] { tops << content->y(); });
-    QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), f.Doc->InspectorDownButton->mapToGlobal(QPointF(3, 3)));
-    QApplication::sendEvent(f.Doc->InspectorDownButton, &enter);
-    QVERIFY(f.Doc->ScrollTimer->isActive());
-    QCOMPARE(f.Doc->ScrollTimer->interval(), 50);
-    QTest::mousePress(f.Doc->InspectorDownButton, Qt::LeftButton, {}, QPoint(3, 3));
-    QCOMPARE(f.Doc->ScrollTimer->interval(), 10);
-    QTRY_VERIFY_WITH_TIMEOUT(!f.Doc->ScrollTimer->isActive(), 10000);
-    QTest::mouseRelease(f.Doc->InspectorDownButton, Qt::LeftButton, {}, QPoint(3, 3));
-    QCOMPARE(f.Doc->ScrollTimer->interval(), 50);
+    connect(Drv(f.Doc).ScrollTimer(), &QTimer::timeout, content, [&] { tops << content->y(); });
+    QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), Drv(f.Doc).InspectorDownButton()->mapToGlobal(QPointF(3, 3)));
+    QApplication::sendEvent(Drv(f.Doc).InspectorDownButton(), &enter);
+    QVERIFY(Drv(f.Doc).ScrollTimer()->isActive());
+    QCOMPARE(Drv(f.Doc).ScrollTimer()->interval(), 50);
+    QTest::mousePress(Drv(f.Doc).InspectorDownButton(), Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(Drv(f.Doc).ScrollTimer()->interval(), 10);
+    QTRY_VERIFY_WITH_TIMEOUT(!Drv(f.Doc).ScrollTimer()->isActive(), 10000);
+    QTest::mouseRelease(Drv(f.Doc).InspectorDownButton(), Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(Drv(f.Doc).ScrollTimer()->interval(), 50);
     // 5 pixels a tick until the last row shows; then the down button goes
     // and the clip area grows by its 10 pixels.
     QVERIFY(tops.size() > 10);
@@ -907,12 +907,12 @@ void TCanvasTest::inspectorHoverScroll()
     QTRY_COMPARE(content->y(), top + 30);
 
     // Back up to the top: the up button goes as well.
-    f.Doc->ScrollTimer->setInterval(10);
+    Drv(f.Doc).ScrollTimer()->setInterval(10);
     QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(f.Doc->InspectorDownButton, &leave);
-    QEnterEvent enterUp(QPointF(3, 3), QPointF(3, 3), f.Doc->InspectorUpButton->mapToGlobal(QPointF(3, 3)));
-    QApplication::sendEvent(f.Doc->InspectorUpButton, &enterUp);
-    QTRY_VERIFY_WITH_TIMEOUT(!f.Doc->ScrollTimer->isActive(), 10000);
+    QApplication::sendEvent(Drv(f.Doc).InspectorDownButton(), &leave);
+    QEnterEvent enterUp(QPointF(3, 3), QPointF(3, 3), Drv(f.Doc).InspectorUpButton()->mapToGlobal(QPointF(3, 3)));
+    QApplication::sendEvent(Drv(f.Doc).InspectorUpButton(), &enterUp);
+    QTRY_VERIFY_WITH_TIMEOUT(!Drv(f.Doc).ScrollTimer()->isActive(), 10000);
     QCOMPARE(content->y(), 0);
     QTRY_VERIFY(upStrip->isHidden());
 }

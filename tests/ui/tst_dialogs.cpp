@@ -290,7 +290,7 @@ void TDialogsTest::propertiesOkMarksUnsaved()
     QCOMPARE(w->Net->NetName, u"Производство"_s);
     QCOMPARE(w->Net->Author, u"Группа 3"_s);
     QCOMPARE(w->Net->Description, u"Учебная сеть"_s);
-    QCOMPARE(w->InfoPanel->Caption(), u"Производство"_s);
+    QCOMPARE(Drv(w).InfoPanel()->Caption(), u"Производство"_s);
 }
 
 void TDialogsTest::propertiesCancelChangesNothing()

@@ -244,7 +244,7 @@ void TDocFormTest::enablingRules()
             if (scenario == u"running"_s) {
                 doc->Execute(doc->Commands().ActionModelingStart);
                 QVERIFY(doc->ModellingRunning());
-                QVERIFY(doc->ExecTimer->isActive());
+                QVERIFY(Drv(doc).ExecTimer()->isActive());
             }
         }
     }
@@ -296,7 +296,7 @@ void TDocFormTest::menus()
     QFETCH(QString, title);
     QFETCH(QStringList, items);
     TFixture f;
-    const QList<QAction *> bar = f.Doc()->MainMenuBar->actions();
+    const QList<QAction *> bar = Drv(f.Doc()).MainMenuBar()->actions();
     QCOMPARE(bar.size(), 7);
     QCOMPARE(bar[index]->text(), title);
     QCOMPARE(Captions(bar[index]->menu()->actions()), items);
@@ -306,35 +306,35 @@ void TDocFormTest::toolbarsAndPopups()
 {
     TFixture f;
     TDocForm *d = f.Doc();
-    QCOMPARE(Captions(d->StandartToolBar->actions()),
+    QCOMPARE(Captions(Drv(d).StandartToolBar()->actions()),
              (QStringList{u"Созд&ать..."_s, u"&Открыть..."_s, u"&Сохранить"_s, u"-"_s, u"&Отменить"_s, u"-"_s,
                           u"&Вырезать"_s, u"&Копировать"_s, u"Вст&авить"_s, u"&Удалить"_s}));
-    QCOMPARE(Captions(d->NetToolBar->actions()),
+    QCOMPARE(Captions(Drv(d).NetToolBar()->actions()),
              (QStringList{u"&Выбор"_s, u"-"_s, u"&Позиция"_s, u"П&ереход"_s, u"&Дуга"_s, u"-"_s,
                           u"Установка &фишек"_s, u"&Установка кратности дуг"_s}));
-    QCOMPARE(Captions(d->ModelToolBar->actions()),
+    QCOMPARE(Captions(Drv(d).ModelToolBar()->actions()),
              (QStringList{u"&Начать моделирование"_s, u"-"_s, u"&Приостановить моделирование"_s,
                           u"&Завершить моделирование"_s}));
-    QCOMPARE(d->StandartToolBar->windowTitle(), u"Стандартная"_s);
-    QCOMPARE(d->NetToolBar->windowTitle(), u"Создание сети"_s);
-    QCOMPARE(d->ModelToolBar->windowTitle(), u"Моделирование"_s);
-    QCOMPARE(d->MainMenuBand->windowTitle(), u"Главное меню"_s);
-    QCOMPARE(Captions(d->ToolBarsMenu->actions()),
+    QCOMPARE(Drv(d).StandartToolBar()->windowTitle(), u"Стандартная"_s);
+    QCOMPARE(Drv(d).NetToolBar()->windowTitle(), u"Создание сети"_s);
+    QCOMPARE(Drv(d).ModelToolBar()->windowTitle(), u"Моделирование"_s);
+    QCOMPARE(Drv(d).MainMenuBand()->windowTitle(), u"Главное меню"_s);
+    QCOMPARE(Captions(Drv(d).ToolBarsMenu()->actions()),
              (QStringList{u"&Стандартная"_s, u"С&оздание сети"_s, u"&Моделирование"_s}));
-    QCOMPARE(Captions(d->BarsPopup->actions()),
+    QCOMPARE(Captions(Drv(d).BarsPopup()->actions()),
              (QStringList{u"&Стандартная"_s, u"С&оздание сети"_s, u"&Моделирование"_s, u"-"_s,
                           u"&Инспектор сети"_s, u"Сос&тояния сети"_s}));
-    QCOMPARE(Captions(d->CanvasPopup->actions()),
+    QCOMPARE(Captions(Drv(d).CanvasPopup()->actions()),
              (QStringList{u"&Отменить"_s, u"-"_s, u"&Копировать"_s, u"Вст&авить"_s, u"&Вырезать"_s,
                           u"&Удалить"_s, u"-"_s, u"Изменить направление &дуги"_s, u"&Создать точку поворота"_s,
                           u"Удалить &точку поворота"_s}));
-    QCOMPARE(Captions(d->PlacePopup->actions()),
+    QCOMPARE(Captions(Drv(d).PlacePopup()->actions()),
              (QStringList{u"&Режим выбора элементов\tF2"_s, u"-"_s, u"&Создать позицию"_s}));
-    QCOMPARE(Captions(d->TransitionPopup->actions()),
+    QCOMPARE(Captions(Drv(d).TransitionPopup()->actions()),
              (QStringList{u"&Режим выбора элементов\tF2"_s, u"-"_s, u"&Создать переход"_s}));
     // The popup entry runs the selection instrument.
     d->Execute(d->Commands().ActionNetDoArc);
-    d->PlacePopup->actions().constFirst()->trigger();
+    Drv(d).PlacePopup()->actions().constFirst()->trigger();
     QCOMPARE(Drv(d).Instrument(), quint8(0));
     QVERIFY(d->Commands().ActionNetDoSelection->isChecked());
 }
@@ -350,29 +350,29 @@ void TDocFormTest::newWindow()
     QVERIFY(!d->NoDocument);
     QCOMPARE(d->Net->SheetWidth, 710);
     QCOMPARE(d->Net->SheetHeight, 510);
-    QVERIFY(d->MainMenuBar->HasCloseButton());
-    QVERIFY(d->NetInspector->isVisible());
-    QVERIFY(!d->NetState->isVisible());
+    QVERIFY(Drv(d).MainMenuBar()->HasCloseButton());
+    QVERIFY(Drv(d).NetInspector()->isVisible());
+    QVERIFY(!Drv(d).NetState()->isVisible());
     QVERIFY(!d->Commands().ActionViewNetState->isChecked());
     QVERIFY(d->Commands().ActionViewInspector->isChecked());
-    QVERIFY(!d->RunsPanel->isVisible());
+    QVERIFY(!Drv(d).RunsPanel()->isVisible());
     QVERIFY(Drv(d).DSBPanel()->isVisible() && Drv(d).RSBPanel()->isVisible());
-    QCOMPARE(d->InfoPanel->Caption(), d->Net->NetName);
-    QCOMPARE(d->StatusBar->height(), 17);
-    QCOMPARE(d->InfoPanel->geometry().x(), 1);
-    QCOMPARE(d->SelectionInfo->geometry().x(), 300);
-    QCOMPARE(d->Gripper->x(), d->StatusBar->width() - 13);
+    QCOMPARE(Drv(d).InfoPanel()->Caption(), d->Net->NetName);
+    QCOMPARE(Drv(d).StatusBar()->height(), 17);
+    QCOMPARE(Drv(d).InfoPanel()->geometry().x(), 1);
+    QCOMPARE(Drv(d).SelectionInfo()->geometry().x(), 300);
+    QCOMPARE(Drv(d).Gripper()->x(), Drv(d).StatusBar()->width() - 13);
     QCOMPARE(Drv(d).PropCall()->size(), QSize(14, 14));
     QCOMPARE(Drv(d).PropCall()->Glyph(), TGKGlyph::LeftArrow);
-    QCOMPARE(d->LeftPanel->width(), 200);
+    QCOMPARE(Drv(d).LeftPanel()->width(), 200);
     // The standard toolbar shows, the net toolbar right after it on the same row.
-    QVERIFY(d->StandartToolBar->isVisible());
-    QVERIFY(d->NetToolBar->isVisible() && d->ModelToolBar->isVisible());
-    QCOMPARE(d->NetToolBar->y(), d->StandartToolBar->y());
-    QVERIFY(d->NetToolBar->x() >= d->StandartToolBar->x() + d->StandartToolBar->width());
-    QVERIFY(d->ModelToolBar->x() >= d->NetToolBar->x() + d->NetToolBar->width());
-    QVERIFY(d->MainMenuBand->y() < d->StandartToolBar->y());
-    for (QToolBar *bar : {static_cast<QToolBar *>(d->StandartToolBar), static_cast<QToolBar *>(d->NetToolBar)})
+    QVERIFY(Drv(d).StandartToolBar()->isVisible());
+    QVERIFY(Drv(d).NetToolBar()->isVisible() && Drv(d).ModelToolBar()->isVisible());
+    QCOMPARE(Drv(d).NetToolBar()->y(), Drv(d).StandartToolBar()->y());
+    QVERIFY(Drv(d).NetToolBar()->x() >= Drv(d).StandartToolBar()->x() + Drv(d).StandartToolBar()->width());
+    QVERIFY(Drv(d).ModelToolBar()->x() >= Drv(d).NetToolBar()->x() + Drv(d).NetToolBar()->width());
+    QVERIFY(Drv(d).MainMenuBand()->y() < Drv(d).StandartToolBar()->y());
+    for (QToolBar *bar : {static_cast<QToolBar *>(Drv(d).StandartToolBar()), static_cast<QToolBar *>(Drv(d).NetToolBar())})
         for (QAction *a : bar->actions())
             if (!a->isSeparator())
                 QCOMPARE(bar->widgetForAction(a)->size(), QSize(21, 21));
@@ -386,27 +386,27 @@ void TDocFormTest::toolbarCommandsFollowEnabledState()
     QVERIFY(d->Commands().ActionViewStdToolBar->isChecked());
     d->Commands().ActionViewStdToolBar->trigger();
     QVERIFY(!d->Commands().ActionViewStdToolBar->isChecked());
-    QVERIFY(!d->StandartToolBar->isVisible());
-    QVERIFY(!d->StandartToolBar->isEnabled());
+    QVERIFY(!Drv(d).StandartToolBar()->isVisible());
+    QVERIFY(!Drv(d).StandartToolBar()->isEnabled());
     d->UpdateActions();
     QVERIFY(!d->Commands().ActionViewStdToolBar->isChecked());
     d->Commands().ActionViewStdToolBar->trigger();
-    QVERIFY(d->StandartToolBar->isVisible());
-    QVERIFY(d->StandartToolBar->isEnabled());
+    QVERIFY(Drv(d).StandartToolBar()->isVisible());
+    QVERIFY(Drv(d).StandartToolBar()->isEnabled());
     // Hiding a toolbar some other way keeps the mark: it follows the enabled state.
-    d->ModelToolBar->hide();
+    Drv(d).ModelToolBar()->hide();
     d->UpdateActions();
     QVERIFY(d->Commands().ActionViewModelToolBar->isChecked());
-    d->ModelToolBar->setEnabled(false);
+    Drv(d).ModelToolBar()->setEnabled(false);
     d->UpdateActions();
     QVERIFY(!d->Commands().ActionViewModelToolBar->isChecked());
 
     d->Commands().ActionViewInspector->trigger();
-    QVERIFY(!d->NetInspector->isVisible());
-    QVERIFY(!d->LeftPanel->isVisible());
+    QVERIFY(!Drv(d).NetInspector()->isVisible());
+    QVERIFY(!Drv(d).LeftPanel()->isVisible());
     d->Commands().ActionViewInspector->trigger();
-    QVERIFY(d->NetInspector->isVisible());
-    QVERIFY(d->LeftPanel->isVisible());
+    QVERIFY(Drv(d).NetInspector()->isVisible());
+    QVERIFY(Drv(d).LeftPanel()->isVisible());
 }
 
 void TDocFormTest::editMenuMakesSelectionCurrent()
@@ -415,12 +415,12 @@ void TDocFormTest::editMenuMakesSelectionCurrent()
     TDocForm *d = f.Doc();
     d->Execute(d->Commands().ActionNetDoPosition);
     QCOMPARE(Drv(d).Instrument(), quint8(1));
-    emit d->EditMenu->aboutToShow();
+    emit Drv(d).EditMenu()->aboutToShow();
     QCOMPARE(Drv(d).Instrument(), quint8(0));
     QVERIFY(d->Commands().ActionNetDoSelection->isChecked());
     // Other menus leave the instrument alone.
     d->Execute(d->Commands().ActionNetDoArc);
-    emit d->NetMenu->aboutToShow();
+    emit Drv(d).NetMenu()->aboutToShow();
     QCOMPARE(Drv(d).Instrument(), quint8(3));
 }
 
@@ -446,17 +446,17 @@ void TDocFormTest::statusTexts()
     QCOMPARE(TDocForm::SelectionText(2, 7, 3, 2, 2), u"2 из 7(3, 2, 2) элементов выбрано."_s);
     TFixture f;
     TDocForm *d = f.Doc();
-    QCOMPARE(d->SelectionInfo->Caption(), u"0 из 0(0, 0, 0) элементов выбрано."_s);
+    QCOMPARE(Drv(d).SelectionInfo()->Caption(), u"0 из 0(0, 0, 0) элементов выбрано."_s);
     d->Net->AddPlace(100, 100);
     d->Net->AddPlace(150, 100);
     d->Net->AddTransition(200, 100);
     d->Net->CancelSelection();
     d->Net->Place(0)->SetSelected(true);
-    QCOMPARE(d->SelectionInfo->Caption(), u"1 из 3(2, 1, 0) элементов выбрано."_s);
+    QCOMPARE(Drv(d).SelectionInfo()->Caption(), u"1 из 3(2, 1, 0) элементов выбрано."_s);
     d->Execute(d->Commands().ActionEditSelectAll);
-    QCOMPARE(d->SelectionInfo->Caption(), u"3 из 3(2, 1, 0) элементов выбрано."_s);
+    QCOMPARE(Drv(d).SelectionInfo()->Caption(), u"3 из 3(2, 1, 0) элементов выбрано."_s);
     d->Execute(d->Commands().ActionEditCancSel);
-    QCOMPARE(d->SelectionInfo->Caption(), u"0 из 3(2, 1, 0) элементов выбрано."_s);
+    QCOMPARE(Drv(d).SelectionInfo()->Caption(), u"0 из 3(2, 1, 0) элементов выбрано."_s);
 }
 
 void TDocFormTest::modellingQuestionOnClose()
@@ -479,7 +479,7 @@ void TDocFormTest::modellingQuestionOnClose()
     QCOMPARE(f.Shell->DocumentCount(), 1);
     QVERIFY(d->Net->Modelling);
     QVERIFY(d->Commands().ActionModelingPause->isChecked());
-    QVERIFY(!d->ExecTimer->isActive());
+    QVERIFY(!Drv(d).ExecTimer()->isActive());
 
     // Yes ends modelling, then asks about saving.
     f.Prompts->Answers = {QMessageBox::Yes, QMessageBox::Cancel};

@@ -206,7 +206,7 @@ void TInspectorTest::bulkSelectionShowsFinalState()
     QCOMPARE(f.Net->SelectedCount(), selected);
     QCOMPARE(f.Doc->InspectedElement(), f.Net->Arc(1));
     QCOMPARE(moves.count(), selectedBefore ? 0 : 1);
-    QCOMPARE(f.Doc->SelectionInfo->Caption(), TDocForm::SelectionText(selected, 6, 2, 2, 2));
+    QCOMPARE(Drv(f.Doc).SelectionInfo()->Caption(), TDocForm::SelectionText(selected, 6, 2, 2, 2));
 }
 
 void TInspectorTest::headersAreSkipped_data()
@@ -493,20 +493,20 @@ void TInspectorTest::repaintHasNoSideEffects()
 void TInspectorTest::sidePanelsShownAndHidden()
 {
     TFixture f;
-    QVERIFY(f.Doc->NetInspector->isVisible());
-    QVERIFY(f.Doc->NetState->isHidden());
+    QVERIFY(Drv(f.Doc).NetInspector()->isVisible());
+    QVERIFY(Drv(f.Doc).NetState()->isHidden());
     f.Doc->Execute(f.Doc->Commands().ActionViewInspector);
     QVERIFY(!f.Doc->Commands().ActionViewInspector->isChecked());
-    QVERIFY(f.Doc->NetInspector->isHidden());
-    QVERIFY(f.Doc->LeftPanel->isHidden());
+    QVERIFY(Drv(f.Doc).NetInspector()->isHidden());
+    QVERIFY(Drv(f.Doc).LeftPanel()->isHidden());
     f.Doc->Execute(f.Doc->Commands().ActionViewInspector);
-    QVERIFY(f.Doc->NetInspector->isVisible());
-    QVERIFY(f.Doc->LeftPanel->isVisible());
+    QVERIFY(Drv(f.Doc).NetInspector()->isVisible());
+    QVERIFY(Drv(f.Doc).LeftPanel()->isVisible());
     // The small close button in the caption strip clears the check mark.
-    QTest::mouseClick(f.Doc->CloseInspectorButton, Qt::LeftButton, {},
-                      f.Doc->CloseInspectorButton->rect().center());
+    QTest::mouseClick(Drv(f.Doc).CloseInspectorButton(), Qt::LeftButton, {},
+                      Drv(f.Doc).CloseInspectorButton()->rect().center());
     QVERIFY(!f.Doc->Commands().ActionViewInspector->isChecked());
-    QVERIFY(f.Doc->LeftPanel->isHidden());
+    QVERIFY(Drv(f.Doc).LeftPanel()->isHidden());
 }
 
 QTEST_MAIN(TInspectorTest)

@@ -156,10 +156,10 @@ void TFileCommandsTest::openIntoEmptyFrame()
     QVERIFY(!w->NoDocument);
     QVERIFY(!w->NeedSaveAs);
     QCOMPARE(w->windowTitle(), u"Склад - Сети Петри"_s);
-    QCOMPARE(w->InfoPanel->Caption(), u"Склад"_s);
-    QVERIFY(w->InfoPanel->isEnabled());
-    QVERIFY(w->SelectionInfo->isEnabled());
-    QCOMPARE(w->SelectionInfo->Caption(), u"0 из 2(1, 1, 0) элементов выбрано."_s);
+    QCOMPARE(Drv(w).InfoPanel()->Caption(), u"Склад"_s);
+    QVERIFY(Drv(w).InfoPanel()->isEnabled());
+    QVERIFY(Drv(w).SelectionInfo()->isEnabled());
+    QCOMPARE(Drv(w).SelectionInfo()->Caption(), u"0 из 2(1, 1, 0) элементов выбрано."_s);
     QCOMPARE(ListRows(Drv(w).Elements()), (QStringList{u"Позиции:"_s, u"Позиция1"_s, u"Переходы:"_s, u"Переход1"_s}));
     w->UpdateActions();
     QVERIFY(!w->Commands().ActionFileSave->isEnabled());
@@ -175,7 +175,7 @@ void TFileCommandsTest::newInEmptyFrame()
     QVERIFY(!w->NoDocument);
     QVERIFY(w->NeedSaveAs);
     QCOMPARE(w->windowTitle(), u"СетьПетри2 - Сети Петри"_s);
-    QCOMPARE(w->InfoPanel->Caption(), w->Net->NetName);
+    QCOMPARE(Drv(w).InfoPanel()->Caption(), w->Net->NetName);
     QVERIFY(Drv(w).DSBPanel()->isVisibleTo(w));
     // With a document, New opens another window.
     w->Execute(w->Commands().ActionFileNew);
@@ -340,7 +340,7 @@ void TFileCommandsTest::undoRestoresDeletedNodeWithArcs()
     QCOMPARE(ListRows(Drv(w).Elements()), (QStringList{u"Позиции:"_s, u"Склад"_s, u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s,
                                        u"Дуги:"_s, u"Дуга1"_s, u"Дуга2"_s}));
     QCOMPARE(Drv(w).Elements()->currentRow(), 1);
-    QCOMPARE(w->SelectionInfo->Caption(), u"0 из 5(1, 2, 2) элементов выбрано."_s);
+    QCOMPARE(Drv(w).SelectionInfo()->Caption(), u"0 из 5(1, 2, 2) элементов выбрано."_s);
 }
 
 void TFileCommandsTest::copyInOneWindowPasteInAnother()

@@ -21,8 +21,8 @@ struct TFixture
     TFixture()
     {
         // The automatic run ticks fast so that tests do not wait in real time.
-        ExecInterval = Doc->ExecTimer->interval();
-        Doc->ExecTimer->setInterval(5);
+        ExecInterval = Drv(Doc).ExecTimer()->interval();
+        Drv(Doc).ExecTimer()->setInterval(5);
     }
 
     TShellFixture App;
@@ -110,7 +110,7 @@ QList<int> FireCounts(TDocForm *d)
 
 bool InfoBold(TDocForm *d)
 {
-    return d->InfoPanel->font().bold();
+    return Drv(d).InfoPanel()->font().bold();
 }
 
 const QList<const char *> EditingCommands = {
@@ -157,7 +157,7 @@ void TModellingUiTest::tokenGame()
     TProducerConsumer net(d);
     QVERIFY(QTest::qWaitForWindowExposed(d));
     QCOMPARE(f.ExecInterval, 500);
-    QVERIFY(!d->ExecTimer->isActive());
+    QVERIFY(!Drv(d).ExecTimer()->isActive());
     QCOMPARE(EnabledEditingCommands(d), AllEditingCommands());
 
     // Inspect the first place: the row below the "Позиции:" header.
@@ -170,9 +170,9 @@ void TModellingUiTest::tokenGame()
     d->Execute(d->Commands().ActionModelingStart);
     QVERIFY(d->Net->Modelling);
     QVERIFY(d->Commands().ActionModelingPause->isChecked());
-    QVERIFY(!d->ExecTimer->isActive());
-    QVERIFY(d->NetState->isVisible());
-    QVERIFY(d->RunsPanel->isVisible());
+    QVERIFY(!Drv(d).ExecTimer()->isActive());
+    QVERIFY(Drv(d).NetState()->isVisible());
+    QVERIFY(Drv(d).RunsPanel()->isVisible());
     QCOMPARE(EnabledEditingCommands(d), QStringList());
     // The inspector shows a place but cannot change it.
     QCOMPARE(d->InspectedElement(), net.P1);
@@ -183,8 +183,8 @@ void TModellingUiTest::tokenGame()
     QVERIFY(d->Commands().ActionModelingStart->isEnabled());
     QVERIFY(d->Commands().ActionModelingEnd->isEnabled());
     QCOMPARE(TreeLines(Drv(d).StateTree()), QStringList{u"(2, 0, 0) - начальное состояние"_s});
-    QCOMPARE(d->InfoPanel->Caption(), u"Исходное состояние."_s);
-    QCOMPARE(d->RunsPanel->Caption(), u"Запусков не было."_s);
+    QCOMPARE(Drv(d).InfoPanel()->Caption(), u"Исходное состояние."_s);
+    QCOMPARE(Drv(d).RunsPanel()->Caption(), u"Запусков не было."_s);
     QCOMPARE(Drv(d).TransfersInfo()->count(), 2);
     QCOMPARE(Drv(d).TransfersInfo()->item(0)->text(), u"Переход1"_s);
     QCOMPARE(Drv(d).TransfersInfo()->currentRow(), 0);
@@ -199,8 +199,8 @@ void TModellingUiTest::tokenGame()
     QCOMPARE(TreeLines(Drv(d).StateTree()),
              QStringList({u"(2, 0, 0) - начальное состояние"_s, u"  (1, 1, 0) - Переход1"_s}));
     QCOMPARE(Drv(d).StateTree()->currentItem()->text(0), u"(1, 1, 0) - Переход1"_s);
-    QCOMPARE(d->InfoPanel->Caption(), u"Готово к запуску: 2"_s);
-    QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1"_s);
+    QCOMPARE(Drv(d).InfoPanel()->Caption(), u"Готово к запуску: 2"_s);
+    QCOMPARE(Drv(d).RunsPanel()->Caption(), u"Последовательность запусков: 1"_s);
     QCOMPARE(FireCounts(d), QList<int>({1, 0}));
 
     // A click beside the marker only selects the row, which later firings keep.
@@ -211,18 +211,18 @@ void TModellingUiTest::tokenGame()
     // Running with two transitions enabled: the timer waits for the user.
     d->Execute(d->Commands().ActionModelingStart);
     QVERIFY(!d->Commands().ActionModelingPause->isChecked());
-    QVERIFY(d->ExecTimer->isActive());
+    QVERIFY(Drv(d).ExecTimer()->isActive());
     QVERIFY(!d->Commands().ActionModelingStart->isEnabled());
     QTest::qWait(60);
     QCOMPARE(net.Marking(), QList<qint32>({1, 1, 0}));
 
     // Fire T2 on the canvas; from there the timer runs on to the dead end.
     ClickCanvas(d, net.T2->CanvasCenter());
-    QTRY_COMPARE(d->InfoPanel->Caption(), u"Тупиковое состояние."_s);
+    QTRY_COMPARE(Drv(d).InfoPanel()->Caption(), u"Тупиковое состояние."_s);
     QCOMPARE(net.Marking(), QList<qint32>({0, 0, 2}));
     QVERIFY(InfoBold(d));
-    QCOMPARE(d->InfoPanel->FontColor(), QColor(255, 0, 0));
-    QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1, 2, 1, 2"_s);
+    QCOMPARE(Drv(d).InfoPanel()->FontColor(), QColor(255, 0, 0));
+    QCOMPARE(Drv(d).RunsPanel()->Caption(), u"Последовательность запусков: 1, 2, 1, 2"_s);
     QCOMPARE(TreeLines(Drv(d).StateTree()), QStringList({u"(2, 0, 0) - начальное состояние"_s,
                                                    u"  (1, 1, 0) - Переход1"_s,
                                                    u"    (1, 0, 1) - Переход2"_s,
@@ -231,17 +231,17 @@ void TModellingUiTest::tokenGame()
     QCOMPARE(Drv(d).TransfersInfo()->currentRow(), 1);
     QCOMPARE(FireCounts(d), QList<int>({2, 2}));
     // The run keeps waiting at the dead end.
-    QVERIFY(d->ExecTimer->isActive());
+    QVERIFY(Drv(d).ExecTimer()->isActive());
 
     // Picking an earlier state loads its marking and pauses the run.
     ClickTreeItem(d, u"(2, 0, 0) - начальное состояние"_s);
     QVERIFY(d->Commands().ActionModelingPause->isChecked());
-    QVERIFY(!d->ExecTimer->isActive());
+    QVERIFY(!Drv(d).ExecTimer()->isActive());
     QCOMPARE(net.Marking(), QList<qint32>({2, 0, 0}));
-    QCOMPARE(d->InfoPanel->Caption(), u"Исходное состояние."_s);
+    QCOMPARE(Drv(d).InfoPanel()->Caption(), u"Исходное состояние."_s);
     QVERIFY(!InfoBold(d));
-    QCOMPARE(d->InfoPanel->FontColor(), d->XPColorMap().FontColor);
-    QCOMPARE(d->RunsPanel->Caption(), u"Запусков не было."_s);
+    QCOMPARE(Drv(d).InfoPanel()->FontColor(), d->XPColorMap().FontColor);
+    QCOMPARE(Drv(d).RunsPanel()->Caption(), u"Запусков не было."_s);
     QCOMPARE(FireCounts(d), QList<int>({0, 0}));
 
     // The same firing from the same state revisits its child.
@@ -257,8 +257,8 @@ void TModellingUiTest::tokenGame()
                                                    u"      (0, 1, 1) - Переход1"_s,
                                                    u"        (0, 0, 2) - Переход2"_s}));
     QCOMPARE(Drv(d).StateTree()->currentItem()->text(0), u"(0, 2, 0) - Переход1"_s);
-    QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1, 1"_s);
-    QCOMPARE(d->InfoPanel->Caption(), u"Готово к запуску: 1"_s);
+    QCOMPARE(Drv(d).RunsPanel()->Caption(), u"Последовательность запусков: 1, 1"_s);
+    QCOMPARE(Drv(d).InfoPanel()->Caption(), u"Готово к запуску: 1"_s);
     QCOMPARE(FireCounts(d), QList<int>({2, 0}));
     // Still paused: firing by hand does not resume the run.
     QVERIFY(d->Commands().ActionModelingPause->isChecked());
@@ -276,9 +276,9 @@ void TModellingUiTest::tokenGame()
     QVERIFY(!d->Commands().ActionModelingPause->isChecked());
     QCOMPARE(Drv(d).StateTree()->topLevelItemCount(), 0);
     QCOMPARE(Drv(d).TransfersInfo()->count(), 0);
-    QVERIFY(!d->NetState->isVisible());
-    QVERIFY(!d->RunsPanel->isVisible());
-    QCOMPARE(d->InfoPanel->Caption(), d->Net->NetName);
+    QVERIFY(!Drv(d).NetState()->isVisible());
+    QVERIFY(!Drv(d).RunsPanel()->isVisible());
+    QCOMPARE(Drv(d).InfoPanel()->Caption(), d->Net->NetName);
     QVERIFY(!InfoBold(d));
     QCOMPARE(EnabledEditingCommands(d), AllEditingCommands());
     QVERIFY(Drv(d).CountEdit()->isEnabled());
@@ -304,7 +304,7 @@ void TModellingUiTest::endingReturnsOrKeepsMarking()
     // Answering No keeps the last marking for editing.
     d->Execute(d->Commands().ActionModelingStart);
     net.T1->Fire();
-    QCOMPARE(d->RunsPanel->Caption(), u"Последовательность запусков: 1"_s);
+    QCOMPARE(Drv(d).RunsPanel()->Caption(), u"Последовательность запусков: 1"_s);
     f.Prompts->Answers = {QMessageBox::No};
     d->Execute(d->Commands().ActionModelingEnd);
     QCOMPARE(f.Prompts->Asked.size(), 1);
@@ -351,10 +351,10 @@ void TModellingUiTest::startTexts()
 
     d->Execute(d->Commands().ActionModelingStart);
     QCOMPARE(TreeLines(Drv(d).StateTree()), QStringList{item});
-    QCOMPARE(d->InfoPanel->Caption(), info);
+    QCOMPARE(Drv(d).InfoPanel()->Caption(), info);
     QCOMPARE(InfoBold(d), bold);
-    QCOMPARE(d->InfoPanel->FontColor(), bold ? QColor(255, 0, 0) : d->XPColorMap().FontColor);
-    QCOMPARE(d->RunsPanel->Caption(), u"Запусков не было."_s);
+    QCOMPARE(Drv(d).InfoPanel()->FontColor(), bold ? QColor(255, 0, 0) : d->XPColorMap().FontColor);
+    QCOMPARE(Drv(d).RunsPanel()->Caption(), u"Запусков не было."_s);
 }
 
 void TModellingUiTest::hiddenStatePanelStaysHidden()
@@ -367,13 +367,13 @@ void TModellingUiTest::hiddenStatePanelStaysHidden()
     d->Execute(d->Commands().ActionModelingStart);
     QVERIFY(d->Commands().ActionViewNetState->isChecked());
     d->Execute(d->Commands().ActionViewNetState);
-    QVERIFY(!d->NetState->isVisible());
+    QVERIFY(!Drv(d).NetState()->isVisible());
     d->Execute(d->Commands().ActionModelingEnd);
-    QVERIFY(!d->NetState->isVisible());
+    QVERIFY(!Drv(d).NetState()->isVisible());
     QVERIFY(!d->Commands().ActionViewNetState->isChecked());
     // The next start shows it again.
     d->Execute(d->Commands().ActionModelingStart);
-    QVERIFY(d->NetState->isVisible());
+    QVERIFY(Drv(d).NetState()->isVisible());
 }
 
 void TModellingUiTest::transfersInfoDrawing()
@@ -414,7 +414,7 @@ void TModellingUiTest::closingWhileRunning()
     d->Execute(d->Commands().ActionModelingStart);
     net.T1->Fire();
     d->Execute(d->Commands().ActionModelingStart);
-    QVERIFY(d->ExecTimer->isActive());
+    QVERIFY(Drv(d).ExecTimer()->isActive());
     // Yes to ending modelling, No to returning to the initial marking, No to saving.
     f.Prompts->Answers = {QMessageBox::Yes, QMessageBox::No, QMessageBox::No};
     d->CloseDocument();
@@ -422,7 +422,7 @@ void TModellingUiTest::closingWhileRunning()
     QCOMPARE(f.Prompts->Asked[0].Text, u"Сеть в режиме моделирования.\r\nЗавершить?"_s);
     QCOMPARE(f.Prompts->Asked[1].Text, u"Вернуться в начальное состояние?"_s);
     QVERIFY(d->NoDocument);
-    QVERIFY(!d->ExecTimer->isActive());
+    QVERIFY(!Drv(d).ExecTimer()->isActive());
     QVERIFY(!d->Commands().ActionModelingPause->isChecked());
 }
 

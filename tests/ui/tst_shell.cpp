@@ -60,7 +60,7 @@ void TShellTest::firstStart()
     QCOMPARE(d->windowTitle(), u"СетьПетри1 - Сети Петри"_s);
     QCOMPARE(d->Net->FileName, u"СетьПетри1.qvx"_s);
     QCOMPARE(d->Net->GetTitle(), u"СетьПетри1"_s);
-    QCOMPARE(d->WindowMenu->actions().constLast(), d->Commands().ActionWndMe);
+    QCOMPARE(Drv(d).WindowMenu()->actions().constLast(), d->Commands().ActionWndMe);
     QCOMPARE(d->Commands().ActionWndMe->text(), u"СетьПетри1"_s);
     QVERIFY(d->Commands().ActionWndMe->isChecked());
     QCOMPARE(f.Shell->NextUntitledNumber, 2);
@@ -141,13 +141,13 @@ void TShellTest::closeLastByCommandLeavesEmptyFrame()
     QVERIFY(!d->Net);
     QCOMPARE(d->windowTitle(), u"Сети Петри"_s);
     QCOMPARE(d->Commands().ActionWndMe->text(), u"Нет"_s);
-    QCOMPARE(d->SelectionInfo->Caption(), u"0 из 0(0, 0, 0) элементов выбрано."_s);
-    QVERIFY(!d->SelectionInfo->isEnabled());
-    QVERIFY(!d->InfoPanel->isEnabled());
-    QCOMPARE(d->InfoPanel->Caption(), QString());
+    QCOMPARE(Drv(d).SelectionInfo()->Caption(), u"0 из 0(0, 0, 0) элементов выбрано."_s);
+    QVERIFY(!Drv(d).SelectionInfo()->isEnabled());
+    QVERIFY(!Drv(d).InfoPanel()->isEnabled());
+    QCOMPARE(Drv(d).InfoPanel()->Caption(), QString());
     QVERIFY(!Drv(d).DSBPanel()->isVisible());
     QVERIFY(!Drv(d).RSBPanel()->isVisible());
-    QVERIFY(!d->MainMenuBar->HasCloseButton());
+    QVERIFY(!Drv(d).MainMenuBar()->HasCloseButton());
     QVERIFY(!d->Commands().ActionWindowClose->isEnabled());
     const QImage canvas = Drv(d).DocArea()->grab().toImage();
     QCOMPARE(canvas.pixelColor(canvas.width() / 2, canvas.height() / 2), AppWorkspaceColor());
@@ -158,9 +158,9 @@ void TShellTest::closeLastByCommandLeavesEmptyFrame()
     QCOMPARE(f.Doc(0), d);
     QVERIFY(!d->NoDocument);
     QCOMPARE(d->windowTitle(), u"СетьПетри2 - Сети Петри"_s);
-    QVERIFY(d->SelectionInfo->isEnabled());
+    QVERIFY(Drv(d).SelectionInfo()->isEnabled());
     QVERIFY(Drv(d).DSBPanel()->isVisible());
-    QVERIFY(d->MainMenuBar->HasCloseButton());
+    QVERIFY(Drv(d).MainMenuBar()->HasCloseButton());
     QVERIFY(d->Commands().ActionWindowClose->isEnabled());
 }
 
@@ -287,14 +287,14 @@ void TShellTest::floatingBarsOfInactiveWindowHide()
     f.Shell->NewDocument();
     TDocForm *a = f.Doc(0), *b = f.Doc(1);
     a->FormActivate();
-    a->NetToolBar->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
-    a->NetToolBar->show();
-    QVERIFY(a->NetToolBar->isFloating());
+    Drv(a).NetToolBar()->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    Drv(a).NetToolBar()->show();
+    QVERIFY(Drv(a).NetToolBar()->isFloating());
     b->FormActivate();
-    QVERIFY(a->NetToolBar->isHidden());
+    QVERIFY(Drv(a).NetToolBar()->isHidden());
     QCOMPARE(f.Shell->ActiveDocument.data(), b);
     a->FormActivate();
-    QVERIFY(!a->NetToolBar->isHidden());
+    QVERIFY(!Drv(a).NetToolBar()->isHidden());
 }
 
 void TShellTest::splashPictureDecodes()

@@ -104,42 +104,6 @@ public:
     const TXPColorMap &XPColorMap() const { return ColorMaps.XPColorMap; }
     const TXPColorMap &LPXPColorMap() const { return ColorMaps.LPXPColorMap; }
 
-    // Top strip
-    TGKToolBar *MainMenuBand = nullptr;
-    TGKMainMenuBar *MainMenuBar = nullptr;
-    TGKToolBar *StandartToolBar = nullptr;
-    TGKToolBar *NetToolBar = nullptr;
-    TGKToolBar *ModelToolBar = nullptr;
-    QMenu *FileMenu = nullptr, *EditMenu = nullptr, *ViewMenu = nullptr, *ToolBarsMenu = nullptr,
-          *NetMenu = nullptr, *ModelingMenu = nullptr, *WindowMenu = nullptr, *HelpMenu = nullptr;
-    TGKPopupMenu *BarsPopup = nullptr;
-    TGKPopupMenu *CanvasPopup = nullptr;
-    TGKPopupMenu *PlacePopup = nullptr;
-    TGKPopupMenu *TransitionPopup = nullptr;
-
-    // Left column
-    QWidget *LeftPanel = nullptr;
-    QSplitter *SplitterUD = nullptr;
-    TGKPanel *NetInspector = nullptr;
-    TGKPanel *InspectorCaption = nullptr;
-    TGKSpeedButton *CloseInspectorButton = nullptr;
-    TGKPanel *InspectorContent = nullptr;
-    TGKPanel *NetState = nullptr;
-    TGKPanel *NetStateCaption = nullptr;
-    TGKSpeedButton *NetStateCloseButton = nullptr;
-    TGKPanel *NetStateContent = nullptr;
-    QSplitter *Splitter = nullptr;
-
-    // Status line
-    TGKPanel *StatusBar = nullptr;
-    TGKPanel *InfoPanel = nullptr;
-    TGKPanel *SelectionInfo = nullptr;
-    TGKPanel *RunsPanel = nullptr;
-    TGKGripper *Gripper = nullptr;
-
-    QTimer *ScrollTimer = nullptr;
-    QTimer *ExecTimer = nullptr;
-
     // The commands: their actions, handlers and enabling rules.
     TDocCommands &Commands() const { return *CommandTable; }
 
@@ -194,9 +158,6 @@ public:
 
     // The canvas: its picture, sheet, scrolling, instrument, gestures and hints.
     TCanvasController &Canvas() const { return *CanvasPart; }
-    // Scroll buttons of the side panels (DocScrolling.cpp)
-    TGKSpeedButton *InspectorUpButton = nullptr, *InspectorDownButton = nullptr;
-    TGKSpeedButton *NetStateUpButton = nullptr, *NetStateDownButton = nullptr;
 
     // Modelling (DocModelling.cpp). Starting and ending modelling refresh the
     // inspector with UpdateInspector, which locks its editors while the net
@@ -213,6 +174,47 @@ protected:
     QMenu *createPopupMenu() override { return nullptr; }
 
 private:
+    // The window's own widgets; tests find them by their object names.
+    // Top strip
+    TGKToolBar *MainMenuBand = nullptr;
+    TGKMainMenuBar *MainMenuBar = nullptr;
+    TGKToolBar *StandartToolBar = nullptr;
+    TGKToolBar *NetToolBar = nullptr;
+    TGKToolBar *ModelToolBar = nullptr;
+    QMenu *FileMenu = nullptr, *EditMenu = nullptr, *ViewMenu = nullptr, *ToolBarsMenu = nullptr,
+          *NetMenu = nullptr, *ModelingMenu = nullptr, *WindowMenu = nullptr, *HelpMenu = nullptr;
+    TGKPopupMenu *BarsPopup = nullptr;
+    TGKPopupMenu *CanvasPopup = nullptr;
+    TGKPopupMenu *PlacePopup = nullptr;
+    TGKPopupMenu *TransitionPopup = nullptr;
+
+    // Left column
+    QWidget *LeftPanel = nullptr;
+    QSplitter *SplitterUD = nullptr;
+    TGKPanel *NetInspector = nullptr;
+    TGKPanel *InspectorCaption = nullptr;
+    TGKSpeedButton *CloseInspectorButton = nullptr;
+    TGKPanel *InspectorContent = nullptr;
+    TGKPanel *NetState = nullptr;
+    TGKPanel *NetStateCaption = nullptr;
+    TGKSpeedButton *NetStateCloseButton = nullptr;
+    TGKPanel *NetStateContent = nullptr;
+    QSplitter *Splitter = nullptr;
+
+    // Status line
+    TGKPanel *StatusBar = nullptr;
+    TGKPanel *InfoPanel = nullptr;
+    TGKPanel *SelectionInfo = nullptr;
+    TGKPanel *RunsPanel = nullptr;
+    TGKGripper *Gripper = nullptr;
+
+    QTimer *ScrollTimer = nullptr;
+    QTimer *ExecTimer = nullptr;
+
+    // Scroll buttons of the side panels (DocScrolling.cpp)
+    TGKSpeedButton *InspectorUpButton = nullptr, *InspectorDownButton = nullptr;
+    TGKSpeedButton *NetStateUpButton = nullptr, *NetStateDownButton = nullptr;
+
     enum class TCloseAction { None, Free, Keep };
 
     // DocForm.cpp

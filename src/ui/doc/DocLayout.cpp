@@ -78,8 +78,10 @@ void TDocForm::BuildLayout()
     setCentralWidget(central);
 
     ScrollTimer = new QTimer(this);
+    ScrollTimer->setObjectName(QStringLiteral("ScrollTimer"));
     ScrollTimer->setInterval(50);
     ExecTimer = new QTimer(this);
+    ExecTimer->setObjectName(QStringLiteral("ExecTimer"));
     ExecTimer->setInterval(500);
     connect(ExecTimer, &QTimer::timeout, this, &TDocForm::ExecTimerTimer);
 }
@@ -146,6 +148,7 @@ void TDocForm::BuildLeftColumn()
         partLayout->setContentsMargins(1, keepTop ? 0 : 1, 1, keepTop ? 1 : 0);
         partLayout->setSpacing(0);
         captionStrip = new TGKPanel(part);
+        captionStrip->setObjectName(name + QStringLiteral("Caption"));
         captionStrip->setFixedHeight(17);
         captionStrip->SetCaption(caption);
         captionStrip->OnPaint = [this](TGKPanel *p) {
@@ -159,6 +162,7 @@ void TDocForm::BuildLeftColumn()
                        p->Caption());
         };
         closeButton = new TGKSpeedButton(captionStrip);
+        closeButton->setObjectName(name + QStringLiteral("CloseButton"));
         closeButton->SetColorMap(&XPColorMap());
         closeButton->SetShowInactiveFrame(false);
         closeButton->resize(14, 13);
@@ -193,6 +197,7 @@ void TDocForm::BuildStatusBar()
     for (TGKPanel *panel : {InfoPanel, SelectionInfo, RunsPanel})
         panel->OnPaint = [this](TGKPanel *p) { InfoPanelPaint(p); };
     Gripper = new TGKGripper(StatusBar);
+    Gripper->setObjectName(QStringLiteral("Gripper"));
     Gripper->Color = StatusBar->Color();
     connect(StatusBar, &TGKPanel::Resized, this, &TDocForm::LayoutStatusBar);
 }
