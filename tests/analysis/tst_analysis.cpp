@@ -270,30 +270,48 @@ void TAnalysisTest::randomNetsMatchTheTokenGame()
         options.MaxStates = cap;
         const TAnalysisResult r = AnalyseNet(net, options);
 
-        QSet<QList<qint32>> seen;
+        QHash<QList<qint32>, int> seen;
         QList<QList<qint32>> queue;
+        QList<QList<std::pair<int, int>>> back;    // per state: (predecessor, transition)
+        QList<QSet<int>> enabledIn;
         qint64 firings = 0;
         auto visit = [&](const QList<qint32> &m) {
             if (!seen.contains(m) && seen.size() <= cap) {
-                seen.insert(m);
+                seen.insert(m, int(queue.size()));
                 queue << m;
+                back.emplaceBack();
+                enabledIn.emplaceBack();
             }
+            return seen.value(m, -1);
         };
         visit(net.Marking);
         for (qsizetype i = 0; i < queue.size() && seen.size() <= cap; ++i) {
-            for (TTransfer *t : model->Transitions) {
+            for (int t = 0; t < model->TransitionCount(); ++t) {
                 for (int k = 0; k < model->PlaceCount(); ++k)
                     model->Places[k]->Tokens = queue[i][k];
-                if (!t->IsEnabled())
+                if (!model->Transitions[t]->IsEnabled())
                     continue;
                 ++firings;
-                t->Fire();
+                enabledIn[i].insert(t);
+                model->Transitions[t]->Fire();
                 QList<qint32> next;
                 for (const TPosition *p : model->Places)
                     next << p->Tokens;
-                visit(next);
+                if (const int j = visit(next); j >= 0)
+                    back[j].append({int(i), t});
             }
         }
+        // Which states can reach one of the given states, by walking back.
+        auto reaching = [&](QList<int> targets) {
+            QSet<int> found(targets.begin(), targets.end());
+            for (qsizetype k = 0; k < targets.size(); ++k)
+                for (auto [from, t] : back[targets[k]])
+                    if (!found.contains(from)) {
+                        found.insert(from);
+                        targets << from;
+                    }
+            return found.size();
+        };
         if (r.Coverability) {
             // ω claims growth without bound: the plain search must run past the cap.
             ++unbounded;
@@ -303,6 +321,21 @@ void TAnalysisTest::randomNetsMatchTheTokenGame()
             QVERIFY2(seen.size() <= cap, qPrintable(QStringLiteral("seed %1").arg(seed)));
             QCOMPARE(r.States, seen.size());
             QCOMPARE(r.Firings, firings);
+            // Liveness and reversibility by their definitions.
+            const int n = int(queue.size());
+            QList<int> dead;
+            for (int i = 0; i < n; ++i)
+                if (enabledIn[i].isEmpty())
+                    dead << i;
+            QCOMPARE(r.DeadlockCount, dead.size());
+            QCOMPARE(r.Reversible.IsYes(), reaching({0}) == n);
+            for (int t = 0; t < model->TransitionCount(); ++t) {
+                QList<int> enabling;
+                for (int i = 0; i < n; ++i)
+                    if (enabledIn[i].contains(t))
+                        enabling << i;
+                QCOMPARE(r.TransitionLive[t] == TVerdict::Yes, reaching(enabling) == n);
+            }
         }
     }
     QVERIFY(compared > 40);
