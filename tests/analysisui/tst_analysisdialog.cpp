@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QGraphicsItem>
 #include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QImage>
 #include <QPointer>
 #include <QPushButton>
@@ -230,7 +231,11 @@ void TestAnalysisDialog::showInModelling()
     QVERIFY(!show->isEnabled());
     QGraphicsItem *middle = StateItem(dialog->GraphPage()->Scene(), 1);
     QVERIFY(middle);
-    middle->setSelected(true);
+    dialog->ShowView(TAnalysisView::Graph);
+    auto *view = dialog->findChild<QGraphicsView *>(u"StateGraphView"_s);
+    QTRY_VERIFY(view->isVisible());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(middle->scenePos()));
+    QVERIFY(middle->isSelected());
     QVERIFY(show->isEnabled());
     show->click();
     QCOMPARE(spy.size(), 2);

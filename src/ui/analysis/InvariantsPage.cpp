@@ -59,7 +59,8 @@ QString SetTitle(const QString &heading, const TInvariantSet &set, const QString
     if (set.Covered.IsYes())
         text += QStringLiteral(" Каждый элемент входит в какой-либо %1-инвариант.").arg(kind);
     else if (set.Covered.IsNo())
-        text += QStringLiteral(" Ни в один %1-инвариант не входят: %2.").arg(kind, Html(QuotedNames(names, set.Uncovered)));
+        text += QStringLiteral(" Ни в один %1-инвариант не входят: %2.")
+                    .arg(kind, Html(QuotedNames(names, set.Uncovered)));
     if (!set.Complete)
         text += QStringLiteral(" <span style=\"color:#ff0000\">Набор неполный: %1</span>")
                     .arg(Html(set.Reason.isEmpty() ? QStringLiteral("вычисление остановлено.") : set.Reason));
@@ -122,7 +123,8 @@ void TInvariantsPage::ShowResult(const TAnalysisNet &net, const TAnalysisResult 
         IncidenceTitle->setText(QStringLiteral("<b>Матрица инцидентности</b>: не построена. %1")
                                     .arg(Html(Sentence(result.StopReason))));
     PlaceModel->SetMatrix({}, net.PlaceNames, result.PInvariants.Vectors, true);
-    PlaceTitle->setText(SetTitle(QStringLiteral("P-инварианты"), result.PInvariants, net.PlaceNames, QStringLiteral("P")));
+    PlaceTitle->setText(
+        SetTitle(QStringLiteral("P-инварианты"), result.PInvariants, net.PlaceNames, QStringLiteral("P")));
     TransitionModel->SetMatrix({}, net.TransitionNames, result.TInvariants.Vectors, true);
     TransitionTitle->setText(
         SetTitle(QStringLiteral("T-инварианты"), result.TInvariants, net.TransitionNames, QStringLiteral("T")));

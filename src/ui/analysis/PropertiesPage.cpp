@@ -170,9 +170,11 @@ QString PropertiesHtml(const TAnalysisNet &net, const TAnalysisResult &r)
         return html + QStringLiteral("<p>Анализ невозможен: %1</p>").arg(Html(Sentence(r.StopReason, false)));
 
     QList<TRow> rows;
-    rows << TRow{QStringLiteral("Пространство состояний"), r.Complete ? QStringLiteral("полное") : QStringLiteral("неполное"),
+    rows << TRow{QStringLiteral("Пространство состояний"),
+                 r.Complete ? QStringLiteral("полное") : QStringLiteral("неполное"),
                  SearchEvidence(r), r.Complete ? TVerdict::Yes : TVerdict::Unknown};
-    rows << TRow{QStringLiteral("Ограниченность"), AnswerText(r.Bounded.Value), BoundednessEvidence(net, r), r.Bounded.Value};
+    rows << TRow{QStringLiteral("Ограниченность"), AnswerText(r.Bounded.Value), BoundednessEvidence(net, r),
+                 r.Bounded.Value};
     rows << TRow{QStringLiteral("Безопасность"), AnswerText(r.Safe.Value), SafetyEvidence(net, r), r.Safe.Value};
     rows << TRow{QStringLiteral("Тупики"), AnswerText(r.Deadlocks.Value, QStringLiteral("есть"), QStringLiteral("нет")),
                  DeadlockEvidence(net, r), r.Deadlocks.Value};
@@ -180,10 +182,12 @@ QString PropertiesHtml(const TAnalysisNet &net, const TAnalysisResult &r)
     rows << TRow{QStringLiteral("Живость"), AnswerText(r.Live.Value), LivenessEvidence(net, r), r.Live.Value};
     rows << TRow{QStringLiteral("Обратимость"), AnswerText(r.Reversible.Value),
                  r.Reversible.IsYes() ? QStringLiteral("Начальная разметка достижима из любой достижимой разметки.")
-                 : r.Reversible.IsNo() ? QStringLiteral("Из некоторых достижимых разметок нельзя вернуться к начальной.")
+                 : r.Reversible.IsNo()
+                     ? QStringLiteral("Из некоторых достижимых разметок нельзя вернуться к начальной.")
                                        : ReasonText(r.Reversible),
                  r.Reversible.Value};
-    rows << TRow{QStringLiteral("Домашние разметки"), AnswerText(r.HomeMarkings.Value, QStringLiteral("есть"), QStringLiteral("нет")),
+    rows << TRow{QStringLiteral("Домашние разметки"),
+                 AnswerText(r.HomeMarkings.Value, QStringLiteral("есть"), QStringLiteral("нет")),
                  HomeEvidence(net, r), r.HomeMarkings.Value};
     QString structure = CoverEvidence(r.PInvariants, net.PlaceNames, QStringLiteral("P"));
     if (!r.StructurallyBounded.IsKnown() && !r.StructurallyBounded.Reason.isEmpty()

@@ -93,7 +93,8 @@ TStateGraphPage::TStateGraphPage(QWidget *parent)
     ZoomInButton = ToolButton(QStringLiteral("+"), QStringLiteral("Увеличить"), this);
     ZoomOutButton = ToolButton(QStringLiteral("−"), QStringLiteral("Уменьшить"), this);
     FitButton = ToolButton(QStringLiteral("&По размеру окна"), QStringLiteral("Показать весь граф"), this);
-    SaveButton = ToolButton(QStringLiteral("&Сохранить рисунок..."), QStringLiteral("Сохранить рисунок графа в PNG или SVG"), this);
+    SaveButton = ToolButton(QStringLiteral("&Сохранить рисунок..."),
+                            QStringLiteral("Сохранить рисунок графа в PNG или SVG"), this);
     SaveButton->setObjectName(QStringLiteral("SaveGraphButton"));
     ShowButton = ToolButton(QStringLiteral("Показать в &моделировании"),
                             QStringLiteral("Пройти путь от начальной разметки к выбранной в моделировании"), this);
@@ -143,7 +144,8 @@ void TStateGraphPage::ShowRunning()
     ShowMessage(QStringLiteral("Идёт анализ..."));
 }
 
-void TStateGraphPage::ShowResult(const TAnalysisNet &net, const TAnalysisResult &result, const TStateGraphDrawing &drawing)
+void TStateGraphPage::ShowResult(const TAnalysisNet &net, const TAnalysisResult &result,
+                                 const TStateGraphDrawing &drawing)
 {
     Graph = result.Graph;
     Net = net;
@@ -160,7 +162,8 @@ void TStateGraphPage::ShowResult(const TAnalysisNet &net, const TAnalysisResult 
                                             QStringLiteral("запусков"));
         const QString elsewhere = QStringLiteral(" Свойства сети — на странице «Свойства».");
         if (!result.Complete)
-            ShowMessage(QStringLiteral("%1 найден не целиком (%2, %3), поэтому не нарисован.").arg(kind, states, firings)
+            ShowMessage(QStringLiteral("%1 найден не целиком (%2, %3), поэтому не нарисован.")
+                            .arg(kind, states, firings)
                         + elsewhere);
         else if (Net.PlaceCount() > TAnalysisJob::DrawnPlaceLimit)
             ShowMessage(QStringLiteral("%1 (%2, %3) не нарисован: разметки из %4 слишком длинны для рисунка "
@@ -172,9 +175,11 @@ void TStateGraphPage::ShowResult(const TAnalysisNet &net, const TAnalysisResult 
                                              QStringLiteral("позиций"), QStringLiteral("позиций")))
                         + elsewhere);
         else if (Graph.Kept && !drawing.Error.isEmpty())
-            ShowMessage(QStringLiteral("%1 (%2, %3) нарисовать не удалось: %4").arg(kind, states, firings, drawing.Error));
+            ShowMessage(QStringLiteral("%1 (%2, %3) нарисовать не удалось: %4")
+                            .arg(kind, states, firings, drawing.Error));
         else
-            ShowMessage(QStringLiteral("%1 содержит %2 и %3: это слишком много для рисунка (рисуются графы до %4 и %5).")
+            ShowMessage(QStringLiteral("%1 содержит %2 и %3: это слишком много для рисунка "
+                                       "(рисуются графы до %4 и %5).")
                             .arg(kind, states, firings,
                                  CountedText(TAnalysisJob::DrawnStateLimit, QStringLiteral("состояния"),
                                              QStringLiteral("состояний"), QStringLiteral("состояний")),
@@ -291,7 +296,8 @@ void TStateGraphPage::SaveButtonClick()
     const QString svg = QStringLiteral("Рисунок SVG (*.svg)");
     QString filter = png;
     QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить рисунок графа"),
-                                                    QStringLiteral("Граф.png"), png + QStringLiteral(";;") + svg, &filter);
+                                                    QStringLiteral("Граф.png"), png + QStringLiteral(";;") + svg,
+                                                    &filter);
     if (fileName.isEmpty())
         return;
     if (QFileInfo(fileName).suffix().isEmpty())
