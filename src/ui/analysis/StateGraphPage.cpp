@@ -11,12 +11,15 @@
 #include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <functional>
 
 #include <algorithm>
 #include <cmath>
@@ -39,7 +42,17 @@ public:
         setTransform(QTransform::fromScale(scale, scale));
     }
 
+    std::function<void()> OnStateDoubleClick;
+
 protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override
+    {
+        QGraphicsView::mouseDoubleClickEvent(event);
+        const QGraphicsItem *item = itemAt(event->position().toPoint());
+        if (item && item->type() == StateItemType && OnStateDoubleClick)
+            OnStateDoubleClick();
+    }
+
     void wheelEvent(QWheelEvent *event) override
     {
         if (!(event->modifiers() & Qt::ControlModifier)) {
@@ -58,7 +71,8 @@ protected:
 namespace {
 
 const QString Legend = QStringLiteral(
-    "Двойная рамка — начальная разметка, красные — тупиковые, серые — с ω. Ctrl и колесо мыши меняют масштаб.");
+    "Двойная рамка — начальная разметка, красные — тупиковые, серые — с ω. Двойной щелчок по разметке "
+    "показывает путь к ней в моделировании, Ctrl и колесо мыши меняют масштаб.");
 
 QPushButton *ToolButton(const QString &text, const QString &tip, QWidget *parent)
 {
@@ -107,6 +121,7 @@ TStateGraphPage::TStateGraphPage(QWidget *parent)
     connect(SaveButton, &QPushButton::clicked, this, &TStateGraphPage::SaveButtonClick);
     connect(ShowButton, &QPushButton::clicked, this, &TStateGraphPage::ShowButtonClick);
     connect(GraphScene, &QGraphicsScene::selectionChanged, this, &TStateGraphPage::SelectionChanged);
+    View->OnStateDoubleClick = [this] { ShowButtonClick(); };
 
     Info = new QLabel(Legend, this);
     Info->setObjectName(QStringLiteral("StateGraphInfo"));
