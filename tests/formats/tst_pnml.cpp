@@ -229,6 +229,11 @@ void TestPnml::dialects_data()
         << OnePage(QStringLiteral("<place id=\"p\"/><transition id=\"t\"/><place id=\"q\"/>"
                                   "<arc id=\"a\" source=\"p\" target=\"t\"/><arc id=\"b\" source=\"t\" target=\"q\"/>"))
         << 2 << "p" << 0 << 1 << QPoint(-1, -1) << 0;
+    QString many;
+    for (int i = 0; i < 1500; ++i)
+        many += QStringLiteral("<place id=\"p%1\"/><transition id=\"t%1\"/><arc id=\"a%1\" source=\"p%1\" target=\"t%1\"/>").arg(i);
+    QTest::newRow("too large for the layered layout: a grid")
+        << OnePage(many.replace(QStringLiteral("\"p0\""), QStringLiteral("\"p\""))) << 1500 << "p" << 0 << 1 << QPoint(-1, -1) << 0;
     QTest::newRow("every node at one point: laid out")
         << OnePage(Node("place", "p", 0, 0) + Node("transition", "t", 0, 0) + Node("place", "q", 0, 0)
                    + QStringLiteral("<arc id=\"a\" source=\"p\" target=\"t\"/><arc id=\"b\" source=\"t\" target=\"q\"/>"))
