@@ -19,7 +19,8 @@ void Search(benchmark::State &state)
 {
     const TAnalysisNet net = Family(int(state.range(0)), int(state.range(1)));
     const TFiringNet firing(net, false);
-    const TAnalysisOptions options;
+    TAnalysisOptions options;
+    options.Threads = int(state.range(2));
     int64_t states = 0, firings = 0, bytes = 0, marking = 0;
     for (auto _ : state) {
         const TSearchLimits limits(options);
@@ -56,6 +57,19 @@ void Analyse(benchmark::State &state)
 void Families(benchmark::internal::Benchmark *b)
 {
     // family 0: Kanban, 1: dining philosophers.
+    b->ArgNames({"family", "n", "threads"});
+    for (int n : {3, 4, 5})
+        b->Args({0, n, 1});
+    b->Args({1, 10, 1});
+    b->Args({0, 5, 2});
+    b->Args({1, 10, 2});
+    b->Unit(benchmark::kMillisecond);
+    b->MeasureProcessCPUTime();
+}
+
+void AnalyseFamilies(benchmark::internal::Benchmark *b)
+{
+    // family 0: Kanban, 1: dining philosophers.
     b->ArgNames({"family", "n"});
     for (int n : {3, 4, 5})
         b->Args({0, n});
@@ -66,5 +80,5 @@ void Families(benchmark::internal::Benchmark *b)
 } // namespace
 
 BENCHMARK(Search)->Apply(Families);
-BENCHMARK(Analyse)->Apply(Families);
+BENCHMARK(Analyse)->Apply(AnalyseFamilies);
 BENCHMARK_MAIN();

@@ -47,9 +47,8 @@ void TMarkingStore::Pack(const int32_t *marking, uint8_t *out) const
     }
 }
 
-void TMarkingStore::Unpack(int64_t index, int32_t *marking) const
+void TMarkingStore::UnpackFrom(const uint8_t *in, int32_t *marking) const
 {
-    const uint8_t *in = Data.At(index);
     switch (CountWidth) {
     case 1:
         for (int p = 0; p < Places; ++p)

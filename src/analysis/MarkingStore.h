@@ -60,7 +60,8 @@ public:
 
     const uint8_t *At(int64_t index) const { return Data.At(index); }
     void Pack(const int32_t *marking, uint8_t *out) const;
-    void Unpack(int64_t index, int32_t *marking) const;
+    void Unpack(int64_t index, int32_t *marking) const { UnpackFrom(Data.At(index), marking); }
+    void UnpackFrom(const uint8_t *packed, int32_t *marking) const;
     // Writes one count into a packed marking.
     void Put(uint8_t *packed, int place, int32_t count) const
     {

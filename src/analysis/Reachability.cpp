@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <thread>
 
 TReachability::TReachability(const TFiringNet &net, const QList<qint32> &start, int64_t maxStates)
     : Net(net)
@@ -57,20 +58,68 @@ bool TReachability::CoversAncestor(int64_t parent, int lastTransition, const int
     }
 }
 
+bool TReachability::NoteAdded(int64_t parent, int t, const uint8_t *packed, std::vector<int32_t> &next)
+{
+    *Parent.Append() = uint32_t(parent);
+    *ParentTransition.Append() = uint32_t(t);
+    Store.UnpackFrom(packed, next.data());
+    const int places = Net.PlaceCount();
+    MaxTotal = std::max(MaxTotal, std::accumulate(next.begin(), next.begin() + places, int64_t(0)));
+    // Only the places the firing changed can pass their bounds.
+    bool check = false;
+    const int32_t *pl = Net.EffectPlaces(t);
+    for (int k = 0; k < Net.EffectCount(t); ++k) {
+        const int64_t v = next[pl[k]];
+        if (v <= Bounds[pl[k]])
+            continue;
+        Bounds[pl[k]] = v;
+        // Look for a covered ancestor at every new bound while bounds are
+        // small, then at each doubling: cheap for bounded nets, soon enough
+        // for unbounded ones.
+        if (v < 64 || v >= NextCheck[pl[k]]) {
+            NextCheck[pl[k]] = 2 * v;
+            check = true;
+        }
+    }
+    return check && AncestorBudget > 0 && CoversAncestor(parent, t, next.data());
+}
+
 TReachability::TEnd TReachability::Run(const TSearchLimits &limits, QString *stopReason)
+{
+    int workers = limits.Options.Threads > 0 ? limits.Options.Threads : int(std::thread::hardware_concurrency());
+    workers = std::clamp(workers, 1, 16);
+    // Level by level: the states of one distance from the start, then the
+    // ones they lead to. Large levels are shared between workers.
+    for (int64_t begin = 0; begin < Store.Size();) {
+        const int64_t end = Store.Size();
+        TStep step = TStep::Go;
+        if (workers < 2 || end - begin < 1024 || !ExpandInParallel(begin, end, workers, limits, step, stopReason))
+            step = ExpandSequentially(begin, end, limits, stopReason);
+        if (step == TStep::Stop)
+            return TEnd::Stopped;
+        if (step == TStep::Unbounded)
+            return TEnd::Unbounded;
+        begin = end;
+    }
+    limits.Report(Store.Size(), Firings);
+    return TEnd::Complete;
+}
+
+TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t end, const TSearchLimits &limits,
+                                                       QString *stopReason)
 {
     const int places = Net.PlaceCount();
     std::vector<int32_t> cur(size_t(places) + 1), next(size_t(places) + 1), enabled;
     std::vector<uint8_t> buf;
     std::vector<uint64_t> hashes;
     const int64_t maxStates = std::clamp<int64_t>(limits.Options.MaxStates, 1, UINT32_MAX - 2);
-    for (int64_t i = 0; i < Store.Size(); ++i) {
+    for (int64_t i = begin; i < end; ++i) {
         if ((i & 1023) == 0) {
             limits.Report(Store.Size(), Firings);
             const QString reason = limits.Check(MemoryBytes());
             if (!reason.isEmpty()) {
                 *stopReason = reason;
-                return TEnd::Stopped;
+                return TStep::Stop;
             }
         }
         Store.Unpack(i, cur.data());
@@ -78,7 +127,6 @@ TReachability::TEnd TReachability::Run(const TSearchLimits &limits, QString *sto
         if (enabled.empty() && DeadCount++ == 0)
             FirstDead = i;
         Firings += int64_t(enabled.size());
-        int64_t total = -1;
         // Widen once for every firing of this state, then pack all targets
         // and fetch their hash slots ahead: the look-ups overlap their misses.
         int64_t largest = 0;
@@ -108,54 +156,135 @@ TReachability::TEnd TReachability::Run(const TSearchLimits &limits, QString *sto
         for (size_t e = 0; e < enabled.size(); ++e)
             Store.PrefetchMarking(hashes[e]);
         for (size_t e = 0; e < enabled.size(); ++e) {
-            const int t = enabled[e];
             const uint8_t *target = buf.data() + e * stride;
             if (Store.Size() >= maxStates) {
                 // Full: a marking not seen yet would be one too many.
                 if (Store.Find(target, hashes[e]) >= 0)
                     continue;
                 *stopReason = limits.StateLimitText(maxStates);
-                return TEnd::Stopped;
+                return TStep::Stop;
             }
             bool added = false;
             Store.Insert(target, hashes[e], added);
-            if (!added)
-                continue;
-            *Parent.Append() = uint32_t(i);
-            *ParentTransition.Append() = uint32_t(t);
-            if (total < 0)
-                total = std::accumulate(cur.begin(), cur.begin() + places, int64_t(0));
-            MaxTotal = std::max(MaxTotal, total + Net.TotalDelta(t));
-            const int n = Net.EffectCount(t);
-            const int32_t *pl = Net.EffectPlaces(t);
-            const int64_t *d = Net.EffectDeltas(t);
-            bool check = false;
-            for (int k = 0; k < n; ++k) {
-                const int64_t v = cur[pl[k]] + d[k];
-                if (v <= Bounds[pl[k]])
-                    continue;
-                Bounds[pl[k]] = v;
-                // Look for a covered ancestor at every new bound while bounds
-                // are small, then at each doubling: cheap for bounded nets,
-                // soon enough for unbounded ones.
-                if (v < 64 || v >= NextCheck[pl[k]]) {
-                    NextCheck[pl[k]] = 2 * v;
-                    check = true;
-                }
-            }
-            if (check) {
-                std::copy(cur.begin(), cur.end(), next.begin());
-                for (int k = 0; k < n; ++k)
-                    next[pl[k]] = int32_t(cur[pl[k]] + d[k]);
-                if (AncestorBudget > 0 && CoversAncestor(i, t, next.data()))
-                    return TEnd::Unbounded;
-            }
+            if (added && NoteAdded(i, enabled[e], target, next))
+                return TStep::Unbounded;
         }
         Expanded = i + 1;
         AncestorBudget += 64;
     }
+    return TStep::Go;
+}
+
+void TReachability::ExpandPart(int64_t begin, int64_t end, const TSearchLimits &limits, TWorkerPart &part) const
+{
+    const int places = Net.PlaceCount();
+    const size_t stride = size_t(Store.Stride());
+    std::vector<int32_t> cur(size_t(places) + 1), enabled;
+    std::vector<uint8_t> buf;
+    std::vector<uint64_t> hashes;
+    part.Fired.assign(Fired.size(), 0);
+    for (int64_t i = begin; i < end; ++i) {
+        if ((i & 1023) == 0 && limits.Options.Cancel && limits.Options.Cancel->load(std::memory_order_relaxed)) {
+            part.Stopped = true;
+            return;
+        }
+        Store.Unpack(i, cur.data());
+        Net.EnabledIn(cur.data(), enabled, Store.WidthLimit());
+        if (enabled.empty() && part.DeadCount++ == 0)
+            part.FirstDead = i;
+        part.Firings += int64_t(enabled.size());
+        buf.resize(stride * enabled.size());
+        hashes.resize(enabled.size());
+        for (size_t e = 0; e < enabled.size(); ++e) {
+            const int t = enabled[e];
+            part.Fired[t] = 1;
+            uint8_t *target = buf.data() + e * stride;
+            std::memcpy(target, Store.At(i), stride);
+            const int32_t *pl = Net.EffectPlaces(t);
+            const int64_t *d = Net.EffectDeltas(t);
+            for (int k = 0; k < Net.EffectCount(t); ++k) {
+                if (cur[pl[k]] + d[k] > Store.WidthLimit()) {
+                    part.NeedsWiderCounts = true;
+                    return;
+                }
+                Store.Put(target, pl[k], int32_t(cur[pl[k]] + d[k]));
+            }
+            hashes[e] = Store.Hash(target);
+            Store.Prefetch(hashes[e]);
+        }
+        for (size_t e = 0; e < enabled.size(); ++e)
+            Store.PrefetchMarking(hashes[e]);
+        for (size_t e = 0; e < enabled.size(); ++e) {
+            const uint8_t *target = buf.data() + e * stride;
+            if (Store.Find(target, hashes[e]) >= 0)
+                continue;
+            part.Candidates.push_back({uint32_t(i), enabled[e], hashes[e]});
+            part.Markings.insert(part.Markings.end(), target, target + stride);
+        }
+    }
+}
+
+bool TReachability::ExpandInParallel(int64_t begin, int64_t end, int workers, const TSearchLimits &limits,
+                                     TStep &step, QString *stopReason)
+{
+    // The store is only read while the workers run.
+    std::vector<TWorkerPart> parts(static_cast<size_t>(workers));
+    std::vector<std::thread> threads;
+    const int64_t share = (end - begin + workers - 1) / workers;
+    for (int w = 0; w < workers; ++w) {
+        const int64_t from = std::min(end, begin + w * share), to = std::min(end, from + share);
+        threads.emplace_back([this, from, to, &limits, &part = parts[w]] { ExpandPart(from, to, limits, part); });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    for (const TWorkerPart &part : parts)
+        if (part.NeedsWiderCounts)
+            return false;
+    step = TStep::Go;
+    for (const TWorkerPart &part : parts) {
+        if (part.Stopped) {
+            *stopReason = limits.Check(MemoryBytes());
+            step = TStep::Stop;
+            return true;
+        }
+        Firings += part.Firings;
+        if (FirstDead < 0 && part.FirstDead >= 0)
+            FirstDead = part.FirstDead;
+        DeadCount += part.DeadCount;
+        for (size_t t = 0; t < Fired.size(); ++t)
+            Fired[t] |= part.Fired[t];
+    }
     limits.Report(Store.Size(), Firings);
-    return TEnd::Complete;
+    const int64_t maxStates = std::clamp<int64_t>(limits.Options.MaxStates, 1, UINT32_MAX - 2);
+    const size_t stride = size_t(Store.Stride());
+    std::vector<int32_t> next(size_t(Net.PlaceCount()) + 1);
+    for (const TWorkerPart &part : parts) {
+        for (size_t c = 0; c < part.Candidates.size(); ++c) {
+            const TCandidate &candidate = part.Candidates[c];
+            const uint8_t *target = part.Markings.data() + c * stride;
+            if (Store.Size() >= maxStates) {
+                if (Store.Find(target, candidate.Hash) >= 0)
+                    continue;
+                *stopReason = limits.StateLimitText(maxStates);
+                step = TStep::Stop;
+                return true;
+            }
+            bool added = false;
+            Store.Insert(target, candidate.Hash, added);
+            if (added && NoteAdded(candidate.Parent, candidate.Transition, target, next)) {
+                step = TStep::Unbounded;
+                return true;
+            }
+        }
+    }
+    Expanded = end;
+    AncestorBudget += 64 * (end - begin);
+    const QString reason = limits.Check(MemoryBytes());
+    if (!reason.isEmpty()) {
+        *stopReason = reason;
+        step = TStep::Stop;
+    }
+    return true;
 }
 
 int64_t TReachability::Target(int64_t state, const int32_t *marking, int t, std::vector<uint8_t> &scratch) const

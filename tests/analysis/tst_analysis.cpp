@@ -193,6 +193,15 @@ void TAnalysisTest::families()
     QFETCH(TBuild, build);
     const TAnalysisResult r = AnalyseNet(build());
     QVERIFY(r.Complete);
+    // Two workers find the same states in the same order.
+    TAnalysisOptions two;
+    two.Threads = 2;
+    const TAnalysisResult shared = AnalyseNet(build(), two);
+    QCOMPARE(shared.States, r.States);
+    QCOMPARE(shared.Firings, r.Firings);
+    QCOMPARE(shared.DeadlockPath, r.DeadlockPath);
+    QCOMPARE(shared.DeadlockCount, r.DeadlockCount);
+    QCOMPARE(shared.Live.Value, r.Live.Value);
     QFETCH(qint64, firings);
     QTEST(r.States, "states");
     if (firings >= 0)
