@@ -7,7 +7,6 @@ struct TFrame
     uint32_t State;
     uint32_t Position;  // next enabled transition to follow
     bool Root;
-    bool ChildPending;  // the firing at Position led to a child still to be merged
 };
 
 } // namespace
@@ -38,7 +37,7 @@ bool FindComponents(const TReachability &graph, const TSearchLimits &limits, TCo
     uint32_t component = UINT32_MAX - 1;
     int64_t steps = 0;
     rank[0] = index++;
-    frames.push_back({0, 0, true, false});
+    frames.push_back({0, 0, true});
     while (!frames.empty()) {
         if ((++steps & 1023) == 0) {
             const int64_t memory = int64_t(rank.size()) * 4 + int64_t(exits.size()) / 8
@@ -58,13 +57,11 @@ bool FindComponents(const TReachability &graph, const TSearchLimits &limits, TCo
         for (; f.Position < enabled.size(); ++f.Position) {
             const uint32_t w = uint32_t(graph.Target(v, marking.data(), enabled[f.Position], scratch));
             if (rank[w] == 0) {
-                f.ChildPending = true;
                 rank[w] = index++;
-                frames.push_back({w, 0, true, false});
+                frames.push_back({w, 0, true});
                 descended = true;
                 break;
             }
-            f.ChildPending = false;
             if (rank[w] < rank[v]) {
                 rank[v] = rank[w];
                 f.Root = false;
@@ -118,7 +115,6 @@ bool FindComponents(const TReachability &graph, const TSearchLimits &limits, TCo
             break;
         // Merge the finished child into its parent and go on with the next firing.
         TFrame &parent = frames.back();
-        parent.ChildPending = false;
         if (rank[v] < rank[parent.State]) {
             rank[parent.State] = rank[v];
             parent.Root = false;
