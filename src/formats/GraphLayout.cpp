@@ -28,6 +28,14 @@ QByteArray Number(double v)
     return QByteArray::number(v, 'f', 4);
 }
 
+// One context for the process, made on first use under the mutex: making
+// and freeing one per layout costs milliseconds and leaks inside Graphviz.
+GVC_t *SharedContext()
+{
+    static GVC_t *context = gvContext();
+    return context;
+}
+
 struct TGraphvizSession
 {
     GVC_t *Context = nullptr;
@@ -39,8 +47,6 @@ struct TGraphvizSession
             gvFreeLayout(Context, Graph);
         if (Graph)
             agclose(Graph);
-        if (Context)
-            gvFreeContext(Context);
     }
 };
 
@@ -82,7 +88,7 @@ TGraphLayoutResult LayoutGraph(const TLayoutGraph &graph)
     QMutexLocker lock(&GraphvizMutex);
     agseterr(AGMAX); // no warnings on stderr; failures are reported by the result
     TGraphvizSession s;
-    s.Context = gvContext();
+    s.Context = SharedContext();
     char graphName[] = "g";
     s.Graph = agopen(graphName, Agdirected, nullptr);
     if (!s.Context || !s.Graph) {
