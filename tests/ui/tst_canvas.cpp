@@ -865,7 +865,7 @@ void TCanvasTest::inspectorHoverScroll()
 {
     TCanvasFixture f;
     f.Doc->FormActivate();
-    QVERIFY(!f.Doc->FirstActivation);
+    QVERIFY(!f.Doc->FirstActivationPending());
     TGKPanel *content = Drv(f.Doc).InspectorScrollPanel();
     TGKPanel *clip = Drv(f.Doc).InspectorContent();
     QWidget *upStrip = Drv(f.Doc).InspectorUpButton()->parentWidget();

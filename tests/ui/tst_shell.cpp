@@ -209,7 +209,7 @@ void TShellTest::closeAsksOnlyAboutUnsavedChanges()
     QCOMPARE(q.Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     QCOMPARE(q.Icon, QMessageBox::Warning);
     QCOMPARE(f.Shell->DocumentCount(), 2);
-    QVERIFY(!third->CloseByCommand);
+    QVERIFY(!third->ClosingByCommand());
 
     // Yes with a cancelled file dialog keeps the document too.
     f.Prompts->Answers = {QMessageBox::Yes};

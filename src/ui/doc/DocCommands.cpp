@@ -35,11 +35,6 @@ QKeySequence Key(QKeyCombination combination)
     return QKeySequence(combination);
 }
 
-QString Padded(const QString &caption, int blanks)
-{
-    return caption + QString(blanks, QLatin1Char(' '));
-}
-
 const Qt::KeyboardModifiers Ctrl = Qt::ControlModifier;
 const Qt::KeyboardModifiers CtrlAlt = Qt::ControlModifier | Qt::AltModifier;
 } // namespace

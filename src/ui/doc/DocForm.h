@@ -46,12 +46,15 @@ class TNetStateTreeNode;
 // The window of one document: menu bar and toolbars, the inspector and state
 // panels, the canvas and the status line. Its commands are actions whose
 // enabling rules are refreshed whenever the net or the document list changes.
-// The window composes its parts: the canvas (CanvasController.h), the net
-// inspector (NetInspector.h) and the state panel (NetStatePanel.h) keep their
-// widgets and state to themselves and report what the user did; the net's notifications reach the parts only through
-// the window (DocNotifications.cpp). The rest is split by concern:
-// DocForm.cpp (life cycle, status), DocLayout.cpp, DocActions.cpp,
-// DocCanvasCommands.cpp, DocFileCommands.cpp, DocModelling.cpp and DocSidePanels.cpp.
+// The window composes its parts, each of which keeps its widgets and state
+// to itself: the canvas (CanvasController.h), the net inspector
+// (NetInspector.h), the state panel (NetStatePanel.h) and the command table
+// (DocCommands.h). The parts report what the user did; the net's
+// notifications reach them only through the window (DocNotifications.cpp).
+// The window's own code is split by concern: DocForm.cpp (life cycle,
+// status), DocLayout.cpp, DocMenus.cpp, DocActions.cpp (handlers and rules),
+// DocCanvasCommands.cpp, DocFileCommands.cpp, DocModelling.cpp,
+// DocSidePanels.cpp and DocScrolling.cpp.
 class TDocForm : public QMainWindow, private TCanvasHost, private TCommandHost
 {
     Q_OBJECT
@@ -96,11 +99,11 @@ public:
     // Window state
     std::unique_ptr<TPetryNet> Net;
     bool NoDocument = false;
-    bool CloseByCommand = false;
     bool NeedSaveAs = true;
-    bool FirstActivation = true;
-    QIcon DocumentIcon;
-    TWindowColorMaps ColorMaps;
+    // Whether the close command is closing the window (it then keeps an empty frame).
+    bool ClosingByCommand() const { return CloseByCommand; }
+    // Until the first activation the side panels' scroll buttons are not laid out.
+    bool FirstActivationPending() const { return FirstActivation; }
     const TXPColorMap &XPColorMap() const { return ColorMaps.XPColorMap; }
     const TXPColorMap &LPXPColorMap() const { return ColorMaps.LPXPColorMap; }
 
@@ -174,6 +177,11 @@ protected:
     QMenu *createPopupMenu() override { return nullptr; }
 
 private:
+    bool CloseByCommand = false;
+    bool FirstActivation = true;
+    QIcon DocumentIcon;
+    TWindowColorMaps ColorMaps;
+
     // The window's own widgets; tests find them by their object names.
     // Top strip
     TGKToolBar *MainMenuBand = nullptr;
