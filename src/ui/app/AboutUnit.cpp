@@ -84,7 +84,8 @@ TAboutBoxForm::TAboutBoxForm(QWidget *parent)
     // The amount takes the rest of the line, right-aligned to x = 368.
     const int amountLeft = memoryCaption->geometry().right() + 4;
     Label4 = MakeLabel(this, QString(), amountLeft, 225, 369 - amountLeft);
-    Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    // Centred vertically like its caption, so both sit on one line.
+    Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label5 = MakeLabel(this, QString(), 107, 242, 261);
 
     OkButton = new QPushButton(QStringLiteral("OK"), this);
@@ -163,7 +164,8 @@ QString TAboutBoxForm::SystemText(const QString &family, int major, int minor, c
 QString TAboutBoxForm::SystemLine()
 {
     // The kernel's family and version ("6.1.0-18-amd64": version 6.1, build 0),
-    // then the distribution's own name in place of a service pack.
+    // then the distribution's short name and release ("Debian 12") in place
+    // of a service pack: the long pretty name does not fit the line.
     QString family = QSysInfo::kernelType();
     if (family == QLatin1String("winnt"))
         family = QStringLiteral("Windows NT");
@@ -171,7 +173,12 @@ QString TAboutBoxForm::SystemLine()
         family[0] = family[0].toUpper();
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("^(\\d+)(?:\\.(\\d+))?(?:\\.(\\d+))?")).match(QSysInfo::kernelVersion());
-    return SystemText(family, m.captured(1).toInt(), m.captured(2).toInt(), QSysInfo::prettyProductName(),
+    QString distribution = QSysInfo::productType();
+    if (!distribution.isEmpty())
+        distribution[0] = distribution[0].toUpper();
+    if (!QSysInfo::productVersion().isEmpty() && QSysInfo::productVersion() != QLatin1String("unknown"))
+        distribution += QLatin1Char(' ') + QSysInfo::productVersion();
+    return SystemText(family, m.captured(1).toInt(), m.captured(2).toInt(), distribution,
                       m.captured(3).toInt());
 }
 

@@ -6,6 +6,8 @@
 #include "controls/MenuImages.h"
 
 #include <QElapsedTimer>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QThread>
 
 TPetriApplication::TPetriApplication(int &argc, char **argv)
@@ -45,6 +47,11 @@ int TPetriApplication::Run(int &argc, char **argv)
 {
     TPetriApplication app(argc, argv);
     InitUiResources();
+    // Qt's own texts (file dialogs, standard buttons) in Russian, like the rest of the program.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     app.setWindowIcon(AppImage());
 
     TSingleInstance guard;

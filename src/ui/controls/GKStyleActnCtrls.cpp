@@ -1,6 +1,9 @@
 #include "GKStyleActnCtrls.h"
 
+#include <QEvent>
+#include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QStyleFactory>
 #include <QStyleOption>
 
@@ -123,14 +126,23 @@ void TGKStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *optio
     case PE_PanelToolBar:
         painter->fillRect(r, Map.Color);
         return;
-    case PE_PanelMenu:
     case PE_FrameMenu:
-        painter->fillRect(r, Map.MenuColor);
-        painter->fillRect(QRect(r.left(), r.top(), GutterWidth + 1, r.height()), Map.Color);
+        // The frame is drawn with the panel, inside the shadow strip.
+        if (qobject_cast<const QMenu *>(widget))
+            return;
+        [[fallthrough]];
+    case PE_PanelMenu: {
+        const bool popup = qobject_cast<const QMenu *>(widget) != nullptr;
+        if (popup)
+            DrawMenuShadow(painter, widget);
+        const QRect face = popup ? widget->rect().adjusted(0, 0, -ShadowSize, -ShadowSize) : r;
+        painter->fillRect(face, Map.MenuColor);
+        painter->fillRect(QRect(face.left(), face.top(), GutterWidth + 1, face.height()), Map.Color);
         painter->setPen(darken(Map.Color, 60));
         painter->setBrush(Qt::NoBrush);
-        painter->drawRect(r.adjusted(0, 0, -1, -1));
+        painter->drawRect(face.adjusted(0, 0, -1, -1));
         return;
+    }
     case PE_IndicatorToolBarHandle:
         DrawGrip(*painter, r.adjusted(-3, -4, 0, 0), Map);
         return;
@@ -162,7 +174,11 @@ void TGKStyle::drawControl(ControlElement element, const QStyleOption *option, Q
         DrawMenuItem(option, painter);
         return;
     case CE_MenuEmptyArea:
-        painter->fillRect(option->rect, Map.MenuColor);
+        // Only inside the frame: the strips outside it hold the shadow.
+        if (qobject_cast<const QMenu *>(widget))
+            painter->fillRect(option->rect.adjusted(1, 1, -ShadowSize - 1, -ShadowSize - 1), Map.MenuColor);
+        else
+            painter->fillRect(option->rect, Map.MenuColor);
         return;
     default:
         QProxyStyle::drawControl(element, option, painter, widget);
@@ -257,5 +273,64 @@ void TGKStyle::DrawMenuItem(const QStyleOption *option, QPainter *painter) const
         painter->setBrush(painter->pen().color());
         const QPoint tri[3] = {{x, y - 4}, {x + 4, y}, {x, y + 4}};
         painter->drawPolygon(tri, 3);
+    }
+}
+
+void TGKStyle::polish(QWidget *widget)
+{
+    QProxyStyle::polish(widget);
+    if (auto *menu = qobject_cast<QMenu *>(widget)) {
+        menu->setContentsMargins(0, 0, ShadowSize, ShadowSize);
+        menu->installEventFilter(this);
+    }
+}
+
+void TGKStyle::unpolish(QWidget *widget)
+{
+    if (auto *menu = qobject_cast<QMenu *>(widget)) {
+        menu->removeEventFilter(this);
+        menu->setContentsMargins(0, 0, 0, 0);
+        menu->setProperty("ShadowBackdrop", QVariant());
+    }
+    QProxyStyle::unpolish(widget);
+}
+
+bool TGKStyle::eventFilter(QObject *watched, QEvent *event)
+{
+    // The show event comes before the menu is on screen: what the shadow
+    // falls on is taken from the screen then. Without a screen to read
+    // (some platforms refuse) the strips show the window colour.
+    if (event->type() == QEvent::Show)
+        if (auto *menu = qobject_cast<QMenu *>(watched)) {
+            QPixmap backdrop;
+            if (QScreen *screen = menu->screen()) {
+                const QRect g = menu->geometry().translated(-screen->geometry().topLeft());
+                backdrop = screen->grabWindow(0, g.x(), g.y(), g.width(), g.height());
+            }
+            menu->setProperty("ShadowBackdrop", backdrop);
+        }
+    return QProxyStyle::eventFilter(watched, event);
+}
+
+void TGKStyle::DrawMenuShadow(QPainter *painter, const QWidget *menu) const
+{
+    const int w = menu->width(), h = menu->height(), s = ShadowSize;
+    const QRect right(w - s, s, s, h - s), bottom(s, h - s, w - 2 * s, s);
+    const QPixmap backdrop = menu->property("ShadowBackdrop").value<QPixmap>();
+    for (const QRect &strip : {right, bottom}) {
+        if (!backdrop.isNull()) {
+            const qreal ratio = backdrop.devicePixelRatio();
+            painter->drawPixmap(strip, backdrop,
+                                QRectF(strip.x() * ratio, strip.y() * ratio, strip.width() * ratio,
+                                       strip.height() * ratio));
+        } else {
+            painter->fillRect(strip, Map.Color);
+        }
+    }
+    // Darkest next to the menu, fading outwards.
+    for (int i = 0; i < s; ++i) {
+        const QColor shade(0, 0, 0, 70 - 15 * i);
+        painter->fillRect(QRect(w - s + i, s, 1, h - 2 * s + i + 1), shade);
+        painter->fillRect(QRect(s + i, h - s + i, w - 2 * s, 1), shade);
     }
 }

@@ -18,6 +18,12 @@ public:
     // Width of the image column of popup menus.
     static constexpr int GutterWidth = 24;
     static constexpr int ItemHeight = 21;
+    // Popup menus keep this strip on their right and bottom for a drop shadow.
+    static constexpr int ShadowSize = 4;
+
+    void polish(QWidget *widget) override;
+    void unpolish(QWidget *widget) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     int pixelMetric(PixelMetric metric, const QStyleOption *option = nullptr,
                     const QWidget *widget = nullptr) const override;
@@ -36,6 +42,8 @@ public:
 private:
     void DrawMenuItem(const QStyleOption *option, QPainter *painter) const;
     void DrawMenuBarItem(const QStyleOption *option, QPainter *painter, const QWidget *widget) const;
+    // The shadow strips of a popup menu: what lay behind it, darkened.
+    void DrawMenuShadow(QPainter *painter, const QWidget *menu) const;
 
     TXPColorMap Map;
 };

@@ -6,6 +6,7 @@
 #include "PetryNet.h"
 #include "controls/PanelUnit.h"
 
+#include <QApplication>
 #include <QTimer>
 #include <QToolTip>
 
@@ -58,6 +59,13 @@ void TCanvasController::ShowCanvasHint(QPoint p, QPoint globalPos)
     // Only the active document's canvas shows hints, and only while they are on.
     if (!HintsOn || !DocArea->isActiveWindow()) {
         HintTimer->stop();
+        return;
+    }
+    // A popup menu over the canvas would be covered by the hint: the hint
+    // goes and comes back only with a mouse move after the popup closed.
+    if (QApplication::activePopupWidget()) {
+        HintTimer->stop();
+        QToolTip::hideText();
         return;
     }
     HintPoint = p;

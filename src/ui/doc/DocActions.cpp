@@ -8,6 +8,8 @@
 #include "controls/GKActnCtrls.h"
 #include "controls/GKSpeedButton.h"
 
+#include "AnalysisDialog.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
@@ -56,6 +58,11 @@ void TDocForm::BindCommands()
     // The own entry of the Окно menu does nothing and stays checked.
     Handle(CommandTable->ActionWndMe, [this] { CommandTable->ActionWndMe->setChecked(true); });
     Handle(CommandTable->ActionAbout, [this] { Shell->ShowAboutBox(); });
+    Handle(CommandTable->ActionFileExport, [this] { ActionFileExportExecute(); });
+    Handle(CommandTable->ActionFilePrint, [this] { ActionFilePrintExecute(); });
+    Handle(CommandTable->ActionAnalysisProperties, [this] { ShowAnalysis(int(TAnalysisView::Properties)); });
+    Handle(CommandTable->ActionAnalysisGraph, [this] { ShowAnalysis(int(TAnalysisView::Graph)); });
+    Handle(CommandTable->ActionAnalysisInvariants, [this] { ShowAnalysis(int(TAnalysisView::Invariants)); });
     CanvasPart->PropertiesButton()->SetAction(CommandTable->ActionNetProperties);
 }
 
@@ -118,6 +125,12 @@ void TDocForm::BindRules()
     rules[CommandTable->ActionWindowClose] = [this] { return HasDoc(); };
     rules[CommandTable->ActionWindowNext] = [this] { return Shell->DocumentCount() > 1; };
     rules[CommandTable->ActionWindowPrev] = rules[CommandTable->ActionWindowNext];
+    rules[CommandTable->ActionFileExport] = [this] { return HasDoc(); };
+    rules[CommandTable->ActionFilePrint] = rules[CommandTable->ActionFileExport];
+    // The analysis takes the current marking: while editing or while the modelling is paused.
+    rules[CommandTable->ActionAnalysisProperties] = [this] { return HasDoc() && !ModellingRunning(); };
+    rules[CommandTable->ActionAnalysisGraph] = rules[CommandTable->ActionAnalysisProperties];
+    rules[CommandTable->ActionAnalysisInvariants] = rules[CommandTable->ActionAnalysisProperties];
     for (auto &[action, rule] : rules)
         CommandTable->SetRule(action, std::move(rule));
 }
@@ -151,6 +164,8 @@ void TDocForm::UpdateActions()
     SelectionDuringUpdate = Selection();
     CommandTable->UpdateAll();
     SelectionDuringUpdate.reset();
+    // Every edit ends in this refresh, so the analysis learns of it here.
+    CancelAnalysisIfEdited();
 }
 
 void TDocForm::ActionEditSelectAllUpdate()

@@ -109,6 +109,11 @@ void TDocCommands::CreateActions(QWidget *window)
          {Key(Qt::AltModifier | Qt::Key_0)}, 12},
         {&TDocCommands::ActionWndMe, "ActionWndMe", u"СетьПетри"_s, none, {}, -1},
         {&TDocCommands::ActionAbout, "ActionAbout", u"О программе..."_s, none, {}, -1},
+        {&TDocCommands::ActionFileExport, "ActionFileExport", u"&Экспорт рисунка..."_s, none, {}, -1},
+        {&TDocCommands::ActionFilePrint, "ActionFilePrint", u"&Печать..."_s, u"Печать"_s, {Key(Ctrl | Qt::Key_P)}, -1},
+        {&TDocCommands::ActionAnalysisProperties, "ActionAnalysisProperties", u"&Свойства сети..."_s, none, {}, -1},
+        {&TDocCommands::ActionAnalysisGraph, "ActionAnalysisGraph", u"&Граф достижимости..."_s, none, {}, -1},
+        {&TDocCommands::ActionAnalysisInvariants, "ActionAnalysisInvariants", u"&Инварианты..."_s, none, {}, -1},
     };
     for (const TActionDef &def : defs) {
         auto *action = new QAction(def.Caption, window);

@@ -68,6 +68,8 @@ public:
             *ActionViewInspector = nullptr, *ActionViewNetState = nullptr;
     QAction *ActionWindowClose = nullptr, *ActionWindowNext = nullptr, *ActionWindowPrev = nullptr,
             *ActionWindowList = nullptr, *ActionWndMe = nullptr, *ActionAbout = nullptr;
+    QAction *ActionFileExport = nullptr, *ActionFilePrint = nullptr;
+    QAction *ActionAnalysisProperties = nullptr, *ActionAnalysisGraph = nullptr, *ActionAnalysisInvariants = nullptr;
     // The six canvas instruments, exclusive; each action's data is its TInstrument.
     QActionGroup *InstrumentGroup = nullptr;
 

@@ -12,6 +12,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+namespace {
+// Both document types the window reads and writes, then all files.
+QString NetFileFilter()
+{
+    return QStringLiteral("Сеть Петри (*.qvx)|*.qvx|Сеть Петри PNML (*.pnml)|*.pnml|Все файлы|*.*");
+}
+} // namespace
+
 void TDocForm::SetDocumentPresent()
 {
     NoDocument = false;
@@ -39,7 +47,7 @@ void TDocForm::ActionFileNewExecute()
 
 void TDocForm::ActionFileOpenExecute()
 {
-    const QString path = Prompter().OpenFileName(this, QStringLiteral("Открыть"), DocTexts::FileFilter());
+    const QString path = Prompter().OpenFileName(this, QStringLiteral("Открыть"), NetFileFilter());
     if (path.isEmpty())
         return;
     if (HasDoc())
@@ -58,14 +66,14 @@ bool TDocForm::LoadDocument(const QString &path)
     }
     Net->FileName = path;
     Shell->AddOpenedDocument(this);
-    if (Net->LoadFromFile()) {
+    QString error;
+    if (LoadNetDocument(path, *Net, &error, &DocumentFormat)) {
         SetDocumentPresent();
         NeedSaveAs = false;
         return true;
     }
-    Prompter().MessageBox(emptyFrame ? this : nullptr,
-                          QStringLiteral("Невозможно открыть документ!\r\nФайл поврежден или имеет неправильный формат."),
-                          QStringLiteral("Ошибка открытия"), QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok);
+    Prompter().MessageBox(emptyFrame ? this : nullptr, error, QStringLiteral("Ошибка открытия"), QMessageBox::Ok,
+                          QMessageBox::Critical, QMessageBox::Ok);
     Shell->ForgetDocument(this);
     Shell->RemoveDocument(this);
     if (emptyFrame) {
@@ -80,19 +88,23 @@ bool TDocForm::SaveDocument()
     if (!HasDoc())
         return false;
     const bool retitle = NeedSaveAs;
+    QString path = Net->FileName;
+    TNetFormat format = DocumentFormat;
     if (NeedSaveAs) {
-        const QString path =
-            Prompter().SaveFileName(this, QStringLiteral("Сохранить как..."), DocTexts::FileFilter());
+        path = Prompter().SaveFileName(this, QStringLiteral("Сохранить как..."), NetFileFilter());
         if (path.isEmpty())
             return false;
-        Net->FileName = path;
+        // The type chosen in the dialog gave the name its extension.
+        format = FormatForFileName(path);
     }
-    if (!Net->SaveToFile()) {
+    // The net keeps its file name and format unless the whole file was written.
+    if (!SaveNetDocument(*Net, path, format)) {
         Prompter().MessageBox(this, QStringLiteral("Невозможно сохранить документ!"),
                               QStringLiteral("Ошибка сохранения"), QMessageBox::Ok, QMessageBox::Critical,
                               QMessageBox::Ok);
         return false;
     }
+    DocumentFormat = format;
     if (retitle)
         Shell->DocumentRetitled(this);
     NeedSaveAs = false;

@@ -87,6 +87,7 @@ void TDocForm::CreateNet()
 
 void TDocForm::ReleaseNet()
 {
+    CloseAnalysis();
     CanvasPart->SetNet(nullptr);
     InspectorPart->SetNet(nullptr);
     StatePanel->SetNet(nullptr);

@@ -4,11 +4,13 @@
 #include "DocCommands.h"
 #include "DocShell.h"
 #include "controls/ColorMap.h"
+#include "NetFormats.h"
 
 #include <QIcon>
 #include <QImage>
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 
 #include <functional>
 #include <map>
@@ -42,6 +44,8 @@ class TFocusFrames;
 class TNetInspector;
 class TNetStatePanel;
 class TNetStateTreeNode;
+class TAnalysisDialog;
+class QPrinter;
 
 // The window of one document: menu bar and toolbars, the inspector and state
 // panels, the canvas and the status line. Its commands are actions whose
@@ -190,7 +194,8 @@ private:
     TGKToolBar *NetToolBar = nullptr;
     TGKToolBar *ModelToolBar = nullptr;
     QMenu *FileMenu = nullptr, *EditMenu = nullptr, *ViewMenu = nullptr, *ToolBarsMenu = nullptr,
-          *NetMenu = nullptr, *ModelingMenu = nullptr, *WindowMenu = nullptr, *HelpMenu = nullptr;
+          *NetMenu = nullptr, *ModelingMenu = nullptr, *WindowMenu = nullptr, *HelpMenu = nullptr,
+          *AnalysisMenu = nullptr;
     TGKPopupMenu *BarsPopup = nullptr;
     TGKPopupMenu *CanvasPopup = nullptr;
     TGKPopupMenu *PlacePopup = nullptr;
@@ -329,6 +334,24 @@ private:
     void ActionEditPasteExecute();
     void ActionEditDeleteExecute();
     void ActionNetPropertiesExecute();
+    // The format the document is read from and saved in.
+    TNetFormat DocumentFormat = TNetFormat::Qvx;
+
+    // DocExport.cpp: pictures and printing of the sheet
+    void ActionFileExportExecute();
+    void ActionFilePrintExecute();
+    void PrintSheet(QPrinter *printer);
+
+    // DocAnalysis.cpp: the Анализ menu and the way back into the modelling
+    void ShowAnalysis(int view);
+    void PlayInModelling(const QList<int> &path);
+    // Cancels the analysis once the net it was made of has been edited.
+    void CancelAnalysisIfEdited();
+    // The document closes: the analysis stops and its dialog goes.
+    void CloseAnalysis();
+    QPointer<TAnalysisDialog> AnalysisWindow;
+    bool AnalysisCancelled = false;
+    QList<qint32> AnalysedMarking;
 
     // DocModelling.cpp
     void ActionModelingStartExecute();

@@ -121,7 +121,9 @@ void TDocForm::BuildLeftColumn()
     LeftPanel = new QWidget(Splitter);
     LeftPanel->setObjectName(QStringLiteral("LeftPanel"));
     LeftPanel->setMaximumWidth(300);
-    LeftPanel->setMinimumWidth(120);
+    // The splitter keeps 120 pixels when dragged (KeepMinimumSize); as a widget
+    // minimum it would hold the window wider than its minimum width of 160.
+    LeftPanel->setMinimumWidth(1);
     auto *layout = new QVBoxLayout(LeftPanel);
     layout->setContentsMargins(0, 0, 0, 0);
     SplitterUD = MakeSplitter(Qt::Vertical, LeftPanel);
@@ -181,6 +183,9 @@ void TDocForm::BuildLeftColumn()
     NetState = makePart(QStringLiteral("NetState"), QStringLiteral("Состояния сети"), NetStateCaption,
                         NetStateCloseButton, NetStateContent, false);
     KeepMinimumSize(SplitterUD, 100);
+    // The inspector keeps its height when the window grows; the state panel takes the rest.
+    SplitterUD->setStretchFactor(0, 0);
+    SplitterUD->setStretchFactor(1, 1);
     connect(CloseInspectorButton, &TGKSpeedButton::Click, this, &TDocForm::CloseInspectorButtonClick);
     connect(NetStateCloseButton, &TGKSpeedButton::Click, this, &TDocForm::NetStateCloseButtonClick);
 }

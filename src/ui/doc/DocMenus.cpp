@@ -58,6 +58,8 @@ void TDocForm::BuildMenus()
     FileMenu->addSeparator();
     FileMenu->addActions({CommandTable->ActionFileSave, CommandTable->ActionFileSaveAs, CommandTable->ActionFileSaveAll});
     FileMenu->addSeparator();
+    FileMenu->addActions({CommandTable->ActionFileExport, CommandTable->ActionFilePrint});
+    FileMenu->addSeparator();
     FileMenu->addAction(CommandTable->ActionNetProperties);
     FileMenu->addSeparator();
     FileMenu->addAction(MenuItem(CommandTable->ActionFileExit, Padded(u"Вы&ход"_s, 21)));
@@ -101,6 +103,10 @@ void TDocForm::BuildMenus()
     ModelingMenu->addAction(MenuItem(CommandTable->ActionModelingPause, Padded(u"&Приостановить моделирование"_s, 5)));
     ModelingMenu->addAction(MenuItem(CommandTable->ActionModelingEnd, Padded(u"&Завершить моделирование"_s, 9)));
 
+    AnalysisMenu = addMenu(u"&Анализ"_s, u"AnalysisMenu"_s);
+    AnalysisMenu->addActions({CommandTable->ActionAnalysisProperties, CommandTable->ActionAnalysisGraph,
+                              CommandTable->ActionAnalysisInvariants});
+
     WindowMenu = addMenu(u"&Окно"_s, u"WindowMenu"_s);
     // The entries of the other documents are made from the document list when the menu opens.
     connect(WindowMenu, &QMenu::aboutToShow, this, &TDocForm::RebuildWindowMenu);
@@ -118,7 +124,7 @@ void TDocForm::BuildMenus()
 
 QList<QMenu *> TDocForm::Menus() const
 {
-    return {FileMenu, EditMenu, ViewMenu, NetMenu, ModelingMenu, WindowMenu, HelpMenu};
+    return {FileMenu, EditMenu, ViewMenu, NetMenu, ModelingMenu, AnalysisMenu, WindowMenu, HelpMenu};
 }
 
 void TDocForm::BuildToolBars()

@@ -48,7 +48,15 @@ QString TDialogPrompter::SaveFileName(QWidget *parent, const QString &title, con
 {
     QFileDialog dialog(parent, title, QString(), DialogFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("qvx"));
+    // A name typed without an extension takes the one of the chosen file type.
+    auto followType = [&dialog](const QString &type) {
+        const qsizetype star = type.indexOf(QStringLiteral("(*."));
+        const QString suffix = star < 0 ? QString() : type.mid(star + 3).chopped(1);
+        if (!suffix.isEmpty() && suffix != QLatin1String("*"))
+            dialog.setDefaultSuffix(suffix);
+    };
+    followType(dialog.selectedNameFilter());
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followType);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
