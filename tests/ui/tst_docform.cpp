@@ -34,7 +34,7 @@ QString Blanks(int n)
 const QStringList AllActions = {
     u"ActionFileNew"_s, u"ActionFileOpen"_s, u"ActionFileSave"_s, u"ActionFileSaveAs"_s,
     u"ActionFileSaveAll"_s, u"ActionNetProperties"_s, u"ActionFileExit"_s, u"ActionEditUndo"_s,
-    u"ActionEditCopy"_s, u"ActionEditPaste"_s, u"ActionEditCut"_s, u"ActionEditDelete"_s,
+    u"ActionEditRedo"_s, u"ActionEditCopy"_s, u"ActionEditPaste"_s, u"ActionEditCut"_s, u"ActionEditDelete"_s,
     u"ActionEditSelectAll"_s, u"ActionEditCancSel"_s, u"ActionEditCreateDescr"_s, u"ActionEditDelDescr"_s,
     u"ActionEditInvDirection"_s, u"ActionEditArcAddPoint"_s, u"ActionEditArcDelPoint"_s,
     u"ActionEditInvDirC"_s, u"ActionEditArcAddPointC"_s, u"ActionEditArcDelPointC"_s,
@@ -93,6 +93,7 @@ void TDocFormTest::actionTable_data()
     row("ActionNetProperties", u"Св&ойства"_s, {}, u"Ctrl+Return, Ctrl+Enter"_s, 29);
     row("ActionFileExit", u"Вы&ход"_s, {}, u"Alt+F4"_s, -1);
     row("ActionEditUndo", u"&Отменить"_s, u"Отменить"_s, u"Ctrl+Z"_s, 9);
+    row("ActionEditRedo", u"&Вернуть"_s, u"Вернуть"_s, u"Ctrl+Y, Ctrl+Shift+Z"_s, 30);
     row("ActionEditCopy", u"&Копировать"_s, u"Копировать"_s, u"Ctrl+C, Ctrl+Ins"_s, 0);
     row("ActionEditPaste", u"Вст&авить"_s, u"Вставить"_s, u"Ctrl+V, Shift+Ins"_s, 5);
     row("ActionEditCut", u"&Вырезать"_s, u"Вырезать"_s, u"Ctrl+X, Shift+Del"_s, 1);
@@ -263,11 +264,11 @@ void TDocFormTest::menus_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("items");
     QTest::newRow("file") << 0 << u"&Файл"_s
-                          << QStringList{u"Созд&ать..."_s, u"&Открыть..."_s, u"-"_s, u"&Сохранить"_s,
+                          << QStringList{u"Созд&ать..."_s, u"&Открыть..."_s, u"Последние &файлы"_s, u"-"_s, u"&Сохранить"_s,
                                          u"Сохранить &как..."_s, u"Сохранить &все"_s, u"-"_s, u"Св&ойства"_s,
                                          u"-"_s, u"Вы&ход"_s + Blanks(21) + u"\tAlt+F4"_s};
     QTest::newRow("edit") << 1 << u"&Правка"_s
-                          << QStringList{u"&Отменить"_s, u"-"_s, u"&Копировать"_s, u"Вст&авить"_s, u"&Вырезать"_s,
+                          << QStringList{u"&Отменить"_s, u"&Вернуть"_s, u"-"_s, u"&Копировать"_s, u"Вст&авить"_s, u"&Вырезать"_s,
                                          u"&Удалить"_s, u"-"_s, u"Вы&брать все"_s, u"От&менить выбор"_s, u"-"_s,
                                          u"Добавть о&писание"_s, u"Удал&ить описание"_s, u"-"_s,
                                          u"Изменить напрвление &дуг"_s + Blanks(9) + u"\tCtrl+Alt+D"_s,
@@ -307,7 +308,7 @@ void TDocFormTest::toolbarsAndPopups()
     TFixture f;
     TDocForm *d = f.Doc();
     QCOMPARE(Captions(Drv(d).StandartToolBar()->actions()),
-             (QStringList{u"Созд&ать..."_s, u"&Открыть..."_s, u"&Сохранить"_s, u"-"_s, u"&Отменить"_s, u"-"_s,
+             (QStringList{u"Созд&ать..."_s, u"&Открыть..."_s, u"&Сохранить"_s, u"-"_s, u"&Отменить"_s, u"&Вернуть"_s, u"-"_s,
                           u"&Вырезать"_s, u"&Копировать"_s, u"Вст&авить"_s, u"&Удалить"_s}));
     QCOMPARE(Captions(Drv(d).NetToolBar()->actions()),
              (QStringList{u"&Выбор"_s, u"-"_s, u"&Позиция"_s, u"П&ереход"_s, u"&Дуга"_s, u"-"_s,

@@ -1,14 +1,30 @@
 #include "Application.h"
 
+#include "DesktopSession.h"
 #include "MainUnit.h"
 #include "SingleInstance.h"
 #include "SpalshUnit.h"
+#include "TestReport.h"
 #include "controls/MenuImages.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <QSettings>
 #include <QThread>
+
+namespace {
+// The files named on the command line; Qt has taken its own options out.
+QStringList CommandLineFiles(const QStringList &arguments)
+{
+    QStringList files;
+    for (const QString &a : arguments.mid(1))
+        if (!a.isEmpty() && !a.startsWith(QLatin1Char('-')))
+            files.append(QDir::cleanPath(QDir::current().absoluteFilePath(a)));
+    return files;
+}
+} // namespace
 
 TPetriApplication::TPetriApplication(int &argc, char **argv)
     : QApplication(argc, argv)
@@ -34,10 +50,13 @@ void TPetriApplication::ApplicationEventsException()
     Failing = true;
     TDialogPrompter fallback;
     TAppMainForm *mainForm = TAppMainForm::Instance();
+    // The documents are written for recovery first: the next start offers them.
+    if (mainForm && mainForm->Session)
+        mainForm->Session->WriteCopiesBeforeExit();
     TPrompter &prompter = mainForm ? mainForm->Prompter() : static_cast<TPrompter &>(fallback);
     prompter.MessageBox(nullptr, InternalErrorText(), DocTexts::AppTitle(), QMessageBox::Ok, QMessageBox::Critical,
                         QMessageBox::Ok);
-    // Unsaved changes are lost: no document is asked about.
+    // No document is asked about: their recovery copies are kept.
     if (mainForm)
         mainForm->EndApplication();
     exit(1);
@@ -54,9 +73,10 @@ int TPetriApplication::Run(int &argc, char **argv)
         QCoreApplication::installTranslator(&qtTexts);
     app.setWindowIcon(AppImage());
 
+    const QStringList files = CommandLineFiles(app.arguments());
     TSingleInstance guard;
     if (!guard.Claim()) {
-        TSingleInstance::WakeRunningInstance(guard.Key());
+        TSingleInstance::WakeRunningInstance(guard.Key(), 3000, files);
         return 0;
     }
     if (SplashDelayMs > 0) {
@@ -71,7 +91,14 @@ int TPetriApplication::Run(int &argc, char **argv)
         }
     }
 
-    TAppMainForm mainForm;
+    QSettings settings;
+    TAppMainForm mainForm(TestReport::MakePrompter());
+    TDesktopSession session(mainForm, settings);
+    mainForm.Session = &session;
     QObject::connect(&guard, &TSingleInstance::WakeUpRequested, &mainForm, &TAppMainForm::MarkWakeUp);
-    return app.exec();
+    QObject::connect(&guard, &TSingleInstance::FilesRequested, &mainForm, &TAppMainForm::OpenFiles);
+    session.Start(files);
+    const int result = app.exec();
+    mainForm.Session = nullptr;
+    return result;
 }

@@ -1,7 +1,10 @@
 #include "MainUnit.h"
 
 #include "AboutUnit.h"
+#include "DesktopSession.h"
 #include "WindowListUnit.h"
+
+#include "PetryNet.h"
 
 #include "controls/GKStyleActnCtrls.h"
 #include "controls/PanelUnit.h"
@@ -9,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace {
@@ -61,6 +65,8 @@ TDocForm *TAppMainForm::CreateWindow()
 {
     auto *window = new TDocForm(this);
     Windows.append(window);
+    if (Session)
+        Session->WindowCreated(window);
     return window;
 }
 
@@ -119,6 +125,8 @@ void TAppMainForm::DocumentRetitled(TDocForm *document)
 
 bool TAppMainForm::RemoveDocument(TDocForm *document)
 {
+    if (Session)
+        Session->DocumentClosed(document);
     Documents.removeOne(document);
     document->ShowDocumentName(QString());
     UpdateAllActions();
@@ -146,6 +154,8 @@ void TAppMainForm::EndApplication()
         return;
     Ended = true;
     IdleTimer->stop();
+    if (Session && ActiveDocument)
+        Session->DocumentClosed(ActiveDocument);
     // The windows go without further questions.
     for (const QPointer<TDocForm> &w : Windows)
         if (w) {
@@ -234,4 +244,71 @@ void TAppMainForm::ApplicationEventsIdle()
     document->setWindowState(state & ~Qt::WindowMinimized);
     document->raise();
     document->activateWindow();
+}
+
+QStringList TAppMainForm::RecentFiles() const
+{
+    return Session ? Session->RecentFiles() : QStringList();
+}
+
+void TAppMainForm::OpenRecentFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile()) {
+        Prompts->MessageBox(ActiveDocument, QStringLiteral("Файл %1 не найден и убран из списка.").arg(path),
+                            QStringLiteral("Последние файлы"), QMessageBox::Ok, QMessageBox::Warning,
+                            QMessageBox::Ok);
+        if (Session)
+            Session->ForgetRecentFile(path);
+        return;
+    }
+    OpenFiles({path});
+}
+
+TDocForm *TAppMainForm::FindDocument(const QString &path) const
+{
+    const QString wanted = QFileInfo(path).canonicalFilePath();
+    if (wanted.isEmpty())
+        return nullptr;
+    for (TDocForm *document : Documents)
+        if (!document->NeedSaveAs && document->Net
+            && QFileInfo(document->Net->FileName).canonicalFilePath() == wanted)
+            return document;
+    return nullptr;
+}
+
+void TAppMainForm::OpenFiles(const QStringList &paths)
+{
+    TDocForm *last = nullptr;
+    for (const QString &path : paths) {
+        if (TDocForm *open = FindDocument(path)) {
+            last = open;
+            continue;
+        }
+        const qsizetype before = Documents.size();
+        OpenDocument(path);
+        if (Documents.size() > before)
+            last = Documents.last();
+    }
+    if (!last)
+        return;
+    // The wake-up that came with the files brings this one forward, not the
+    // window that was active before.
+    ActiveDocument = last;
+    ShowDocument(last);
+}
+
+TDocForm *TAppMainForm::OpenRecoveredDocument(const QString &copyPath, const QString &fileName, const QString &title)
+{
+    const qsizetype before = Documents.size();
+    OpenDocument(copyPath);
+    if (Documents.size() == before)
+        return nullptr;
+    TDocForm *window = Documents.last();
+    // The copy stands for the original document: Save writes to its file.
+    window->Net->FileName = fileName.isEmpty() ? title + DocTexts::Extension() : fileName;
+    window->NeedSaveAs = fileName.isEmpty();
+    window->Net->MarkChanged();
+    DocumentRetitled(window);
+    window->UpdateActions();
+    return window;
 }

@@ -11,6 +11,7 @@
 
 class QDialog;
 class QTimer;
+class TDesktopSession;
 
 // The hidden main form: the document manager. It keeps the ordered list of
 // registered document windows, numbers untitled documents and names each
@@ -46,6 +47,8 @@ public:
     void SaveAll() override;
     bool HasUnsavedDocuments() const override;
     TPrompter &Prompter() override { return *Prompts; }
+    QStringList RecentFiles() const override;
+    void OpenRecentFile(const QString &path) override;
     void SetPrompter(std::unique_ptr<TPrompter> prompter);
 
     // A second start marks the application title; the next idle moment
@@ -54,6 +57,19 @@ public:
     void ApplicationEventsIdle();
     // Ends at once, without any question (unhandled errors).
     void EndApplication();
+
+    // Opens each file in its own window, or brings it to the front when it
+    // is open already; the last one ends up in front. A file that cannot be
+    // read is reported as by the Open command and the others still open.
+    void OpenFiles(const QStringList &paths);
+    // The open document stored in this file (canonical paths compared), or none.
+    TDocForm *FindDocument(const QString &path) const;
+    // Opens a recovery copy as an unsaved document of its original file (an
+    // untitled one when fileName is empty, named title); none on failure.
+    TDocForm *OpenRecoveredDocument(const QString &copyPath, const QString &fileName, const QString &title);
+    // Recent files, window geometry and recovery copies; none in tests that
+    // do not set one, so they leave the user's settings alone.
+    TDesktopSession *Session = nullptr;
 
     QString Caption() const { return QStringLiteral("Сети Петри - ApplicationForm"); }
     QList<TDocForm *> Documents;

@@ -1,5 +1,7 @@
 #include "SingleInstance.h"
 
+#include "InstanceMessage.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
@@ -21,6 +23,11 @@ TSingleInstance::~TSingleInstance()
     Server.close();
     if (Lock)
         Lock->unlock();
+}
+
+QByteArray TSingleInstance::Marker()
+{
+    return InstanceMessage::Marker();
 }
 
 QString TSingleInstance::DefaultKey()
@@ -51,22 +58,34 @@ bool TSingleInstance::Claim()
 void TSingleInstance::AcceptConnection()
 {
     while (QLocalSocket *socket = Server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto check = [this, socket] {
+        // The message is read as it arrives; an old-style sender writes the
+        // marker alone and may stay connected, a newer one closes after its line.
+        auto check = [this, socket](bool finished) {
             if (socket->property("Woken").toBool())
                 return;
-            if (socket->peek(64).contains(Marker())) {
-                socket->setProperty("Woken", true);
-                socket->readAll();
-                emit WakeUpRequested();
-            }
+            const QByteArray received = socket->property("Received").toByteArray() + socket->readAll();
+            socket->setProperty("Received", received);
+            const InstanceMessage::TRequest request = InstanceMessage::Decode(received, finished);
+            if (request.State == InstanceMessage::TState::Incomplete)
+                return;
+            socket->setProperty("Woken", true);
+            socket->setProperty("Received", QByteArray());
+            if (request.State == InstanceMessage::TState::Invalid)
+                return;
+            emit WakeUpRequested();
+            if (request.State == InstanceMessage::TState::Files)
+                emit FilesRequested(request.Files);
         };
-        connect(socket, &QLocalSocket::readyRead, this, check);
-        check();
+        connect(socket, &QLocalSocket::readyRead, this, [check] { check(false); });
+        connect(socket, &QLocalSocket::disconnected, this, [check, socket] {
+            check(true);
+            socket->deleteLater();
+        });
+        check(socket->state() != QLocalSocket::ConnectedState);
     }
 }
 
-bool TSingleInstance::WakeRunningInstance(const QString &key, int timeoutMs)
+bool TSingleInstance::WakeRunningInstance(const QString &key, int timeoutMs, const QStringList &files)
 {
     // The running instance may have taken the lock a moment before it listens.
     const QDeadlineTimer deadline(timeoutMs);
@@ -74,7 +93,7 @@ bool TSingleInstance::WakeRunningInstance(const QString &key, int timeoutMs)
         QLocalSocket socket;
         socket.connectToServer(key);
         if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
-            socket.write(Marker());
+            socket.write(InstanceMessage::Encode(QDir::currentPath(), files));
             const bool written = socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
             socket.disconnectFromServer();
             return written;

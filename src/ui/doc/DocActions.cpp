@@ -30,6 +30,10 @@ void TDocForm::BindCommands()
     Handle(CommandTable->ActionNetProperties, [this] { ActionNetPropertiesExecute(); });
     Handle(CommandTable->ActionFileExit, [this] { Shell->ExitApplication(); });
     Handle(CommandTable->ActionEditUndo, [this] { ActionEditUndoExecute(); });
+    Handle(CommandTable->ActionEditRedo, [this] {
+        Net->Redo();
+        CanvasPart->RepaintCanvas();
+    });
     Handle(CommandTable->ActionEditCopy, [this] { ActionEditCopyExecute(); });
     Handle(CommandTable->ActionEditPaste, [this] { ActionEditPasteExecute(); });
     Handle(CommandTable->ActionEditCut, [this] { ActionEditCutExecute(); });
@@ -82,6 +86,7 @@ void TDocForm::BindRules()
     rules[CommandTable->ActionFileSaveAll] = [this] { return Shell->HasUnsavedDocuments(); };
     rules[CommandTable->ActionNetProperties] = [this] { return HasDoc(); };
     rules[CommandTable->ActionEditUndo] = [this, editing] { return editing() && Net->CanUndo(); };
+    rules[CommandTable->ActionEditRedo] = [this, editing] { return editing() && Net->CanRedo(); };
     rules[CommandTable->ActionEditCopy] = [this, editing] { return editing() && Selection().AnyNode; };
     rules[CommandTable->ActionEditCut] = rules[CommandTable->ActionEditCopy];
     rules[CommandTable->ActionEditPaste] = [this, editing] { return editing() && Net->CanPaste(); };

@@ -52,6 +52,8 @@ void TDocCommands::CreateActions(QWidget *window)
          {Key(Ctrl | Qt::Key_Return), Key(Ctrl | Qt::Key_Enter)}, 29},
         {&TDocCommands::ActionFileExit, "ActionFileExit", u"Вы&ход"_s, none, {Key(Qt::AltModifier | Qt::Key_F4)}, -1},
         {&TDocCommands::ActionEditUndo, "ActionEditUndo", u"&Отменить"_s, u"Отменить"_s, {Key(Ctrl | Qt::Key_Z)}, 9},
+        {&TDocCommands::ActionEditRedo, "ActionEditRedo", u"&Вернуть"_s, u"Вернуть"_s,
+         {Key(Ctrl | Qt::Key_Y), Key(Ctrl | Qt::ShiftModifier | Qt::Key_Z)}, 30},
         {&TDocCommands::ActionEditCopy, "ActionEditCopy", u"&Копировать"_s, u"Копировать"_s,
          {Key(Ctrl | Qt::Key_C), Key(Ctrl | Qt::Key_Insert)}, 0},
         {&TDocCommands::ActionEditPaste, "ActionEditPaste", u"Вст&авить"_s, u"Вставить"_s,

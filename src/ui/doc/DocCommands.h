@@ -55,7 +55,7 @@ public:
     QAction *ActionFileNew = nullptr, *ActionFileOpen = nullptr, *ActionFileSave = nullptr,
             *ActionFileSaveAs = nullptr, *ActionFileSaveAll = nullptr, *ActionNetProperties = nullptr,
             *ActionFileExit = nullptr;
-    QAction *ActionEditUndo = nullptr, *ActionEditCopy = nullptr, *ActionEditPaste = nullptr,
+    QAction *ActionEditUndo = nullptr, *ActionEditRedo = nullptr, *ActionEditCopy = nullptr, *ActionEditPaste = nullptr,
             *ActionEditCut = nullptr, *ActionEditDelete = nullptr, *ActionEditSelectAll = nullptr,
             *ActionEditCancSel = nullptr, *ActionEditCreateDescr = nullptr, *ActionEditDelDescr = nullptr,
             *ActionEditInvDirection = nullptr, *ActionEditArcAddPoint = nullptr, *ActionEditArcDelPoint = nullptr,

@@ -6,6 +6,7 @@
 #include "controls/GKActnCtrls.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 
 using namespace Qt::StringLiterals;
@@ -55,6 +56,24 @@ void TDocForm::BuildMenus()
     };
     FileMenu = addMenu(u"&Файл"_s, u"FileMenu"_s);
     FileMenu->addActions({CommandTable->ActionFileNew, CommandTable->ActionFileOpen});
+    // The recent files are read afresh each time the submenu opens.
+    auto *recent = new TGKPopupMenu(FileMenu);
+    recent->setTitle(u"Последние &файлы"_s);
+    recent->setObjectName(u"RecentFilesMenu"_s);
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+        recent->clear();
+        const QStringList files = Shell->RecentFiles();
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            const QString path = files[i];
+            QString shown = QDir::toNativeSeparators(path);
+            shown.replace(u'&', u"&&"_s);
+            connect(recent->addAction(u"&%1 %2"_s.arg(i + 1).arg(shown)), &QAction::triggered, this,
+                    [this, path] { Shell->OpenRecentFile(path); });
+        }
+        if (files.isEmpty())
+            recent->addAction(u"Нет"_s)->setEnabled(false);
+    });
+    FileMenu->addMenu(recent);
     FileMenu->addSeparator();
     FileMenu->addActions({CommandTable->ActionFileSave, CommandTable->ActionFileSaveAs, CommandTable->ActionFileSaveAll});
     FileMenu->addSeparator();
@@ -67,7 +86,7 @@ void TDocForm::BuildMenus()
     EditMenu = addMenu(u"&Правка"_s, u"EditMenu"_s);
     // Opening this menu refreshes Select All, which makes the selection instrument current.
     connect(EditMenu, &QMenu::aboutToShow, this, &TDocForm::ActionEditSelectAllUpdate);
-    EditMenu->addAction(CommandTable->ActionEditUndo);
+    EditMenu->addActions({CommandTable->ActionEditUndo, CommandTable->ActionEditRedo});
     EditMenu->addSeparator();
     EditMenu->addActions({CommandTable->ActionEditCopy, CommandTable->ActionEditPaste, CommandTable->ActionEditCut, CommandTable->ActionEditDelete});
     EditMenu->addSeparator();
@@ -137,7 +156,7 @@ void TDocForm::BuildToolBars()
                 bar->addSeparator();
         }
     };
-    fill(StandartToolBar, {CommandTable->ActionFileNew, CommandTable->ActionFileOpen, CommandTable->ActionFileSave, nullptr, CommandTable->ActionEditUndo, nullptr,
+    fill(StandartToolBar, {CommandTable->ActionFileNew, CommandTable->ActionFileOpen, CommandTable->ActionFileSave, nullptr, CommandTable->ActionEditUndo, CommandTable->ActionEditRedo, nullptr,
                            CommandTable->ActionEditCut, CommandTable->ActionEditCopy, CommandTable->ActionEditPaste, CommandTable->ActionEditDelete});
     fill(NetToolBar, {CommandTable->ActionNetDoSelection, nullptr, CommandTable->ActionNetDoPosition, CommandTable->ActionNetDoTransfer, CommandTable->ActionNetDoArc,
                       nullptr, CommandTable->ActionNetDoPoint, CommandTable->ActionNetArcCrate});

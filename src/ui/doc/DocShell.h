@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 class TDocForm;
@@ -55,6 +56,9 @@ public:
     virtual void SaveAll() = 0;
     virtual bool HasUnsavedDocuments() const = 0;
     virtual TPrompter &Prompter() = 0;
+    // The files last opened or saved, newest first; choosing one opens it.
+    virtual QStringList RecentFiles() const { return {}; }
+    virtual void OpenRecentFile(const QString &path) { OpenDocument(path); }
 };
 
 // Texts shared by the window and the shell.
