@@ -265,7 +265,8 @@ void TDocFormTest::menus_data()
     QTest::addColumn<QStringList>("items");
     QTest::newRow("file") << 0 << u"&Файл"_s
                           << QStringList{u"Созд&ать..."_s, u"&Открыть..."_s, u"Последние &файлы"_s, u"-"_s, u"&Сохранить"_s,
-                                         u"Сохранить &как..."_s, u"Сохранить &все"_s, u"-"_s, u"Св&ойства"_s,
+                                         u"Сохранить &как..."_s, u"Сохранить &все"_s, u"-"_s,
+                                         u"&Экспорт рисунка..."_s, u"&Печать..."_s, u"-"_s, u"Св&ойства"_s,
                                          u"-"_s, u"Вы&ход"_s + Blanks(21) + u"\tAlt+F4"_s};
     QTest::newRow("edit") << 1 << u"&Правка"_s
                           << QStringList{u"&Отменить"_s, u"&Вернуть"_s, u"-"_s, u"&Копировать"_s, u"Вст&авить"_s, u"&Вырезать"_s,
@@ -284,11 +285,14 @@ void TDocFormTest::menus_data()
                                << QStringList{u"&Начать моделирование"_s + Blanks(5) + u"\tF9"_s, u"-"_s,
                                               u"&Приостановить моделирование"_s + Blanks(5),
                                               u"&Завершить моделирование"_s + Blanks(9) + u"\tAlt+F9"_s};
-    QTest::newRow("window") << 5 << u"&Окно"_s
+    QTest::newRow("analysis") << 5 << u"&Анализ"_s
+                              << QStringList{u"&Свойства сети..."_s, u"&Граф достижимости..."_s,
+                                             u"&Инварианты..."_s};
+    QTest::newRow("window") << 6 << u"&Окно"_s
                             << QStringList{u"&Закрыть"_s + Blanks(23) + u"\tCtrl+F4"_s, u"-"_s, u"&Следующее"_s,
                                            u"&Предыдущее"_s, u"-"_s, u"Список &окон..."_s, u"-"_s,
                                            u"СетьПетри1"_s};
-    QTest::newRow("help") << 6 << u"Спр&авка"_s << QStringList{u"О программе..."_s};
+    QTest::newRow("help") << 7 << u"Спр&авка"_s << QStringList{u"О программе..."_s};
 }
 
 void TDocFormTest::menus()
@@ -298,7 +302,7 @@ void TDocFormTest::menus()
     QFETCH(QStringList, items);
     TFixture f;
     const QList<QAction *> bar = Drv(f.Doc()).MainMenuBar()->actions();
-    QCOMPARE(bar.size(), 7);
+    QCOMPARE(bar.size(), 8);
     QCOMPARE(bar[index]->text(), title);
     QCOMPARE(Captions(bar[index]->menu()->actions()), items);
 }
