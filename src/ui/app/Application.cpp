@@ -91,7 +91,9 @@ int TPetriApplication::Run(int &argc, char **argv)
         }
     }
 
-    QSettings settings;
+    // ~/.config/petrinets/petrinets.conf: the program has no organisation name.
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("petrinets"),
+                       QStringLiteral("petrinets"));
     TAppMainForm mainForm(TestReport::MakePrompter());
     TDesktopSession session(mainForm, settings);
     mainForm.Session = &session;
