@@ -9,7 +9,10 @@
 
 #include <QPainter>
 #include <QScrollBar>
+#include <QRegion>
 #include <QSignalBlocker>
+
+#include <cstring>
 
 #include <utility>
 
@@ -49,6 +52,28 @@ void InvertFocusRect(QPainter &canvas, const QRect &r)
     canvas.drawPoints(dots);
     canvas.restore();
 }
+// Moves an RGB32 picture's pixels by shift; what comes into view keeps old
+// pixels until it is drawn.
+void ShiftImage(QImage &image, QPoint shift)
+{
+    uchar *bits = image.bits();
+    const qsizetype line = image.bytesPerLine();
+    const int rows = image.height() - qAbs(shift.y());
+    const size_t bytes = size_t(image.width() - qAbs(shift.x())) * 4;
+    const int toX = qMax(shift.x(), 0) * 4, fromX = qMax(-shift.x(), 0) * 4;
+    auto move = [&](int to) {
+        std::memmove(bits + to * line + toX, bits + (to - shift.y()) * line + fromX, bytes);
+    };
+    // Downwards the rows are moved from the bottom up, so none is read after
+    // it was written over.
+    if (shift.y() > 0)
+        for (int y = image.height() - 1; y >= shift.y(); --y)
+            move(y);
+    else
+        for (int y = 0; y < rows; ++y)
+            move(y);
+}
+
 // The band between two corners, as focus rectangles take it: put in order,
 // with the right and bottom corner outside.
 QRect BandRect(QPoint a, QPoint b)
@@ -193,10 +218,40 @@ QPoint TCanvasController::ScrollCanvasBy(int dx, int dy)
         }
         return bar->value() - old;
     };
+    const QPoint before(Net->SheetLeft, Net->SheetTop);
     const int stepX = scroll(dx, DownScrollBar, Net->SheetLeft, Net->SheetWidth, DocArea->width());
     const int stepY = scroll(dy, RightScrollBar, Net->SheetTop, Net->SheetHeight, DocArea->height());
-    RepaintCanvas();
+    ScrollScreen(QPoint(Net->SheetLeft, Net->SheetTop) - before);
     return {stepX, stepY};
+}
+
+void TCanvasController::ScrollScreen(QPoint shift)
+{
+    const bool current = !ScreenStale && !ScreenPainter && Screen.size() == DocArea->size();
+    if (current && shift.isNull())
+        return; // nothing moved, the picture is still right
+    // Gesture feedback is inverted onto the picture and does not move with
+    // the sheet, so with any shown the whole picture is composed again.
+    const bool feedback = BandShown || Net->IsDragging() || Net->IsDrawingArc();
+    if (!current || feedback || qAbs(shift.x()) >= Screen.width() || qAbs(shift.y()) >= Screen.height()) {
+        RepaintCanvas();
+        return;
+    }
+    ShiftImage(Screen, shift);
+    {
+        // Qt rounds a line cut by the picture's border slightly differently
+        // from the same line drawn whole, so a band along the border is drawn
+        // again as well: the pixels kept lay away from the old border and lie
+        // away from the new one, and the picture is the one a full
+        // composition gives.
+        constexpr int Border = 32;
+        const QRect inner = Screen.rect().adjusted(Border, Border, -Border, -Border);
+        const QRegion exposed = QRegion(Screen.rect()) - (QRegion(inner.translated(shift)) & QRegion(inner));
+        QPainter s(&Screen);
+        for (const QRect &strip : exposed)
+            ComposeRect(s, strip);
+    }
+    DocArea->update();
 }
 
 void TCanvasController::RepaintCanvas()
@@ -205,25 +260,37 @@ void TCanvasController::RepaintCanvas()
     DocArea->update();
 }
 
-void TCanvasController::ComposeCanvas()
+void TCanvasController::ComposeRect(QPainter &p, const QRect &r) const
 {
-    const QSize size = DocArea->size();
-    QImage picture(size, QImage::Format_RGB32);
+    // Only what meets r is drawn; the clip keeps every pixel outside r as it
+    // was, and inside r the same as a composition of the whole picture.
+    p.save();
+    p.setClipRect(r);
     const QColor workspace = AppWorkspaceColor();
-    picture.fill(workspace);
+    p.fillRect(r, workspace);
     if (HasNet()) {
-        QPainter p(&picture);
         const int x0 = Net->SheetLeft, y0 = Net->SheetTop;
         const int left = x0 + 4, top = y0 + 4;
         const int right = x0 + Net->SheetWidth - 5, bottom = y0 + Net->SheetHeight - 5;
         const QColor shadow = darken(workspace, 50);
         p.fillRect(QRect(right, top + 5, 5, bottom - top), shadow);
         p.fillRect(QRect(left + 5, bottom, right - left, 5), shadow);
-        Net->Draw(p, false);
+        Net->Draw(p, false, r);
     }
+    p.restore();
+}
+
+void TCanvasController::ComposeCanvas()
+{
+    const QSize size = DocArea->size();
     if (ScreenPainter) {
         // Redrawn from inside a gesture step (a net notification): paint
         // through the gesture's painter, the only one Screen may have.
+        QImage picture(size, QImage::Format_RGB32);
+        if (!size.isEmpty()) {
+            QPainter p(&picture);
+            ComposeRect(p, picture.rect());
+        }
         QPainter &s = *ScreenPainter;
         s.save();
         s.setCompositionMode(QPainter::CompositionMode_Source);
@@ -235,11 +302,13 @@ void TCanvasController::ComposeCanvas()
     }
     if (Screen.size() != size)
         Screen = QImage(size, QImage::Format_RGB32);
-    QPainter s(&Screen);
-    s.setCompositionMode(QPainter::CompositionMode_Source);
-    s.drawImage(0, 0, picture);
-    s.setCompositionMode(QPainter::CompositionMode_SourceOver);
     ScreenStale = false;
+    if (size.isEmpty())
+        return;
+    // Composed straight into Screen: the visible part only, and no second
+    // full-size copy.
+    QPainter s(&Screen);
+    ComposeRect(s, Screen.rect());
     // A redraw in the middle of a gesture keeps its feedback on the screen.
     DrawGestureFeedback(s);
 }

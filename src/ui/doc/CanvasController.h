@@ -42,7 +42,8 @@ public:
 // how it scrolls, the cursor instrument, the mouse gestures and the hints.
 //
 // The canvas keeps its picture in Screen. A full redraw composes the sheet
-// and the net off screen and copies the result onto Screen in one block;
+// and the elements in view straight onto Screen; a scroll moves the picture
+// and draws only the strip that came into view;
 // gesture feedback is inverted straight onto Screen and erased by drawing it
 // again. The widget's paint event only shows Screen.
 class TCanvasController : public QObject
@@ -109,6 +110,10 @@ private:
     void RightScrollBarScroll(int position);
     void DocContentPaint(TGKPanel *panel);
     void ComposeCanvas();
+    // Composes the part r of the picture onto p.
+    void ComposeRect(QPainter &p, const QRect &r) const;
+    // Moves the picture with the sheet and draws only what came into view.
+    void ScrollScreen(QPoint shift);
     void DrawGestureFeedback(QPainter &canvas);
     void DrawBand(QPainter &canvas);
     void StartCapture();

@@ -30,26 +30,6 @@ qint32 CountOf(const TNetElement *element)
                                       : static_cast<const TArc *>(element)->Multiplicity;
 }
 
-void AddRows(QListWidget *list, const QString &header, quint8 kind, const QStringList &names)
-{
-    if (names.isEmpty())
-        return;
-    auto *head = new QListWidgetItem(header, list);
-    head->setData(Qt::UserRole, 0);
-    for (int i = 0; i < names.size(); ++i) {
-        auto *row = new QListWidgetItem(names[i], list);
-        row->setData(Qt::UserRole, kind);
-        row->setData(Qt::UserRole + 1, i);
-    }
-}
-
-template <class T> QStringList Names(const QList<T *> &elements)
-{
-    QStringList names;
-    for (const T *e : elements)
-        names << e->Name;
-    return names;
-}
 } // namespace
 
 TNetInspector::~TNetInspector() = default;
@@ -69,14 +49,30 @@ void TNetInspector::SetCurrentRow(int row)
 
 void TNetInspector::RebuildList()
 {
+    // All rows go in at once, text only: the row's element follows from its
+    // section, so the cost grows with the number of names and nothing more.
+    QStringList rows;
+    Sections = {};
+    if (Net) {
+        rows.reserve(Net->ElementCount() + 3);
+        auto section = [&rows](TSection &s, const QString &header, quint8 kind, const auto &elements) {
+            s.Kind = kind;
+            if (elements.isEmpty())
+                return;
+            s.Header = int(rows.size());
+            s.Count = int(elements.size());
+            rows << header;
+            for (const TNetElement *e : elements)
+                rows << e->Name;
+        };
+        section(Sections[0], QStringLiteral("Позиции:"), KindPlace, Net->Places);
+        section(Sections[1], QStringLiteral("Переходы:"), KindTransition, Net->Transitions);
+        section(Sections[2], QStringLiteral("Дуги:"), KindArc, Net->Arcs);
+    }
     RebuildingElements = true;
     Elements->setUpdatesEnabled(false);
     Elements->clear();
-    if (Net) {
-        AddRows(Elements, QStringLiteral("Позиции:"), KindPlace, Names(Net->Places));
-        AddRows(Elements, QStringLiteral("Переходы:"), KindTransition, Names(Net->Transitions));
-        AddRows(Elements, QStringLiteral("Дуги:"), KindArc, Names(Net->Arcs));
-    }
+    Elements->addItems(rows);
     LastRow = 1;
     if (Elements->count() > 0)
         Elements->setCurrentRow(1);
@@ -86,23 +82,36 @@ void TNetInspector::RebuildList()
 
 void TNetInspector::FollowSelection()
 {
-    for (int i = Elements->count() - 1; i >= 0; --i) {
-        const TNetElement *e = ElementOfRow(i);
-        if (!e || !e->Selected)
-            continue;
-        SetCurrentRow(i);
-        LastRow = i;
-        break;
+    // The last selected element in list order: arcs, transitions, places,
+    // each from its end.
+    for (int k = int(Sections.size()) - 1; k >= 0 && Net; --k) {
+        const TSection &s = Sections[k];
+        for (int i = s.Count - 1; i >= 0; --i) {
+            const TNetElement *e = ElementOfRow(s.Header + 1 + i);
+            if (!e || !e->Selected)
+                continue;
+            SetCurrentRow(s.Header + 1 + i);
+            LastRow = s.Header + 1 + i;
+            Elements->viewport()->update();
+            return;
+        }
     }
     Elements->viewport()->update();
+}
+
+bool TNetInspector::IsHeaderRow(int row) const
+{
+    for (const TSection &s : Sections)
+        if (s.Count > 0 && row == s.Header)
+            return true;
+    return false;
 }
 
 void TNetInspector::ElementsClick()
 {
     // Headers are skipped in the direction of travel.
     int row = Elements->currentRow();
-    const QListWidgetItem *item = Elements->item(row);
-    if (item && item->data(Qt::UserRole).toInt() == 0) {
+    if (IsHeaderRow(row)) {
         if (row <= 0)
             ++row;
         else if (row != LastRow)
@@ -120,17 +129,21 @@ TNetElement *TNetInspector::InspectedElement() const
 
 TNetElement *TNetInspector::ElementOfRow(int row) const
 {
-    // Rows keep the kind and the index within that kind's list.
-    const QListWidgetItem *item = Elements->item(row);
-    if (!Net || !item)
+    // A section is its header row followed by its elements in list order.
+    if (!Net || row < 0 || row >= Elements->count())
         return nullptr;
-    const int index = item->data(Qt::UserRole + 1).toInt();
-    switch (item->data(Qt::UserRole).toInt()) {
-    case KindPlace: return Net->Place(index);
-    case KindTransition: return Net->Transition(index);
-    case KindArc: return Net->Arc(index);
-    default: return nullptr;
+    for (const TSection &s : Sections) {
+        if (s.Count == 0 || row <= s.Header || row > s.Header + s.Count)
+            continue;
+        const int index = row - s.Header - 1;
+        switch (s.Kind) {
+        case KindPlace: return Net->Place(index);
+        case KindTransition: return Net->Transition(index);
+        case KindArc: return Net->Arc(index);
+        default: return nullptr;
+        }
     }
+    return nullptr;
 }
 
 void TNetInspector::Refresh()

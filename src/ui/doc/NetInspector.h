@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <array>
+
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -44,6 +46,8 @@ public:
     TNetElement *InspectedElement() const;
     // The element of a row of the element list; none for a header.
     TNetElement *ElementOfRow(int row) const;
+    // Whether a row is a kind's header.
+    bool IsHeaderRow(int row) const;
     // The row the user was last on, the direction in which headers are skipped.
     int LastElementIndex() const { return LastRow; }
     // Stores a new token count (place) or multiplicity (arc) into the inspected element.
@@ -71,6 +75,15 @@ private:
     void HideEditors();
 
     TPetryNet *Net = nullptr;
+    // The list's sections: places, transitions, arcs; Header is the row of
+    // the kind's header (none while Count is 0).
+    struct TSection
+    {
+        int Header = -1;
+        int Count = 0;
+        quint8 Kind = 0;
+    };
+    std::array<TSection, 3> Sections{};
     int LastRow = 0;
     bool CountUp = false;
     bool RebuildingElements = false;

@@ -31,11 +31,13 @@ constexpr int EditorsLeft = 4;
 class TElementsDelegate : public QAbstractItemDelegate
 {
 public:
-    TElementsDelegate(QListWidget *list, const TXPColorMap *map, std::function<bool(int)> selected)
+    TElementsDelegate(QListWidget *list, const TXPColorMap *map, std::function<bool(int)> selected,
+                      std::function<bool(int)> header)
         : QAbstractItemDelegate(list)
         , List(list)
         , Map(map)
         , IsSelected(std::move(selected))
+        , IsHeader(std::move(header))
     {
     }
 
@@ -44,7 +46,7 @@ public:
         const QRect r = option.rect;
         const bool current = index.row() == List->currentRow();
         const bool focused = current && List->hasFocus();
-        const bool header = index.data(Qt::UserRole).toInt() == 0;
+        const bool header = IsHeader(index.row());
         const QColor window = List->palette().color(QPalette::Base);
         painter->save();
         QFont font = List->font();
@@ -85,6 +87,7 @@ private:
     QListWidget *List;
     const TXPColorMap *Map;
     std::function<bool(int)> IsSelected;
+    std::function<bool(int)> IsHeader;
 };
 
 QLabel *MakeCaption(QWidget *parent, const QString &text, int top)
@@ -138,7 +141,7 @@ void TNetInspector::Build(TGKPanel *content, const TWindowColorMaps &maps, TFocu
     Elements->setItemDelegate(new TElementsDelegate(Elements, &map, [this](int row) {
         const TNetElement *e = ElementOfRow(row);
         return e && e->Selected;
-    }));
+    }, [this](int row) { return IsHeaderRow(row); }));
     connect(Elements, &QListWidget::currentRowChanged, this, [this](int) {
         if (!RebuildingElements)
             ElementsClick();

@@ -55,6 +55,7 @@ TNetStatePanel::TNetStatePanel(TGKPanel *content, const TXPColorMap &map, TFocus
 
     StateTree = new TStateTreeView(NetStateScrollPanel);
     StateTree->setObjectName(QStringLiteral("StateTree"));
+    connect(StateTree, &QTreeWidget::itemCollapsed, this, [this] { AncestorCollapsed = true; });
     connect(StateTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current, QTreeWidgetItem *) {
         // Emptying the tree reports that nothing is selected any more.
         if (current)
@@ -98,16 +99,9 @@ QString TNetStatePanel::StateItemText(const TNetStateTreeNode *node) const
     return QLatin1Char('(') + tokens.join(QStringLiteral(", ")) + QStringLiteral(") - ") + node->Caption;
 }
 
-QTreeWidgetItem *TNetStatePanel::FindStateItem(const TNetStateTreeNode *node, QTreeWidgetItem *item) const
+QTreeWidgetItem *TNetStatePanel::FindStateItem(const TNetStateTreeNode *node) const
 {
-    if (!item)
-        return nullptr;
-    if (StateTree->StateItem(item)->Node == node)
-        return item;
-    for (int i = 0; i < item->childCount(); ++i)
-        if (QTreeWidgetItem *found = FindStateItem(node, item->child(i)))
-            return found;
-    return nullptr;
+    return StateItems.value(node);
 }
 
 void TNetStatePanel::ShowCurrentState()
@@ -122,10 +116,12 @@ void TNetStatePanel::ShowCurrentState()
         StateTree->setUpdatesEnabled(false);
         QTreeWidgetItem *item = nullptr;
         if (StateTree->topLevelItemCount() == 0) {
+            StateItems.clear();
             item = new TStateTreeItem(node, text);
             StateTree->addTopLevelItem(item);
+            StateItems.insert(node, item);
         } else {
-            item = FindStateItem(node, StateTree->topLevelItem(0));
+            item = FindStateItem(node);
             if (!item) {
                 // A firing starts from the selected state, so the new state goes under it.
                 item = new TStateTreeItem(node, text);
@@ -133,10 +129,18 @@ void TNetStatePanel::ShowCurrentState()
                     parent->insertChild(TStateTreeItem::SortedIndex(parent, text), item);
                 else
                     StateTree->addTopLevelItem(item);
+                StateItems.insert(node, item);
             }
         }
-        for (QTreeWidgetItem *p = item->parent(); p; p = p->parent())
+        // Every shown item has its ancestors expanded; only a collapse since
+        // the last one can have closed one above its parent, so the whole
+        // chain (as long as the tree is deep) is walked only then.
+        for (QTreeWidgetItem *p = item->parent(); p; p = p->parent()) {
             p->setExpanded(true);
+            if (!AncestorCollapsed)
+                break;
+        }
+        AncestorCollapsed = false;
         StateTree->setCurrentItem(item);
         StateTree->scrollToItem(item);
         StateTree->setUpdatesEnabled(true);
@@ -154,6 +158,7 @@ void TNetStatePanel::Clear()
     {
         const QSignalBlocker blocker(StateTree);
         StateTree->clear();
+        StateItems.clear();
     }
     TransfersInfo->clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 
 class QListWidget;
@@ -42,7 +43,7 @@ signals:
 private:
     void Layout();
     QString StateItemText(const TNetStateTreeNode *node) const;
-    QTreeWidgetItem *FindStateItem(const TNetStateTreeNode *node, QTreeWidgetItem *item) const;
+    QTreeWidgetItem *FindStateItem(const TNetStateTreeNode *node) const;
     void FillTransfersInfo(TNetStateTreeNode *node, bool selectFirst);
     void TransfersInfoDrawItem(QPainter &canvas, int index, const QRect &rect, bool selected, bool focused);
     void TransfersInfoDrawBackground(QPainter &canvas);
@@ -54,4 +55,8 @@ private:
     TGKPanel *NetStateScrollPanel = nullptr;
     TStateTreeView *StateTree = nullptr;
     TOwnerDrawList *TransfersInfo = nullptr;
+    // The item of each state shown, so a state is found without a walk of the tree.
+    QHash<const TNetStateTreeNode *, QTreeWidgetItem *> StateItems;
+    // An item was collapsed since a state was last shown.
+    bool AncestorCollapsed = false;
 };

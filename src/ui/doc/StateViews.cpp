@@ -12,10 +12,17 @@ TStateTreeItem::TStateTreeItem(TNetStateTreeNode *node, const QString &text)
 
 int TStateTreeItem::SortedIndex(const QTreeWidgetItem *parent, const QString &text)
 {
-    int i = 0;
-    while (i < parent->childCount() && QString::localeAwareCompare(parent->child(i)->text(0), text) <= 0)
-        ++i;
-    return i;
+    // The children are kept in order, so a binary search finds the place
+    // after every child that does not sort after text.
+    int low = 0, high = parent->childCount();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (QString::localeAwareCompare(parent->child(middle)->text(0), text) <= 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
 }
 
 TStateTreeView::TStateTreeView(QWidget *parent)
