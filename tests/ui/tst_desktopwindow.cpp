@@ -9,6 +9,7 @@
 
 #include <QMenu>
 #include <QProcess>
+#include <QSplitter>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -151,6 +152,18 @@ void TDesktopWindowTest::filesAndRecentFiles()
     QCOMPARE(f.Prompts->Asked[1].Caption, u"Последние файлы"_s);
     QCOMPARE(session.RecentFiles(), QStringList{a});
     QCOMPARE(f.Shell->DocumentCount(), 3);
+
+    // The last window's size and side-panel width are those of the next one.
+    TDocForm *last = f.Doc(2);
+    last->resize(700, 420);
+    auto *splitter = last->findChild<QSplitter *>(u"Splitter"_s);
+    splitter->setSizes({150, 550});
+    const QList<int> widths = splitter->sizes();
+    last->CloseDocument();
+    f.Shell->NewDocument();
+    TDocForm *next = f.Shell->Documents.last();
+    QCOMPARE(next->size(), QSize(700, 420));
+    QCOMPARE(next->findChild<QSplitter *>(u"Splitter"_s)->sizes(), widths);
     f.Shell->Session = nullptr;
 }
 
