@@ -1,7 +1,8 @@
-// Benchmarks of the document window over generated nets of 100 to 100,000
+// Benchmarks of the document window over generated nets of 100 to 1,000,000
 // elements, shown offscreen with a 1920 × 1080 canvas: the selection commands
 // with the window's whole answer (inspector list, editors, status text,
-// command states, canvas), a full canvas repaint and one step of a drag.
+// command states, canvas), a full canvas repaint, a scroll, a click that
+// selects one element, one step of a drag and opening a document.
 // Every timed step ends by processing the events it posted, so the paint of
 // what changed is measured too.
 
@@ -82,9 +83,56 @@ struct TWindow
 
 void SizeArgs(benchmark::internal::Benchmark *b)
 {
-    for (int n : {100, 1000, 10000, 100000})
+    for (int n : {100, 1000, 10000, 100000, 1000000})
         b->Arg(n);
 }
+
+// A document of n elements loaded into a shown window until it is ready for
+// input: the net read, the element list filled, the canvas composed and shown.
+void BM_WindowOpenDocument(benchmark::State &state)
+{
+    TWindow w(100);
+    const QByteArray bytes = BuildNet(int(state.range(0)))->SaveToBytes();
+    for (auto _ : state) {
+        w.Doc->Net->LoadFromBytes(bytes);
+        w.Doc->Canvas().LayoutSheet(w.Doc->Canvas().Area()->width(), w.Doc->Canvas().Area()->height());
+        TWindow::Settle();
+    }
+    w.Report(state);
+}
+BENCHMARK(BM_WindowOpenDocument)->Apply(SizeArgs)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A click of the selection instrument on one of two places in turn: one
+// element selected, the other unselected, with the window's whole answer.
+void BM_WindowSelectOne(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    TPetryNet &net = *w.Doc->Net;
+    const TPosition *places[2] = {net.Place(0), net.Place(1)};
+    int step = 0;
+    for (auto _ : state) {
+        const TPosition *p = places[++step % 2];
+        const QPoint at(p->X + net.OriginX(), p->Y + net.OriginY());
+        w.Doc->Canvas().DocAreaMouseDown(Qt::LeftButton, {}, at);
+        w.Doc->Canvas().DocAreaMouseUp(Qt::LeftButton, {}, at);
+        TWindow::Settle();
+    }
+    w.Report(state);
+}
+BENCHMARK(BM_WindowSelectOne)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// The canvas scrolled by 10 pixels, right and back in turn.
+void BM_WindowScroll10(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    int step = 0;
+    for (auto _ : state) {
+        w.Doc->Canvas().ScrollCanvasBy(++step % 2 ? 10 : -10, 0);
+        TWindow::Settle();
+    }
+    w.Report(state);
+}
+BENCHMARK(BM_WindowScroll10)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
 
 // The Select all command from nothing selected.
 void BM_WindowSelectAll(benchmark::State &state)
