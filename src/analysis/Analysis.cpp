@@ -186,7 +186,7 @@ void FromCoverability(TAnalysisResult &r, const TCoverability &g, bool complete)
     for (int64_t v = 0; v < g.NodeCount(); ++v) {
         int64_t total = 0;
         for (int p = 0; p < places; ++p)
-            total = g.Marking(v)[p] == Omega ? Omega : total + g.Marking(v)[p];
+            total = total == Omega || g.Marking(v)[p] == Omega ? Omega : total + g.Marking(v)[p];
         maxTotal = std::max(maxTotal, total);
     }
     NoteBounds(r, bounds, maxTotal);
