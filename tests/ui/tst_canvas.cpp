@@ -112,13 +112,16 @@ struct TCanvasFixture
 };
 
 // Pixels where two pictures of the same size differ.
+// In logical pixels: at a higher device pixel ratio each device pixel that
+// differs names the logical pixel it lies in.
 QList<QPoint> Differences(const QImage &a, const QImage &b)
 {
     QList<QPoint> points;
+    const qreal ratio = a.devicePixelRatio();
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
             if (a.pixel(x, y) != b.pixel(x, y))
-                points << QPoint(x, y);
+                points << QPoint(int(x / ratio), int(y / ratio));
     return points;
 }
 } // namespace

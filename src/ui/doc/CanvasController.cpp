@@ -48,8 +48,10 @@ void InvertFocusRect(QPainter &canvas, const QRect &r)
     canvas.save();
     canvas.setRenderHint(QPainter::Antialiasing, false);
     canvas.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-    canvas.setPen(QPen(Qt::black, 1));
-    canvas.drawPoints(dots);
+    // A logical pixel each, also at a higher device pixel ratio, where a
+    // point would straddle two of them.
+    for (const QPoint &p : std::as_const(dots))
+        canvas.fillRect(QRect(p, QSize(1, 1)), Qt::black);
     canvas.restore();
 }
 // Moves an RGB32 picture's pixels by shift; what comes into view keeps old
@@ -79,6 +81,23 @@ void ShiftImage(QImage &image, QPoint shift)
 QRect BandRect(QPoint a, QPoint b)
 {
     return QRect(a, b).normalized().adjusted(0, 0, -1, -1);
+}
+
+// The picture of a widget at the screen's resolution: it has the widget's
+// size times the device pixel ratio in pixels and carries that ratio, so
+// everything drawn on it is placed in logical pixels and comes out sharp.
+QImage PictureFor(const QWidget *widget)
+{
+    const qreal ratio = widget->devicePixelRatioF();
+    QImage picture(widget->size() * ratio, QImage::Format_RGB32);
+    picture.setDevicePixelRatio(ratio);
+    return picture;
+}
+
+bool Fits(const QImage &picture, const QWidget *widget)
+{
+    const qreal ratio = widget->devicePixelRatioF();
+    return picture.devicePixelRatio() == ratio && picture.size() == widget->size() * ratio;
 }
 } // namespace
 
@@ -227,17 +246,21 @@ QPoint TCanvasController::ScrollCanvasBy(int dx, int dy)
 
 void TCanvasController::ScrollScreen(QPoint shift)
 {
-    const bool current = !ScreenStale && !ScreenPainter && Screen.size() == DocArea->size();
+    const bool current = !ScreenStale && !ScreenPainter && Fits(Screen, DocArea);
+    // Pixels move by whole device pixels only; at a fractional ratio the
+    // picture is composed again.
+    const qreal ratio = Screen.devicePixelRatio();
+    const bool whole = ratio == qRound(ratio);
     if (current && shift.isNull())
         return; // nothing moved, the picture is still right
     // Gesture feedback is inverted onto the picture and does not move with
     // the sheet, so with any shown the whole picture is composed again.
     const bool feedback = BandShown || Net->IsDragging() || Net->IsDrawingArc();
-    if (!current || feedback || qAbs(shift.x()) >= Screen.width() || qAbs(shift.y()) >= Screen.height()) {
+    if (!current || feedback || !whole || qAbs(shift.x()) >= DocArea->width() || qAbs(shift.y()) >= DocArea->height()) {
         RepaintCanvas();
         return;
     }
-    ShiftImage(Screen, shift);
+    ShiftImage(Screen, shift * qRound(ratio));
     {
         // Qt rounds a line cut by the picture's border slightly differently
         // from the same line drawn whole, so a band along the border is drawn
@@ -245,8 +268,9 @@ void TCanvasController::ScrollScreen(QPoint shift)
         // away from the new one, and the picture is the one a full
         // composition gives.
         constexpr int Border = 32;
-        const QRect inner = Screen.rect().adjusted(Border, Border, -Border, -Border);
-        const QRegion exposed = QRegion(Screen.rect()) - (QRegion(inner.translated(shift)) & QRegion(inner));
+        const QRect area(QPoint(), DocArea->size());
+        const QRect inner = area.adjusted(Border, Border, -Border, -Border);
+        const QRegion exposed = QRegion(area) - (QRegion(inner.translated(shift)) & QRegion(inner));
         QPainter s(&Screen);
         for (const QRect &strip : exposed)
             ComposeRect(s, strip);
@@ -286,10 +310,10 @@ void TCanvasController::ComposeCanvas()
     if (ScreenPainter) {
         // Redrawn from inside a gesture step (a net notification): paint
         // through the gesture's painter, the only one Screen may have.
-        QImage picture(size, QImage::Format_RGB32);
+        QImage picture = PictureFor(DocArea);
         if (!size.isEmpty()) {
             QPainter p(&picture);
-            ComposeRect(p, picture.rect());
+            ComposeRect(p, QRect(QPoint(), size));
         }
         QPainter &s = *ScreenPainter;
         s.save();
@@ -300,15 +324,15 @@ void TCanvasController::ComposeCanvas()
         DrawGestureFeedback(s);
         return;
     }
-    if (Screen.size() != size)
-        Screen = QImage(size, QImage::Format_RGB32);
+    if (!Fits(Screen, DocArea))
+        Screen = PictureFor(DocArea);
     ScreenStale = false;
     if (size.isEmpty())
         return;
     // Composed straight into Screen: the visible part only, and no second
     // full-size copy.
     QPainter s(&Screen);
-    ComposeRect(s, Screen.rect());
+    ComposeRect(s, QRect(QPoint(), size));
     // A redraw in the middle of a gesture keeps its feedback on the screen.
     DrawGestureFeedback(s);
 }
@@ -319,7 +343,7 @@ void TCanvasController::OnScreen(const std::function<void(QPainter &)> &paint)
         paint(*ScreenPainter);
         return;
     }
-    if (ScreenStale || Screen.size() != DocArea->size())
+    if (ScreenStale || !Fits(Screen, DocArea))
         ComposeCanvas();
     {
         QPainter s(&Screen);
@@ -347,7 +371,7 @@ void TCanvasController::DrawBand(QPainter &canvas)
 
 void TCanvasController::DocContentPaint(TGKPanel *panel)
 {
-    if (ScreenStale || Screen.size() != panel->size())
+    if (ScreenStale || !Fits(Screen, panel))
         ComposeCanvas();
     QPainter &c = *panel->Canvas();
     c.drawImage(0, 0, Screen);
