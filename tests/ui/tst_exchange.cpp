@@ -278,8 +278,12 @@ void TExchangeTest::showInModellingPlaysPath()
     QCOMPARE(w->Net->CurrentState->Path, (QList<qint32>{0, 1}));
     QCOMPARE(Drv(w).StateTree()->topLevelItemCount(), 1);
     QCOMPARE(Drv(w).StateTree()->topLevelItem(0)->child(0)->childCount(), 1);
-    // While paused: back to the start marking, then the new path.
+    // While running: the run pauses, goes back to the start marking and plays the new path.
+    w->Execute(w->Commands().ActionModelingPause);
+    QVERIFY(w->ModellingRunning());
     emit dialog->ShowInModelling({0});
+    QVERIFY(!w->ModellingRunning());
+    QVERIFY(!Drv(w).ExecTimer()->isActive());
     QCOMPARE(w->Net->CurrentState->Path, QList<qint32>{0});
     QCOMPARE(w->Net->Places[1]->Tokens, 1);
 

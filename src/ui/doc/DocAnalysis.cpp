@@ -77,8 +77,8 @@ void TDocForm::PlayInModelling(const QList<int> &path)
         if (!Net->Modelling)
             return;
     } else if (ModellingRunning()) {
-        // The run stops, so that the path stays where it was played.
-        CommandTable->ActionModelingPause->setChecked(true);
+        // The run pauses, so that the path stays where it was played.
+        Execute(CommandTable->ActionModelingPause);
     }
     // The path starts at the analysed marking: the root state, or the state
     // that was current when the analysis was asked for while paused.
