@@ -27,6 +27,9 @@ void TDocForm::ActionFilePrintExecute()
     // The preview's own print button asks for the printer and its settings.
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(Net->GetTitle());
+    // A wide sheet starts on a landscape page; the dialogs can still change it.
+    const QRectF sheet = NetSheetRect(*Net);
+    printer.setPageOrientation(sheet.width() > sheet.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(QStringLiteral("Печать"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, &TDocForm::PrintSheet);
