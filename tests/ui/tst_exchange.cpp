@@ -78,6 +78,7 @@ class TExchangeTest : public QObject
 private slots:
     void openPnml_data();
     void openPnml();
+    void openBenchmarkNet();
     void saveKeepsAndSwitchesFormat();
     void exportPicture_data();
     void exportPicture();
@@ -128,6 +129,23 @@ void TExchangeTest::openPnml()
     QCOMPARE(opened->Net->Places.size(), 2);
     QCOMPARE(opened->Net->Places[0]->Tokens, 1);
     QCOMPARE(opened->Net->Saved, saved);
+}
+
+void TExchangeTest::openBenchmarkNet()
+{
+    // Every node of this public net sits at one point: it opens laid out, hence unsaved.
+    const QString path = QStringLiteral(PETRI_TEST_DATA "/../../../shared/data/nets/Philosophers-PT-000005.pnml");
+    if (!QFile::exists(path))
+        QSKIP("The shared benchmark nets are not there.");
+    TShellFixture f;
+    f.Prompts->OpenNames = {path};
+    f.Doc()->Execute(f.Doc()->Commands().ActionFileOpen);
+    QCOMPARE(f.Shell->DocumentCount(), 2);
+    const TPetryNet &net = *f.Doc(1)->Net;
+    QCOMPARE(net.Places.size(), 25);
+    QCOMPARE(net.Transitions.size(), 25);
+    QVERIFY(!net.Saved);
+    QCOMPARE(f.Doc(1)->windowTitle(), u"Philosophers-PT-000005 - Сети Петри"_s);
 }
 
 void TExchangeTest::saveKeepsAndSwitchesFormat()
