@@ -9,7 +9,7 @@
 #include "controls/GKSpeedButton.h"
 #include "controls/PanelUnit.h"
 #include "doc/DocForm.h"
-#include "doc/NetInspector.h"
+#include "doc/ElementsPanel.h"
 
 #include <QLabel>
 #include <QLineEdit>

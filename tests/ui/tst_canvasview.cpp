@@ -114,7 +114,7 @@ void TCanvasViewTest::listRowsFollowSections()
     QCOMPARE(ListRows(Drv(doc).Elements()), rows);
     // Every element row stands for its element, every header for none; the
     // last selected element in list order becomes the current row.
-    const TNetInspector &inspector = doc->Inspector();
+    const TElementsPanel &inspector = doc->Inspector();
     for (int row = 0; row < rows.size(); ++row) {
         const bool header = rows[row].endsWith(u':');
         QCOMPARE(inspector.IsHeaderRow(row), header);

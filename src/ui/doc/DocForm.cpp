@@ -4,7 +4,7 @@
 
 #include "CanvasController.h"
 #include "FocusFrames.h"
-#include "NetInspector.h"
+#include "ElementsPanel.h"
 #include "NetStatePanel.h"
 #include "PetryNet.h"
 #include "controls/MenuImages.h"

@@ -41,7 +41,7 @@ class TPetryNet;
 class TCanvasController;
 class TDocCommands;
 class TFocusFrames;
-class TNetInspector;
+class TElementsPanel;
 class TNetStatePanel;
 class TNetStateTreeNode;
 class TAnalysisDialog;
@@ -52,7 +52,7 @@ class QPrinter;
 // enabling rules are refreshed whenever the net or the document list changes.
 // The window composes its parts, each of which keeps its widgets and state
 // to itself: the canvas (CanvasController.h), the net inspector
-// (NetInspector.h), the state panel (NetStatePanel.h) and the command table
+// (ElementsPanel.h), the state panel (NetStatePanel.h) and the command table
 // (DocCommands.h). The parts report what the user did; the net's
 // notifications reach them only through the window (DocNotifications.cpp).
 // The window's own code is split by concern: DocForm.cpp (life cycle,
@@ -161,7 +161,7 @@ public:
     // The element the inspector shows, or none.
     TNetElement *InspectedElement() const;
     // The parts, for what the window's tests ask of them.
-    const TNetInspector &Inspector() const { return *InspectorPart; }
+    const TElementsPanel &Inspector() const { return *InspectorPart; }
 
     // The canvas: its picture, sheet, scrolling, instrument, gestures and hints.
     TCanvasController &Canvas() const { return *CanvasPart; }
@@ -370,6 +370,6 @@ private:
     std::unique_ptr<TFocusFrames> FocusFrames;
     std::unique_ptr<TCanvasController> CanvasPart;
     std::unique_ptr<TDocCommands> CommandTable;
-    std::unique_ptr<TNetInspector> InspectorPart;
+    std::unique_ptr<TElementsPanel> InspectorPart;
     std::unique_ptr<TNetStatePanel> StatePanel;
 };

@@ -7,7 +7,7 @@
 #include "CanvasController.h"
 
 #include "FocusFrames.h"
-#include "NetInspector.h"
+#include "ElementsPanel.h"
 #include "NetStatePanel.h"
 #include "PetryNet.h"
 #include "controls/PanelUnit.h"
@@ -18,13 +18,13 @@
 void TDocForm::BuildParts()
 {
     FocusFrames = std::make_unique<TFocusFrames>(XPColorMap());
-    InspectorPart = std::make_unique<TNetInspector>(InspectorContent, ColorMaps, *FocusFrames);
+    InspectorPart = std::make_unique<TElementsPanel>(InspectorContent, ColorMaps, *FocusFrames);
     StatePanel = std::make_unique<TNetStatePanel>(NetStateContent, XPColorMap(), *FocusFrames);
-    connect(InspectorPart.get(), &TNetInspector::RowChosen, this, [this] {
+    connect(InspectorPart.get(), &TElementsPanel::RowChosen, this, [this] {
         UpdateInspector();
         UpdateActions();
     });
-    connect(InspectorPart.get(), &TNetInspector::Changed, this, &TDocForm::InspectorChanged);
+    connect(InspectorPart.get(), &TElementsPanel::Changed, this, &TDocForm::InspectorChanged);
     connect(StatePanel.get(), &TNetStatePanel::StatePicked, this, &TDocForm::StateTreeChange);
     connect(FocusFrames.get(), &TFocusFrames::Entered, this, &TDocForm::ControlsEnter);
 }

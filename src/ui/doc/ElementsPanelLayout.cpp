@@ -1,7 +1,7 @@
 // The widgets of the net inspector: the element list with its row painting,
 // the inspector's toolbar, the counter, the name box and the description memo,
 // all placed on the inspector's scroll panel.
-#include "NetInspector.h"
+#include "ElementsPanel.h"
 
 #include "FocusFrames.h"
 #include "PetryNet.h"
@@ -113,12 +113,12 @@ QWidget *MakeLine(QWidget *parent, int top, const QColor &color)
 }
 } // namespace
 
-TNetInspector::TNetInspector(TGKPanel *content, const TWindowColorMaps &maps, TFocusFrames &frames)
+TElementsPanel::TElementsPanel(TGKPanel *content, const TWindowColorMaps &maps, TFocusFrames &frames)
 {
     Build(content, maps, frames);
 }
 
-void TNetInspector::Build(TGKPanel *content, const TWindowColorMaps &maps, TFocusFrames &frames)
+void TElementsPanel::Build(TGKPanel *content, const TWindowColorMaps &maps, TFocusFrames &frames)
 {
     const TXPColorMap &map = maps.XPColorMap;
     InspectorScrollPanel = new TGKPanel(content);
@@ -180,7 +180,7 @@ void TNetInspector::Build(TGKPanel *content, const TWindowColorMaps &maps, TFocu
     Counter = new QTimer(panel);
     Counter->setObjectName(QStringLiteral("Counter"));
     Counter->setInterval(50);
-    connect(Counter, &QTimer::timeout, this, &TNetInspector::CounterTimer);
+    connect(Counter, &QTimer::timeout, this, &TElementsPanel::CounterTimer);
     for (TGKSpeedButton *b : {CntUpBtn, CntDownBtn}) {
         connect(b, &TGKSpeedButton::MouseDown, this, [this, up = b == CntUpBtn](Qt::MouseButton button, QPoint) {
             if (button == Qt::LeftButton)
@@ -196,7 +196,7 @@ void TNetInspector::Build(TGKPanel *content, const TWindowColorMaps &maps, TFocu
     NameEdit->setObjectName(QStringLiteral("NameEdit"));
     NameEdit->setFrame(false);
     NameEdit->setGeometry(EditorsLeft, 301, 188, 16);
-    connect(NameEdit, &QLineEdit::returnPressed, this, &TNetInspector::StoreName);
+    connect(NameEdit, &QLineEdit::returnPressed, this, &TElementsPanel::StoreName);
 
     DescriptionLabel = MakeCaption(panel, QStringLiteral("Описание:"), 325);
     DEShape = MakeLine(panel, 338, lineColor);
@@ -229,6 +229,6 @@ void TNetInspector::Build(TGKPanel *content, const TWindowColorMaps &maps, TFocu
     for (QWidget *c : {static_cast<QWidget *>(Elements), static_cast<QWidget *>(NameEdit),
                        static_cast<QWidget *>(Description), static_cast<QWidget *>(CountEdit)})
         frames.Watch(c);
-    connect(&frames, &TFocusFrames::Left, this, &TNetInspector::ControlLeft);
+    connect(&frames, &TFocusFrames::Left, this, &TElementsPanel::ControlLeft);
     HideEditors();
 }

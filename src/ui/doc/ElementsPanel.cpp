@@ -1,6 +1,6 @@
 // The net inspector's behaviour: the element list follows the net and its
 // selection, and the editors follow the inspected element.
-#include "NetInspector.h"
+#include "ElementsPanel.h"
 
 #include "PetryNet.h"
 #include "controls/GKActnCtrls.h"
@@ -32,14 +32,14 @@ qint32 CountOf(const TNetElement *element)
 
 } // namespace
 
-TNetInspector::~TNetInspector() = default;
+TElementsPanel::~TElementsPanel() = default;
 
-void TNetInspector::SetToolBarActions(const QList<QAction *> &actions)
+void TElementsPanel::SetToolBarActions(const QList<QAction *> &actions)
 {
     NIToolBar->addActions(actions);
 }
 
-void TNetInspector::SetCurrentRow(int row)
+void TElementsPanel::SetCurrentRow(int row)
 {
     // A row made current by the program is not a choice of the user.
     RebuildingElements = true;
@@ -47,7 +47,7 @@ void TNetInspector::SetCurrentRow(int row)
     RebuildingElements = false;
 }
 
-void TNetInspector::RebuildList()
+void TElementsPanel::RebuildList()
 {
     // All rows go in at once, text only: the row's element follows from its
     // section, so the cost grows with the number of names and nothing more.
@@ -80,7 +80,7 @@ void TNetInspector::RebuildList()
     RebuildingElements = false;
 }
 
-void TNetInspector::FollowSelection()
+void TElementsPanel::FollowSelection()
 {
     // The last selected element in list order: arcs, transitions, places,
     // each from its end.
@@ -99,7 +99,7 @@ void TNetInspector::FollowSelection()
     Elements->viewport()->update();
 }
 
-bool TNetInspector::IsHeaderRow(int row) const
+bool TElementsPanel::IsHeaderRow(int row) const
 {
     for (const TSection &s : Sections)
         if (s.Count > 0 && row == s.Header)
@@ -107,7 +107,7 @@ bool TNetInspector::IsHeaderRow(int row) const
     return false;
 }
 
-void TNetInspector::ElementsClick()
+void TElementsPanel::ElementsClick()
 {
     // Headers are skipped in the direction of travel.
     int row = Elements->currentRow();
@@ -122,12 +122,12 @@ void TNetInspector::ElementsClick()
     emit RowChosen();
 }
 
-TNetElement *TNetInspector::InspectedElement() const
+TNetElement *TElementsPanel::InspectedElement() const
 {
     return ElementOfRow(Elements->currentRow());
 }
 
-TNetElement *TNetInspector::ElementOfRow(int row) const
+TNetElement *TElementsPanel::ElementOfRow(int row) const
 {
     // A section is its header row followed by its elements in list order.
     if (!Net || row < 0 || row >= Elements->count())
@@ -146,7 +146,7 @@ TNetElement *TNetInspector::ElementOfRow(int row) const
     return nullptr;
 }
 
-void TNetInspector::Refresh()
+void TElementsPanel::Refresh()
 {
     if (!Net && Elements->count() > 0)
         Elements->clear();
@@ -158,7 +158,7 @@ void TNetInspector::Refresh()
     InspectorScrollPanel->update();
 }
 
-void TNetInspector::ShowEditors(const TNetElement *element)
+void TElementsPanel::ShowEditors(const TNetElement *element)
 {
     Elements->setEnabled(true);
     const bool counted = element->Kind != KindTransition;
@@ -201,7 +201,7 @@ void TNetInspector::ShowEditors(const TNetElement *element)
     Description->setReadOnly(!editing);
 }
 
-void TNetInspector::HideEditors()
+void TElementsPanel::HideEditors()
 {
     for (QWidget *w : {static_cast<QWidget *>(CountEdit), static_cast<QWidget *>(CntUpBtn),
                        static_cast<QWidget *>(CntDownBtn), static_cast<QWidget *>(CountLabel), CntShape,
@@ -213,7 +213,7 @@ void TNetInspector::HideEditors()
     Elements->setEnabled(false);
 }
 
-void TNetInspector::ApplyCount(qint32 value)
+void TElementsPanel::ApplyCount(qint32 value)
 {
     TNetElement *e = InspectedElement();
     if (!e)
@@ -225,7 +225,7 @@ void TNetInspector::ApplyCount(qint32 value)
     emit Changed(true);
 }
 
-bool TNetInspector::CounterStep(bool up)
+bool TElementsPanel::CounterStep(bool up)
 {
     const TNetElement *e = InspectedElement();
     if (!e || e->Kind == KindTransition || Net->Modelling)
@@ -250,19 +250,19 @@ bool TNetInspector::CounterStep(bool up)
     return true;
 }
 
-void TNetInspector::CntBtnMouseDown(bool up)
+void TElementsPanel::CntBtnMouseDown(bool up)
 {
     CountUp = up;
     Counter->start();
 }
 
-void TNetInspector::CounterTimer()
+void TElementsPanel::CounterTimer()
 {
     if (!CounterStep(CountUp))
         Counter->stop();
 }
 
-void TNetInspector::StoreName()
+void TElementsPanel::StoreName()
 {
     TNetElement *e = InspectedElement();
     if (!e || NameEdit->isReadOnly() || e->Name == NameEdit->text())
@@ -273,7 +273,7 @@ void TNetInspector::StoreName()
     emit Changed(true);
 }
 
-void TNetInspector::StoreDescription()
+void TElementsPanel::StoreDescription()
 {
     TNetElement *e = InspectedElement();
     if (!e || !e->HasDescription || Description->isReadOnly() || e->Description == Description->toPlainText())
@@ -282,7 +282,7 @@ void TNetInspector::StoreDescription()
     emit Changed(false);
 }
 
-void TNetInspector::ControlLeft(QWidget *control)
+void TElementsPanel::ControlLeft(QWidget *control)
 {
     if (control == NameEdit)
         StoreName();

@@ -22,12 +22,12 @@ struct TWindowColorMaps;
 // element its current row stands for (count, name, description). It reads
 // and writes the net it is given; what it changes is reported, so that the
 // window repaints the canvas and refreshes its commands.
-class TNetInspector : public QObject
+class TElementsPanel : public QObject
 {
     Q_OBJECT
 public:
-    TNetInspector(TGKPanel *content, const TWindowColorMaps &maps, TFocusFrames &frames);
-    ~TNetInspector() override;
+    TElementsPanel(TGKPanel *content, const TWindowColorMaps &maps, TFocusFrames &frames);
+    ~TElementsPanel() override;
 
     void SetNet(TPetryNet *net) { Net = net; }
     // The inspector's toolbar commands.
