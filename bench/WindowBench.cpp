@@ -50,7 +50,7 @@ struct TWindow
         // Grow the window until its canvas has the size wanted.
         Doc->resize(Doc->size() + CanvasSize - Doc->Canvas().Area()->size());
         QApplication::processEvents();
-        Doc->Net->LoadFromBytes(BuildNet(n)->SaveToBytes());
+        Doc->GetNet()->LoadFromBytes(BuildNet(n)->SaveToBytes());
         Doc->Canvas().LayoutSheet(Doc->Canvas().Area()->width(), Doc->Canvas().Area()->height());
         Settle();
     }
@@ -62,7 +62,7 @@ struct TWindow
     {
         {
             const TDocForm::TRefreshBatch batch(*Doc);
-            Doc->Net->CancelSelection();
+            Doc->GetNet()->CancelSelection();
         }
         Doc->Canvas().RepaintCanvas();
         Settle();
@@ -70,8 +70,8 @@ struct TWindow
 
     void Report(benchmark::State &state) const
     {
-        state.counters["elements"] = Doc->Net->ElementCount();
-        state.counters["selected"] = Doc->Net->SelectedCount();
+        state.counters["elements"] = Doc->GetNet()->ElementCount();
+        state.counters["selected"] = Doc->GetNet()->SelectedCount();
         state.counters["rows"] = Doc->findChild<QListWidget *>(QStringLiteral("Elements"))->count();
         state.counters["canvas_w"] = Doc->Canvas().Area()->width();
         state.counters["canvas_h"] = Doc->Canvas().Area()->height();
@@ -94,7 +94,7 @@ void BM_WindowOpenDocument(benchmark::State &state)
     TWindow w(100);
     const QByteArray bytes = BuildNet(int(state.range(0)))->SaveToBytes();
     for (auto _ : state) {
-        w.Doc->Net->LoadFromBytes(bytes);
+        w.Doc->GetNet()->LoadFromBytes(bytes);
         w.Doc->Canvas().LayoutSheet(w.Doc->Canvas().Area()->width(), w.Doc->Canvas().Area()->height());
         TWindow::Settle();
     }
@@ -107,7 +107,7 @@ BENCHMARK(BM_WindowOpenDocument)->Apply(SizeArgs)->Unit(benchmark::kMillisecond)
 void BM_WindowSelectOne(benchmark::State &state)
 {
     TWindow w(int(state.range(0)));
-    TPetryNet &net = *w.Doc->Net;
+    TPetryNet &net = *w.Doc->GetNet();
     const TPosition *places[2] = {net.Place(0), net.Place(1)};
     int step = 0;
     for (auto _ : state) {
@@ -154,7 +154,7 @@ BENCHMARK(BM_WindowSelectAll)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
 void BM_WindowSelectInRectHalf(benchmark::State &state)
 {
     TWindow w(int(state.range(0)));
-    TPetryNet &net = *w.Doc->Net;
+    TPetryNet &net = *w.Doc->GetNet();
     const TSides band{net.OriginX(), net.OriginY(), net.OriginX() + net.SheetWidth / 2, net.MaxY()};
     for (auto _ : state) {
         state.PauseTiming();
@@ -204,7 +204,7 @@ BENCHMARK(BM_WindowRepaintCanvas)->Apply(SizeArgs)->Unit(benchmark::kMillisecond
 void BM_WindowDragStep(benchmark::State &state)
 {
     TWindow w(int(state.range(0)));
-    TPetryNet &net = *w.Doc->Net;
+    TPetryNet &net = *w.Doc->GetNet();
     // The first nodes of the grid: place and transition alternate, so the
     // first 50 of each list.
     {

@@ -38,7 +38,7 @@ struct TCanvasFixture
         App.Prompts->Unscripted = QMessageBox::No;
         Doc->show();
         Area = Drv(Doc).DocArea();
-        Net = Doc->Net.get();
+        Net = Doc->GetNet();
         Doc->Canvas().ShowCanvasPopup = [this](QMenu *popup, QPoint globalPos) {
             Popups << popup;
             PopupPoints << Area->mapFromGlobal(globalPos);
@@ -751,7 +751,7 @@ void TCanvasTest::emptyFramePaintsWorkspace()
 {
     TCanvasFixture f;
     f.Doc->CloseDocument();
-    QVERIFY(f.Doc->NoDocument);
+    QVERIFY(f.Doc->IsEmptyFrame());
     QVERIFY(Drv(f.Doc).DSBPanel()->isHidden());
     QVERIFY(Drv(f.Doc).RSBPanel()->isHidden());
     f.Doc->Canvas().RepaintCanvas();

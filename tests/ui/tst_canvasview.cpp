@@ -39,7 +39,7 @@ void TCanvasViewTest::scrollMatchesFullComposition()
     TDocForm *doc = app.Doc();
     doc->resize(700, 500);
     doc->show();
-    TPetryNet &net = *doc->Net;
+    TPetryNet &net = *doc->GetNet();
     net.SheetWidth = 1300;
     net.SheetHeight = 1000;
     TCanvasController &canvas = doc->Canvas();
@@ -96,7 +96,7 @@ void TCanvasViewTest::listRowsFollowSections()
     app.Prompts->Unscripted = QMessageBox::No;
     TDocForm *doc = app.Doc();
     doc->show();
-    TPetryNet &net = *doc->Net;
+    TPetryNet &net = *doc->GetNet();
     QList<TNetElement *> elements; // in list order
     for (int i = 0; i < places; ++i)
         elements << net.AddPlace(net.OriginX() + 40 + 60 * i, net.OriginY() + 40);

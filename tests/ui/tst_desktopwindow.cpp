@@ -97,7 +97,7 @@ void TDesktopWindowTest::redo()
     TShellFixture f;
     TDocForm *w = f.Doc();
     const TDocCommands &c = w->Commands();
-    w->Net->AddTransition(300, 300); // lets modelling start
+    w->GetNet()->AddTransition(300, 300); // lets modelling start
     for (int i = 0; i < 3; ++i)
         w->Execute(c.ActionNetCreatePos);
     for (int i = 0; i < undos; ++i)
@@ -106,17 +106,17 @@ void TDesktopWindowTest::redo()
         w->Execute(c.ActionNetCreateTransfer);
     if (modelling)
         w->Execute(c.ActionModelingStart);
-    QCOMPARE(w->Net->Modelling, modelling);
+    QCOMPARE(w->GetNet()->Modelling, modelling);
     w->UpdateActions();
     QCOMPARE(c.ActionEditRedo->isEnabled(), redoEnabled);
     if (!redoEnabled)
         return;
-    QCOMPARE(w->Net->PlaceCount(), 3 - undos);
-    w->Net->Saved = true;
+    QCOMPARE(w->GetNet()->PlaceCount(), 3 - undos);
+    w->GetNet()->Saved = true;
     for (int i = 0; i < undos; ++i)
         w->Execute(c.ActionEditRedo);
-    QCOMPARE(w->Net->PlaceCount(), 3);
-    QVERIFY(!w->Net->Saved);
+    QCOMPARE(w->GetNet()->PlaceCount(), 3);
+    QVERIFY(!w->GetNet()->Saved);
     QVERIFY(!c.ActionEditRedo->isEnabled());
     QVERIFY(c.ActionEditUndo->isEnabled());
 }
@@ -182,7 +182,7 @@ void TDesktopWindowTest::recoveredDocumentSavesToItsFile()
         session.Start({a});
         for (TDocForm *d : f.Shell->Documents)
             d->Execute(d->Commands().ActionNetCreatePos);
-        edited = f.Doc(1)->Net->SaveToBytes();
+        edited = f.Doc(1)->GetNet()->SaveToBytes();
         session.WriteCopiesBeforeExit();
         f.Shell->Session = nullptr;
     }
@@ -203,7 +203,7 @@ void TDesktopWindowTest::recoveredDocumentSavesToItsFile()
             recovered = d;
     QVERIFY(recovered);
     QVERIFY(recovered->HasUnsavedChanges());
-    QCOMPARE(recovered->Net->FileName, a);
+    QCOMPARE(recovered->GetNet()->FileName, a);
     recovered->Execute(recovered->Commands().ActionFileSave);
     QCOMPARE(f.Prompts->DialogTitles.size(), 0);
     QFile file(a);

@@ -88,7 +88,7 @@ void TDialogsTest::windowListWithoutDocuments()
     TFixture f;
     TDocForm *w = f.Doc();
     w->Execute(w->Commands().ActionWindowClose);
-    QVERIFY(w->NoDocument);
+    QVERIFY(w->IsEmptyFrame());
     f.WindowList([](TWindowListForm &form) {
         QCOMPARE(form.windowTitle(), u"Список окон"_s);
         QCOMPARE(ListRows(form.WinListBox), QStringList{u"Нет открытых документов"_s});
@@ -108,8 +108,8 @@ void TDialogsTest::windowListRows()
 {
     TFixture f;
     f.Shell->NewDocument();
-    f.Doc(1)->Net->Saved = true;
-    f.Doc(1)->NeedSaveAs = false;
+    f.Doc(1)->GetNet()->Saved = true;
+    f.Doc(1)->SetNeedsSaveAs(false);
     f.WindowList([&](TWindowListForm &form) {
         QCOMPARE(form.size(), QSize(397, 222));
         QCOMPARE(ListRows(form.WinListBox), (QStringList{u"СетьПетри1"_s, u"СетьПетри2"_s}));
@@ -137,7 +137,7 @@ void TDialogsTest::windowListSave()
         f.Prompts->SaveNames = {dir.filePath(u"список.qvx"_s)};
         Click(form.SaveButton);
         QVERIFY(!form.SaveButton->isEnabled());
-        QVERIFY(f.Doc()->Net->Saved);
+        QVERIFY(f.Doc()->GetNet()->Saved);
         QCOMPARE(f.Doc()->windowTitle(), u"список - Сети Петри"_s);
         Click(form.CancelButton);
     });
@@ -164,7 +164,7 @@ void TDialogsTest::windowListCloseOnlyDocument()
 {
     TFixture f;
     TDocForm *w = f.Doc();
-    w->Net->AddPlace(50, 50);
+    w->GetNet()->AddPlace(50, 50);
     f.Prompts->Answers = {QMessageBox::No};
     f.WindowList([&](TWindowListForm &form) {
         Click(form.CloseButton);
@@ -175,7 +175,7 @@ void TDialogsTest::windowListCloseOnlyDocument()
     });
     QCOMPARE(f.Prompts->Asked.size(), 1);
     QVERIFY(f.Prompts->Asked[0].Text.startsWith(u"Сохранить изменения в документе СетьПетри1?"_s));
-    QVERIFY(w->NoDocument);
+    QVERIFY(w->IsEmptyFrame());
     QCOMPARE(w->windowTitle(), u"Сети Петри"_s);
     QVERIFY(!f.Ended);
 }
@@ -185,7 +185,7 @@ void TDialogsTest::windowListCloseOneOfTwo()
     TFixture f;
     f.Shell->NewDocument();
     TDocForm *second = f.Doc(1);
-    second->Net->AddPlace(50, 50);
+    second->GetNet()->AddPlace(50, 50);
     f.WindowList([&](TWindowListForm &form) {
         QTest::keyClick(form.WinListBox, Qt::Key_Down);
         // Cancelling the save question keeps the document listed.
@@ -230,13 +230,13 @@ void TDialogsTest::propertiesOfSavedDocument()
     QTemporaryDir dir;
     TFixture f;
     TDocForm *w = f.Doc();
-    w->Net->AddPlace(50, 50);
+    w->GetNet()->AddPlace(50, 50);
     const QString path = dir.filePath(u"сеть.qvx"_s);
     f.Prompts->SaveNames = {path};
     QVERIFY(w->SaveDocument());
     const qint64 stored = QFileInfo(path).size();
     // The net grows in memory; the dialog tells the size on disk.
-    w->Net->AddPlace(150, 50);
+    w->GetNet()->AddPlace(150, 50);
     Properties(w, false, [&](TPropForm &form) {
         QCOMPARE(form.windowTitle(), u"Свойства: сеть"_s);
         QVERIFY(!form.NameLabel->isHidden());
@@ -260,7 +260,7 @@ void TDialogsTest::propertiesWhenFileIsGone()
         QCOMPARE(form.SizeInfLabel->text(), u"файл не найден"_s);
         QCOMPARE(form.FolderLabel->text(), QDir::toNativeSeparators(dir.path() + u"/"_s));
     });
-    QVERIFY(!w->Net->Saved);
+    QVERIFY(!w->GetNet()->Saved);
 }
 
 void TDialogsTest::propertiesOkMarksUnsaved()
@@ -274,7 +274,7 @@ void TDialogsTest::propertiesOkMarksUnsaved()
     QVERIFY(!w->Commands().ActionFileSaveAll->isEnabled());
     // OK without any change still counts as a change.
     Properties(w, true, [](TPropForm &) {});
-    QVERIFY(!w->Net->Saved);
+    QVERIFY(!w->GetNet()->Saved);
     w->UpdateActions();
     QVERIFY(w->Commands().ActionFileSaveAll->isEnabled());
     QVERIFY(w->Commands().ActionFileSave->isEnabled());
@@ -287,9 +287,9 @@ void TDialogsTest::propertiesOkMarksUnsaved()
         form.Description->setFocus();
         TypeText(form.Description, u"Учебная сеть"_s);
     });
-    QCOMPARE(w->Net->NetName, u"Производство"_s);
-    QCOMPARE(w->Net->Author, u"Группа 3"_s);
-    QCOMPARE(w->Net->Description, u"Учебная сеть"_s);
+    QCOMPARE(w->GetNet()->NetName, u"Производство"_s);
+    QCOMPARE(w->GetNet()->Author, u"Группа 3"_s);
+    QCOMPARE(w->GetNet()->Description, u"Учебная сеть"_s);
     QCOMPARE(Drv(w).InfoPanel()->Caption(), u"Производство"_s);
 }
 
@@ -303,8 +303,8 @@ void TDialogsTest::propertiesCancelChangesNothing()
     Properties(w, false, [](TPropForm &form) {
         form.NameEdit->setText(u"другое"_s);
     });
-    QVERIFY(w->Net->Saved);
-    QCOMPARE(w->Net->NetName, u"Сеть Петри"_s);
+    QVERIFY(w->GetNet()->Saved);
+    QCOMPARE(w->GetNet()->NetName, u"Сеть Петри"_s);
 }
 
 void TDialogsTest::aboutBox()

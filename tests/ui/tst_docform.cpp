@@ -209,10 +209,10 @@ void TDocFormTest::enablingRules()
     QFETCH(QStringList, enabled);
     TFixture f;
     TDocForm *doc = f.Doc();
-    TPetryNet *net = doc->Net.get();
+    TPetryNet *net = doc->GetNet();
     if (scenario == u"frame"_s) {
         doc->CloseDocument();
-        QVERIFY(doc->NoDocument);
+        QVERIFY(doc->IsEmptyFrame());
     } else if (scenario == u"two"_s) {
         f.Shell->NewDocument();
     } else if (scenario != u"empty"_s) {
@@ -350,11 +350,11 @@ void TDocFormTest::newWindow()
     TDocForm *d = f.Doc();
     QVERIFY(QTest::qWaitForWindowExposed(d));
     QCOMPARE(d->windowTitle(), u"СетьПетри1 - Сети Петри"_s);
-    QCOMPARE(d->Net->FileName, u"СетьПетри1.qvx"_s);
-    QVERIFY(d->NeedSaveAs);
-    QVERIFY(!d->NoDocument);
-    QCOMPARE(d->Net->SheetWidth, 710);
-    QCOMPARE(d->Net->SheetHeight, 510);
+    QCOMPARE(d->GetNet()->FileName, u"СетьПетри1.qvx"_s);
+    QVERIFY(d->NeedsSaveAs());
+    QVERIFY(!d->IsEmptyFrame());
+    QCOMPARE(d->GetNet()->SheetWidth, 710);
+    QCOMPARE(d->GetNet()->SheetHeight, 510);
     QVERIFY(Drv(d).MainMenuBar()->HasCloseButton());
     QVERIFY(Drv(d).NetInspector()->isVisible());
     QVERIFY(!Drv(d).NetState()->isVisible());
@@ -362,7 +362,7 @@ void TDocFormTest::newWindow()
     QVERIFY(d->Commands().ActionViewInspector->isChecked());
     QVERIFY(!Drv(d).RunsPanel()->isVisible());
     QVERIFY(Drv(d).DSBPanel()->isVisible() && Drv(d).RSBPanel()->isVisible());
-    QCOMPARE(Drv(d).InfoPanel()->Caption(), d->Net->NetName);
+    QCOMPARE(Drv(d).InfoPanel()->Caption(), d->GetNet()->NetName);
     QCOMPARE(Drv(d).StatusBar()->height(), 17);
     QCOMPARE(Drv(d).InfoPanel()->geometry().x(), 1);
     QCOMPARE(Drv(d).SelectionInfo()->geometry().x(), 300);
@@ -452,11 +452,11 @@ void TDocFormTest::statusTexts()
     TFixture f;
     TDocForm *d = f.Doc();
     QCOMPARE(Drv(d).SelectionInfo()->Caption(), u"0 из 0(0, 0, 0) элементов выбрано."_s);
-    d->Net->AddPlace(100, 100);
-    d->Net->AddPlace(150, 100);
-    d->Net->AddTransition(200, 100);
-    d->Net->CancelSelection();
-    d->Net->Place(0)->SetSelected(true);
+    d->GetNet()->AddPlace(100, 100);
+    d->GetNet()->AddPlace(150, 100);
+    d->GetNet()->AddTransition(200, 100);
+    d->GetNet()->CancelSelection();
+    d->GetNet()->Place(0)->SetSelected(true);
     QCOMPARE(Drv(d).SelectionInfo()->Caption(), u"1 из 3(2, 1, 0) элементов выбрано."_s);
     d->Execute(d->Commands().ActionEditSelectAll);
     QCOMPARE(Drv(d).SelectionInfo()->Caption(), u"3 из 3(2, 1, 0) элементов выбрано."_s);
@@ -468,8 +468,8 @@ void TDocFormTest::modellingQuestionOnClose()
 {
     TFixture f;
     TDocForm *d = f.Doc();
-    d->Net->AddPlace(100, 100);
-    d->Net->AddTransition(200, 100);
+    d->GetNet()->AddPlace(100, 100);
+    d->GetNet()->AddTransition(200, 100);
     d->Execute(d->Commands().ActionModelingStart);
     d->Execute(d->Commands().ActionModelingStart); // running
     QVERIFY(d->ModellingRunning());
@@ -482,7 +482,7 @@ void TDocFormTest::modellingQuestionOnClose()
     QCOMPARE(f.Prompts->Asked[0].Default, QMessageBox::No);
     // The close is abandoned and modelling stays paused.
     QCOMPARE(f.Shell->DocumentCount(), 1);
-    QVERIFY(d->Net->Modelling);
+    QVERIFY(d->GetNet()->Modelling);
     QVERIFY(d->Commands().ActionModelingPause->isChecked());
     QVERIFY(!Drv(d).ExecTimer()->isActive());
 
@@ -490,7 +490,7 @@ void TDocFormTest::modellingQuestionOnClose()
     f.Prompts->Answers = {QMessageBox::Yes, QMessageBox::Cancel};
     d->CloseDocument();
     QCOMPARE(f.Prompts->Asked.size(), 3);
-    QVERIFY(!d->Net->Modelling);
+    QVERIFY(!d->GetNet()->Modelling);
     QCOMPARE(f.Prompts->Asked[2].Text, u"Сохранить изменения в документе СетьПетри1?    "_s);
     QCOMPARE(f.Shell->DocumentCount(), 1);
 }

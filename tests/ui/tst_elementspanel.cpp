@@ -25,7 +25,7 @@ struct TFixture
     TFixture()
     {
         ShowActive(Doc);
-        Net = Doc->Net.get();
+        Net = Doc->GetNet();
     }
 
     // Places along the top, transitions below them; arcs join place i and transition i.

@@ -126,9 +126,9 @@ void TExchangeTest::openPnml()
     QCOMPARE(f.Shell->DocumentCount(), 2);
     TDocForm *opened = f.Doc(1);
     QCOMPARE(opened->windowTitle(), u"сеть - Сети Петри"_s);
-    QCOMPARE(opened->Net->Places.size(), 2);
-    QCOMPARE(opened->Net->Places[0]->Tokens, 1);
-    QCOMPARE(opened->Net->Saved, saved);
+    QCOMPARE(opened->GetNet()->Places.size(), 2);
+    QCOMPARE(opened->GetNet()->Places[0]->Tokens, 1);
+    QCOMPARE(opened->GetNet()->Saved, saved);
 }
 
 void TExchangeTest::openBenchmarkNet()
@@ -141,7 +141,7 @@ void TExchangeTest::openBenchmarkNet()
     f.Prompts->OpenNames = {path};
     f.Doc()->Execute(f.Doc()->Commands().ActionFileOpen);
     QCOMPARE(f.Shell->DocumentCount(), 2);
-    const TPetryNet &net = *f.Doc(1)->Net;
+    const TPetryNet &net = *f.Doc(1)->GetNet();
     QCOMPARE(net.Places.size(), 25);
     QCOMPARE(net.Transitions.size(), 25);
     QVERIFY(!net.Saved);
@@ -160,10 +160,10 @@ void TExchangeTest::saveKeepsAndSwitchesFormat()
     QCOMPARE(f.Shell->DocumentCount(), 2);
     TDocForm *d = f.Doc(1);
     f.Prompts->DialogTitles.clear();
-    d->Net->AddPlace(300, 200);
+    d->GetNet()->AddPlace(300, 200);
     d->Execute(d->Commands().ActionFileSave);
     QVERIFY(f.Prompts->DialogTitles.isEmpty()); // saved where it came from
-    QVERIFY(d->Net->Saved);
+    QVERIFY(d->GetNet()->Saved);
     TPetryNet back;
     QVERIFY(LoadNetDocument(pnml, back));
     QCOMPARE(back.Places.size(), 3);
@@ -173,7 +173,7 @@ void TExchangeTest::saveKeepsAndSwitchesFormat()
     f.Prompts->SaveNames = {qvx};
     d->Execute(d->Commands().ActionFileSaveAs);
     QCOMPARE(d->windowTitle(), u"копия - Сети Петри"_s);
-    d->Net->AddPlace(300, 100);
+    d->GetNet()->AddPlace(300, 100);
     d->Execute(d->Commands().ActionFileSave);
     const QByteArray bytes = FileBytes(qvx);
     QVERIFY(!bytes.trimmed().startsWith('<'));
@@ -200,8 +200,8 @@ void TExchangeTest::exportPicture()
     QTemporaryDir dir;
     TShellFixture f;
     TDocForm *w = f.Doc();
-    BuildChain(*w->Net);
-    w->Net->Places[0]->SetSelected(true); // selection marks stay out of the picture
+    BuildChain(*w->GetNet());
+    w->GetNet()->Places[0]->SetSelected(true); // selection marks stay out of the picture
     f.Prompts->SaveNames = {dir.filePath(name)};
     w->Execute(w->Commands().ActionFileExport);
     QCOMPARE(f.Prompts->DialogTitles, QStringList{u"Экспорт рисунка"_s});
@@ -214,7 +214,7 @@ void TExchangeTest::exportPicture()
     QVERIFY(f.Prompts->Asked.isEmpty());
     QVERIFY(FileBytes(dir.filePath(name)).startsWith(magic));
     // Exporting is not saving: the document stays as it was.
-    QVERIFY(!w->Net->Saved);
+    QVERIFY(!w->GetNet()->Saved);
 }
 
 void TExchangeTest::printPaintsSheetOnPage()
@@ -223,7 +223,7 @@ void TExchangeTest::printPaintsSheetOnPage()
     const QString pdf = dir.filePath(u"печать.pdf"_s);
     TShellFixture f;
     TDocForm *w = f.Doc();
-    BuildChain(*w->Net);
+    BuildChain(*w->GetNet());
     bool previewed = false;
     w->RunDialog = [&](QDialog &dialog) {
         auto *preview = qobject_cast<QPrintPreviewDialog *>(&dialog);
@@ -245,7 +245,7 @@ void TExchangeTest::analysisCommandsFollowModelling()
 {
     TShellFixture f;
     TDocForm *w = f.Doc();
-    BuildChain(*w->Net);
+    BuildChain(*w->GetNet());
     const QList<QMenu *> menus = w->Menus();
     const auto analysis = std::find_if(menus.begin(), menus.end(),
                                        [](QMenu *m) { return m->objectName() == u"AnalysisMenu"_s; });
@@ -275,7 +275,7 @@ void TExchangeTest::analysisCommandsFollowModelling()
     w->Execute(w->Commands().ActionModelingPause);
     f.Prompts->Answers = {QMessageBox::No};
     w->Execute(w->Commands().ActionModelingEnd);
-    w->Net->Saved = true;
+    w->GetNet()->Saved = true;
     w->Execute(w->Commands().ActionWindowClose);
     QCOMPARE(enabled(), 0); // empty frame
 }
@@ -284,7 +284,7 @@ void TExchangeTest::showInModellingPlaysPath()
 {
     TShellFixture f;
     TDocForm *w = f.Doc();
-    BuildChain(*w->Net);
+    BuildChain(*w->GetNet());
     w->Execute(w->Commands().ActionAnalysisProperties);
     TAnalysisDialog *dialog = AnalysisDialogOf(w);
     QVERIFY(dialog);
@@ -292,8 +292,8 @@ void TExchangeTest::showInModellingPlaysPath()
 
     // From editing: the modelling starts and the path appears in the state tree.
     emit dialog->ShowInModelling({0, 1});
-    QVERIFY(w->Net->Modelling);
-    QCOMPARE(w->Net->CurrentState->Path, (QList<qint32>{0, 1}));
+    QVERIFY(w->GetNet()->Modelling);
+    QCOMPARE(w->GetNet()->CurrentState->Path, (QList<qint32>{0, 1}));
     QCOMPARE(Drv(w).StateTree()->topLevelItemCount(), 1);
     QCOMPARE(Drv(w).StateTree()->topLevelItem(0)->child(0)->childCount(), 1);
     // While running: the run pauses, goes back to the start marking and plays the new path.
@@ -302,19 +302,19 @@ void TExchangeTest::showInModellingPlaysPath()
     emit dialog->ShowInModelling({0});
     QVERIFY(!w->ModellingRunning());
     QVERIFY(!Drv(w).ExecTimer()->isActive());
-    QCOMPARE(w->Net->CurrentState->Path, QList<qint32>{0});
-    QCOMPARE(w->Net->Places[1]->Tokens, 1);
+    QCOMPARE(w->GetNet()->CurrentState->Path, QList<qint32>{0});
+    QCOMPARE(w->GetNet()->Places[1]->Tokens, 1);
 
     // Editing the net outdates the analysis; closing the document closes its dialog.
     f.Prompts->Answers = {QMessageBox::No};
     w->Execute(w->Commands().ActionModelingEnd);
     w->Execute(w->Commands().ActionAnalysisGraph);
     QTRY_VERIFY(!dialog->IsRunning());
-    w->Net->AddPlace(300, 200);
+    w->GetNet()->AddPlace(300, 200);
     w->UpdateActions();
     QVERIFY(dialog->ProgressText().contains(u"Сеть изменилась"_s));
     const QPointer<TAnalysisDialog> watched(dialog);
-    w->Net->Saved = true;
+    w->GetNet()->Saved = true;
     w->Execute(w->Commands().ActionWindowClose);
     QTRY_VERIFY(!watched || !watched->isVisible());
 }
@@ -323,7 +323,7 @@ void TExchangeTest::windowNarrowsTo160AndInspectorKeepsHeight()
 {
     TShellFixture f;
     TDocForm *w = f.Doc();
-    BuildChain(*w->Net);
+    BuildChain(*w->GetNet());
     ShowActive(w);
     w->resize(100, 300);
     QTRY_COMPARE(w->width(), 160);
@@ -344,8 +344,8 @@ void TExchangeTest::hintHidesUnderPopup()
 {
     TShellFixture f;
     TDocForm *w = f.Doc();
-    TPosition *place = w->Net->AddPlace(60, 60);
-    w->Net->ClearSelection();
+    TPosition *place = w->GetNet()->AddPlace(60, 60);
+    w->GetNet()->ClearSelection();
     ShowActive(w);
     QWidget *area = Drv(w).DocArea();
     const QPoint at = place->CanvasCenter();

@@ -22,7 +22,7 @@ struct TFixture : TShellFixture
     TDocForm *EmptyFrame()
     {
         TDocForm *w = Doc();
-        w->Net->Saved = true;
+        w->GetNet()->Saved = true;
         w->Execute(w->Commands().ActionWindowClose);
         return w;
     }
@@ -119,8 +119,8 @@ void TFileCommandsTest::openDamagedFile()
     QCOMPARE(f.Shell->DocumentCount(), before);
     QVERIFY(!f.Ended);
     if (emptyFrame) {
-        QVERIFY(w->NoDocument);
-        QVERIFY(!w->Net);
+        QVERIFY(w->IsEmptyFrame());
+        QVERIFY(!w->GetNet());
         QCOMPARE(w->windowTitle(), u"Сети Петри"_s);
         QCOMPARE(w->Commands().ActionWndMe->text(), u"Нет"_s);
         QCOMPARE(Drv(w).Elements()->count(), 0);
@@ -128,7 +128,7 @@ void TFileCommandsTest::openDamagedFile()
         QVERIFY(!w->Commands().ActionWindowClose->isEnabled());
     } else {
         QCOMPARE(f.Doc(), w);
-        QVERIFY(!w->NoDocument);
+        QVERIFY(!w->IsEmptyFrame());
     }
 }
 
@@ -153,8 +153,8 @@ void TFileCommandsTest::openIntoEmptyFrame()
     QVERIFY(f.Prompts->Asked.isEmpty());
     QCOMPARE(f.Shell->DocumentCount(), 1);
     QCOMPARE(f.Doc(), w);
-    QVERIFY(!w->NoDocument);
-    QVERIFY(!w->NeedSaveAs);
+    QVERIFY(!w->IsEmptyFrame());
+    QVERIFY(!w->NeedsSaveAs());
     QCOMPARE(w->windowTitle(), u"Склад - Сети Петри"_s);
     QCOMPARE(Drv(w).InfoPanel()->Caption(), u"Склад"_s);
     QVERIFY(Drv(w).InfoPanel()->isEnabled());
@@ -172,10 +172,10 @@ void TFileCommandsTest::newInEmptyFrame()
     w->Execute(w->Commands().ActionFileNew);
     QCOMPARE(f.Shell->DocumentCount(), 1);
     QCOMPARE(f.Doc(), w);
-    QVERIFY(!w->NoDocument);
-    QVERIFY(w->NeedSaveAs);
+    QVERIFY(!w->IsEmptyFrame());
+    QVERIFY(w->NeedsSaveAs());
     QCOMPARE(w->windowTitle(), u"СетьПетри2 - Сети Петри"_s);
-    QCOMPARE(Drv(w).InfoPanel()->Caption(), w->Net->NetName);
+    QCOMPARE(Drv(w).InfoPanel()->Caption(), w->GetNet()->NetName);
     QVERIFY(Drv(w).DSBPanel()->isVisibleTo(w));
     // With a document, New opens another window.
     w->Execute(w->Commands().ActionFileNew);
@@ -201,7 +201,7 @@ void TFileCommandsTest::cancelledOpenDoesNothing()
     w->Execute(w->Commands().ActionFileOpen);
     QCOMPARE(f.Prompts->DialogTitles, QStringList{u"Открыть"_s});
     QVERIFY(f.Prompts->Asked.isEmpty());
-    QVERIFY(w->NoDocument);
+    QVERIFY(w->IsEmptyFrame());
     QCOMPARE(f.Shell->DocumentCount(), 0);
 }
 
@@ -219,14 +219,14 @@ void TFileCommandsTest::saveFailureKeepsPreviousFile()
     const QString path = dir.filePath(u"сеть.qvx"_s);
     TFixture f;
     TDocForm *w = f.Doc();
-    w->Net->AddPlace(50, 50);
+    w->GetNet()->AddPlace(50, 50);
     f.Prompts->SaveNames = {path};
     QVERIFY(w->SaveDocument());
     const QByteArray before = FileBytes(path);
     QVERIFY(!before.isEmpty());
 
     for (int i = 0; i < 40; ++i)
-        w->Net->AddPlace(20 + 16 * (i % 40), 100 + 30 * (i / 40));
+        w->GetNet()->AddPlace(20 + 16 * (i % 40), 100 + 30 * (i / 40));
     bool saved = true;
     if (sizeLimit) {
         saved = SaveWithFileLimit(w, rlim_t(before.size() + 100));
@@ -234,7 +234,7 @@ void TFileCommandsTest::saveFailureKeepsPreviousFile()
         // Save As into a "folder" that is a regular file.
         f.Prompts->SaveNames = {path + u"/другая.qvx"_s};
         w->Execute(w->Commands().ActionFileSaveAs);
-        saved = w->Net->Saved;
+        saved = w->GetNet()->Saved;
     }
     QVERIFY(!saved);
     QCOMPARE(f.Prompts->Asked.size(), 1);
@@ -243,7 +243,7 @@ void TFileCommandsTest::saveFailureKeepsPreviousFile()
     QCOMPARE(f.Prompts->Asked[0].Icon, QMessageBox::Critical);
     QCOMPARE(FileBytes(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"сеть.qvx"_s});
-    QVERIFY(!w->Net->Saved);
+    QVERIFY(!w->GetNet()->Saved);
     w->UpdateActions();
     QVERIFY(w->Commands().ActionFileSave->isEnabled());
     // The title follows only a successful save.
@@ -256,14 +256,14 @@ void TFileCommandsTest::saveEnabling()
     TFixture f;
     TDocForm *w = f.Doc();
     w->UpdateActions();
-    QVERIFY(w->Net->Saved);
+    QVERIFY(w->GetNet()->Saved);
     QVERIFY(w->Commands().ActionFileSave->isEnabled());
     f.Prompts->SaveNames = {dir.filePath(u"a.qvx"_s)};
     w->Execute(w->Commands().ActionFileSave);
     QCOMPARE(f.Prompts->DialogTitles, QStringList{u"Сохранить как..."_s});
     QVERIFY(!w->Commands().ActionFileSave->isEnabled());
     // A titled document saves without a dialog.
-    w->Net->AddPlace(50, 50);
+    w->GetNet()->AddPlace(50, 50);
     w->UpdateActions();
     QVERIFY(w->Commands().ActionFileSave->isEnabled());
     w->Execute(w->Commands().ActionFileSave);
@@ -285,13 +285,13 @@ void TFileCommandsTest::saveAsRetitlesEveryWindow()
     QCOMPARE(f.Prompts->DialogTitles, (QStringList{u"Сохранить как..."_s, u"Сохранить как..."_s}));
     QCOMPARE(a->windowTitle(), u"вторая - Сети Петри"_s);
     QCOMPARE(a->Commands().ActionWndMe->text(), u"вторая"_s);
-    QCOMPARE(a->Net->FileName, dir.filePath(u"вторая.qvx"_s));
+    QCOMPARE(a->GetNet()->FileName, dir.filePath(u"вторая.qvx"_s));
     QVERIFY(QFile::exists(dir.filePath(u"вторая.qvx"_s)));
     QStringList entries;
     for (QAction *e : b->WindowEntries())
         entries << e->text();
     QCOMPARE(entries, QStringList{u"вторая"_s});
-    QVERIFY(!a->NeedSaveAs);
+    QVERIFY(!a->NeedsSaveAs());
 }
 
 void TFileCommandsTest::cancelledSaveAsKeepsSaveEnabled()
@@ -302,7 +302,7 @@ void TFileCommandsTest::cancelledSaveAsKeepsSaveEnabled()
     f.Prompts->SaveNames = {dir.filePath(u"a.qvx"_s)};
     QVERIFY(w->SaveDocument());
     w->Execute(w->Commands().ActionFileSaveAs);
-    QVERIFY(w->NeedSaveAs);
+    QVERIFY(w->NeedsSaveAs());
     QCOMPARE(w->windowTitle(), u"a - Сети Петри"_s);
     w->UpdateActions();
     QVERIFY(w->Commands().ActionFileSave->isEnabled());
@@ -317,7 +317,7 @@ void TFileCommandsTest::undoRestoresDeletedNodeWithArcs()
 {
     TFixture f;
     TDocForm *w = f.Doc();
-    TPetryNet *net = w->Net.get();
+    TPetryNet *net = w->GetNet();
     TPosition *p = net->AddPlace(50, 50);
     TTransfer *t1 = net->AddTransition(150, 50);
     TTransfer *t2 = net->AddTransition(150, 150);
@@ -348,69 +348,69 @@ void TFileCommandsTest::copyInOneWindowPasteInAnother()
     TFixture f;
     f.Shell->NewDocument();
     TDocForm *a = f.Doc(0), *b = f.Doc(1);
-    TPosition *p = a->Net->AddPlace(60, 60);
+    TPosition *p = a->GetNet()->AddPlace(60, 60);
     p->Tokens = 3;
-    a->Net->AddPlace(200, 200);
-    a->Net->ClearSelection();
+    a->GetNet()->AddPlace(200, 200);
+    a->GetNet()->ClearSelection();
     p->SetSelected(true);
     a->UpdateActions();
     b->UpdateActions();
     QVERIFY(!b->Commands().ActionEditPaste->isEnabled());
     a->Execute(a->Commands().ActionEditCopy);
-    QCOMPARE(a->Net->PlaceCount(), 2);
-    b->Net->AddPlace(300, 300);
+    QCOMPARE(a->GetNet()->PlaceCount(), 2);
+    b->GetNet()->AddPlace(300, 300);
     b->UpdateActions();
     QVERIFY(b->Commands().ActionEditPaste->isEnabled());
     b->Execute(b->Commands().ActionEditPaste);
-    QCOMPARE(b->Net->PlaceCount(), 2);
-    TPosition *pasted = b->Net->Place(1);
+    QCOMPARE(b->GetNet()->PlaceCount(), 2);
+    TPosition *pasted = b->GetNet()->Place(1);
     QCOMPARE(pasted->Tokens, 3);
     QCOMPARE(pasted->Name, u"Позиция2"_s);
     QVERIFY(pasted->Selected);
-    QVERIFY(!b->Net->Place(0)->Selected);
-    QVERIFY(!b->Net->Saved);
+    QVERIFY(!b->GetNet()->Place(0)->Selected);
+    QVERIFY(!b->GetNet()->Saved);
     QCOMPARE(Drv(b).Elements()->currentRow(), 1);
     // Pasting twice gives a second group with fresh names.
     b->Execute(b->Commands().ActionEditPaste);
-    QCOMPARE(b->Net->Place(2)->Name, u"Позиция3"_s);
-    QCOMPARE(a->Net->PlaceCount(), 2);
+    QCOMPARE(b->GetNet()->Place(2)->Name, u"Позиция3"_s);
+    QCOMPARE(a->GetNet()->PlaceCount(), 2);
 }
 
 void TFileCommandsTest::pasteAtPopupPointOnce()
 {
     TFixture f;
     TDocForm *w = f.Doc();
-    TPosition *p = w->Net->AddPlace(60, 60);
-    w->Net->ClearSelection();
+    TPosition *p = w->GetNet()->AddPlace(60, 60);
+    w->GetNet()->ClearSelection();
     p->SetSelected(true);
     w->Execute(w->Commands().ActionEditCopy);
-    w->Canvas().SetClickPoint(QPoint(w->Net->OriginX() + 300, w->Net->OriginY() + 200), true);
+    w->Canvas().SetClickPoint(QPoint(w->GetNet()->OriginX() + 300, w->GetNet()->OriginY() + 200), true);
     w->Execute(w->Commands().ActionEditPaste);
     QVERIFY(!w->Canvas().PasteAtPoint());
-    const QRect atPoint = w->Net->Place(1)->NodeRect();
+    const QRect atPoint = w->GetNet()->Place(1)->NodeRect();
     QCOMPARE(atPoint.topLeft(), w->Canvas().ClickPoint());
     w->Execute(w->Commands().ActionEditPaste);
-    QVERIFY(w->Net->Place(2)->NodeRect().topLeft() != w->Canvas().ClickPoint());
-    QCOMPARE(w->Net->Place(2)->NodeRect().topLeft(), p->NodeRect().topLeft() + QPoint(10, 10));
+    QVERIFY(w->GetNet()->Place(2)->NodeRect().topLeft() != w->Canvas().ClickPoint());
+    QCOMPARE(w->GetNet()->Place(2)->NodeRect().topLeft(), p->NodeRect().topLeft() + QPoint(10, 10));
 }
 
 void TFileCommandsTest::cutAndDelete()
 {
     TFixture f;
     TDocForm *w = f.Doc();
-    TPosition *p = w->Net->AddPlace(60, 60);
-    w->Net->AddTransition(160, 60);
-    w->Net->ClearSelection();
+    TPosition *p = w->GetNet()->AddPlace(60, 60);
+    w->GetNet()->AddTransition(160, 60);
+    w->GetNet()->ClearSelection();
     p->SetSelected(true);
     w->Execute(w->Commands().ActionEditCut);
-    QCOMPARE(w->Net->PlaceCount(), 0);
-    QVERIFY(w->Net->CanPaste());
+    QCOMPARE(w->GetNet()->PlaceCount(), 0);
+    QVERIFY(w->GetNet()->CanPaste());
     QCOMPARE(ListRows(Drv(w).Elements()), (QStringList{u"Переходы:"_s, u"Переход1"_s}));
     w->Execute(w->Commands().ActionEditUndo);
-    QCOMPARE(w->Net->PlaceCount(), 1);
-    w->Net->SelectAll();
+    QCOMPARE(w->GetNet()->PlaceCount(), 1);
+    w->GetNet()->SelectAll();
     w->Execute(w->Commands().ActionEditDelete);
-    QCOMPARE(w->Net->ElementCount(), 0);
+    QCOMPARE(w->GetNet()->ElementCount(), 0);
     QVERIFY(!Drv(w).Elements()->isEnabled());
 }
 

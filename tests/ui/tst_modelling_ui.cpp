@@ -36,7 +36,7 @@ struct TProducerConsumer
 {
     explicit TProducerConsumer(TDocForm *doc, int stock = 2)
     {
-        TPetryNet &net = *doc->Net;
+        TPetryNet &net = *doc->GetNet();
         const int x = net.OriginX(), y = net.OriginY();
         P1 = net.AddPlace(x + 60, y + 100);
         T1 = net.AddTransition(x + 140, y + 100);
@@ -168,7 +168,7 @@ void TModellingUiTest::tokenGame()
 
     // Start: paused at the root, panel shown, editing locked.
     d->Execute(d->Commands().ActionModelingStart);
-    QVERIFY(d->Net->Modelling);
+    QVERIFY(d->GetNet()->Modelling);
     QVERIFY(d->Commands().ActionModelingPause->isChecked());
     QVERIFY(!Drv(d).ExecTimer()->isActive());
     QVERIFY(Drv(d).NetState()->isVisible());
@@ -272,13 +272,13 @@ void TModellingUiTest::tokenGame()
     QCOMPARE(f.Prompts->Asked[0].Buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(f.Prompts->Asked[0].Icon, QMessageBox::Question);
     QCOMPARE(net.Marking(), QList<qint32>({2, 0, 0}));
-    QVERIFY(!d->Net->Modelling);
+    QVERIFY(!d->GetNet()->Modelling);
     QVERIFY(!d->Commands().ActionModelingPause->isChecked());
     QCOMPARE(Drv(d).StateTree()->topLevelItemCount(), 0);
     QCOMPARE(Drv(d).TransfersInfo()->count(), 0);
     QVERIFY(!Drv(d).NetState()->isVisible());
     QVERIFY(!Drv(d).RunsPanel()->isVisible());
-    QCOMPARE(Drv(d).InfoPanel()->Caption(), d->Net->NetName);
+    QCOMPARE(Drv(d).InfoPanel()->Caption(), d->GetNet()->NetName);
     QVERIFY(!InfoBold(d));
     QCOMPARE(EnabledEditingCommands(d), AllEditingCommands());
     QVERIFY(Drv(d).CountEdit()->isEnabled());
@@ -308,13 +308,13 @@ void TModellingUiTest::endingReturnsOrKeepsMarking()
     f.Prompts->Answers = {QMessageBox::No};
     d->Execute(d->Commands().ActionModelingEnd);
     QCOMPARE(f.Prompts->Asked.size(), 1);
-    QVERIFY(!d->Net->Modelling);
+    QVERIFY(!d->GetNet()->Modelling);
     QCOMPARE(net.Marking(), QList<qint32>({1, 1, 0}));
 
     // Back at the root after firings: nothing is asked either.
     d->Execute(d->Commands().ActionModelingStart);
     net.T1->Fire();
-    d->Net->GoToState(d->Net->RootState.get());
+    d->GetNet()->GoToState(d->GetNet()->RootState.get());
     d->Execute(d->Commands().ActionModelingEnd);
     QCOMPARE(f.Prompts->Asked.size(), 1);
     QCOMPARE(net.Marking(), QList<qint32>({1, 1, 0}));
@@ -343,7 +343,7 @@ void TModellingUiTest::startTexts()
     QFETCH(bool, bold);
     TFixture f;
     TDocForm *d = f.Doc;
-    TPetryNet &net = *d->Net;
+    TPetryNet &net = *d->GetNet();
     for (int i = 0; i < tokens.size(); ++i)
         net.AddPlace(net.OriginX() + 40 + 60 * i, net.OriginY() + 40)->Tokens = tokens[i];
     TTransfer *t = net.AddTransition(net.OriginX() + 40, net.OriginY() + 140);
@@ -410,7 +410,7 @@ void TModellingUiTest::closingWhileRunning()
     TFixture f;
     TDocForm *d = f.Doc;
     TProducerConsumer net(d);
-    d->Net->Saved = true;
+    d->GetNet()->Saved = true;
     d->Execute(d->Commands().ActionModelingStart);
     net.T1->Fire();
     d->Execute(d->Commands().ActionModelingStart);
@@ -421,7 +421,7 @@ void TModellingUiTest::closingWhileRunning()
     QVERIFY(f.Prompts->Asked.size() >= 2);
     QCOMPARE(f.Prompts->Asked[0].Text, u"Сеть в режиме моделирования.\r\nЗавершить?"_s);
     QCOMPARE(f.Prompts->Asked[1].Text, u"Вернуться в начальное состояние?"_s);
-    QVERIFY(d->NoDocument);
+    QVERIFY(d->IsEmptyFrame());
     QVERIFY(!Drv(d).ExecTimer()->isActive());
     QVERIFY(!d->Commands().ActionModelingPause->isChecked());
 }

@@ -58,8 +58,8 @@ void TShellTest::firstStart()
     QCOMPARE(f.Shell->DocumentCount(), 1);
     TDocForm *d = f.Doc(0);
     QCOMPARE(d->windowTitle(), u"СетьПетри1 - Сети Петри"_s);
-    QCOMPARE(d->Net->FileName, u"СетьПетри1.qvx"_s);
-    QCOMPARE(d->Net->GetTitle(), u"СетьПетри1"_s);
+    QCOMPARE(d->GetNet()->FileName, u"СетьПетри1.qvx"_s);
+    QCOMPARE(d->GetNet()->GetTitle(), u"СетьПетри1"_s);
     QCOMPARE(Drv(d).WindowMenu()->actions().constLast(), d->Commands().ActionWndMe);
     QCOMPARE(d->Commands().ActionWndMe->text(), u"СетьПетри1"_s);
     QVERIFY(d->Commands().ActionWndMe->isChecked());
@@ -137,8 +137,8 @@ void TShellTest::closeLastByCommandLeavesEmptyFrame()
     QCOMPARE(f.Ended, 0);
     QCOMPARE(f.Shell->DocumentCount(), 0);
     QVERIFY(d->isVisible());
-    QVERIFY(d->NoDocument);
-    QVERIFY(!d->Net);
+    QVERIFY(d->IsEmptyFrame());
+    QVERIFY(!d->GetNet());
     QCOMPARE(d->windowTitle(), u"Сети Петри"_s);
     QCOMPARE(d->Commands().ActionWndMe->text(), u"Нет"_s);
     QCOMPARE(Drv(d).SelectionInfo()->Caption(), u"0 из 0(0, 0, 0) элементов выбрано."_s);
@@ -156,7 +156,7 @@ void TShellTest::closeLastByCommandLeavesEmptyFrame()
     d->Execute(d->Commands().ActionFileNew);
     QCOMPARE(f.Shell->DocumentCount(), 1);
     QCOMPARE(f.Doc(0), d);
-    QVERIFY(!d->NoDocument);
+    QVERIFY(!d->IsEmptyFrame());
     QCOMPARE(d->windowTitle(), u"СетьПетри2 - Сети Петри"_s);
     QVERIFY(Drv(d).SelectionInfo()->isEnabled());
     QVERIFY(Drv(d).DSBPanel()->isVisible());
@@ -169,7 +169,7 @@ void TShellTest::closeLastWithCloseBoxEnds()
     TFixture f;
     f.Shell->NewDocument();
     QPointer<TDocForm> a = f.Doc(0), b = f.Doc(1);
-    a->Net->AddPlace(100, 100);
+    a->GetNet()->AddPlace(100, 100);
     f.Prompts->Answers = {QMessageBox::No};
     QVERIFY(a->close());
     TFixture::Flush();
@@ -185,7 +185,7 @@ void TShellTest::closeLastWithCloseBoxEnds()
     TFixture g;
     QPointer<TDocForm> frame = g.Doc(0);
     frame->CloseDocument();
-    QVERIFY(frame->NoDocument);
+    QVERIFY(frame->IsEmptyFrame());
     QVERIFY(frame->close());
     QCOMPARE(g.Ended, 1);
 }
@@ -199,7 +199,7 @@ void TShellTest::closeAsksOnlyAboutUnsavedChanges()
     second->CloseDocument();
     QVERIFY(f.Prompts->Asked.isEmpty());
     TDocForm *third = f.Doc(1);
-    third->Net->AddPlace(100, 100);
+    third->GetNet()->AddPlace(100, 100);
     f.Prompts->Answers = {QMessageBox::Cancel};
     third->CloseDocument();
     QCOMPARE(f.Prompts->Asked.size(), 1);
@@ -222,8 +222,8 @@ void TShellTest::exitCancelledAtFirstDocument()
 {
     TFixture f;
     f.Shell->NewDocument();
-    f.Doc(0)->Net->AddPlace(100, 100);
-    f.Doc(1)->Net->AddPlace(100, 100);
+    f.Doc(0)->GetNet()->AddPlace(100, 100);
+    f.Doc(1)->GetNet()->AddPlace(100, 100);
     f.Prompts->Answers = {QMessageBox::Cancel, QMessageBox::No};
     f.Doc(1)->Execute(f.Doc(1)->Commands().ActionFileExit);
     QCOMPARE(f.Prompts->Asked.size(), 1);
@@ -238,8 +238,8 @@ void TShellTest::exitAfterAllAgreed()
     TFixture f;
     f.Shell->NewDocument();
     QPointer<TDocForm> a = f.Doc(0), b = f.Doc(1);
-    a->Net->AddPlace(100, 100);
-    b->Net->AddPlace(100, 100);
+    a->GetNet()->AddPlace(100, 100);
+    b->GetNet()->AddPlace(100, 100);
     f.Prompts->Answers = {QMessageBox::No, QMessageBox::No};
     f.Shell->ExitApplication();
     QCOMPARE(f.Prompts->Asked.size(), 2);
@@ -255,7 +255,7 @@ void TShellTest::saveAllFollowsEveryDocument()
     TDocForm *a = f.Doc(0), *b = f.Doc(1);
     a->UpdateActions();
     QVERIFY(!a->Commands().ActionFileSaveAll->isEnabled());
-    b->Net->AddPlace(100, 100);
+    b->GetNet()->AddPlace(100, 100);
     QVERIFY(f.Shell->HasUnsavedDocuments());
     a->UpdateActions();
     QVERIFY(a->Commands().ActionFileSaveAll->isEnabled());
@@ -269,12 +269,12 @@ void TShellTest::saveUnderNewNameRetitles()
     f.Shell->NewDocument();
     f.Shell->NewDocument();
     TDocForm *a = f.Doc(0), *b = f.Doc(1), *c = f.Doc(2);
-    b->Net->AddPlace(100, 100);
+    b->GetNet()->AddPlace(100, 100);
     f.Prompts->SaveNames = {dir.filePath(u"Моя сеть.qvx"_s)};
     b->Execute(b->Commands().ActionFileSave);
     QCOMPARE(b->windowTitle(), u"Моя сеть - Сети Петри"_s);
     QCOMPARE(b->Commands().ActionWndMe->text(), u"Моя сеть"_s);
-    QVERIFY(!b->NeedSaveAs);
+    QVERIFY(!b->NeedsSaveAs());
     QCOMPARE(WindowList(a), (QStringList{u"СетьПетри1"_s, u"Моя сеть"_s, u"СетьПетри3"_s}));
     QCOMPARE(WindowList(c), (QStringList{u"СетьПетри3"_s, u"СетьПетри1"_s, u"Моя сеть"_s}));
     b->UpdateActions();

@@ -126,18 +126,18 @@ void TDesktopSession::DocumentClosed(TDocForm *document)
 
 void TDesktopSession::WriteCopy(TDocForm *document)
 {
-    if (!document->Net)
+    if (document->IsEmptyFrame())
         return;
     TTracked &t = Tracked[document];
     if (t.CopyId.isEmpty())
         t.CopyId = TRecoveryStore::NewId();
     TRecoveryEntry entry;
     entry.Id = t.CopyId;
-    entry.FileName = document->NeedSaveAs ? QString() : document->Net->FileName;
+    entry.FileName = document->DocumentFile();
     entry.Title = document->DocumentTitle();
     entry.Format = QStringLiteral("qvx");
     entry.Time = QDateTime::currentDateTime();
-    Recovery.Write(entry, document->Net->SaveToBytes());
+    Recovery.Write(entry, document->DocumentBytes());
 }
 
 void TDesktopSession::WriteRecoveryCopies()
@@ -195,7 +195,7 @@ int TDesktopSession::OfferRecovery()
 void TDesktopSession::Sweep()
 {
     for (TDocForm *document : std::as_const(Manager.Documents)) {
-        if (!document->Net)
+        if (document->IsEmptyFrame())
             continue;
         TTracked &t = Tracked[document];
         const bool saved = document->IsSaved();
@@ -203,10 +203,11 @@ void TDesktopSession::Sweep()
             Recovery.Remove(t.CopyId);
             t.CopyId.clear();
         }
-        if (saved && (!t.Saved || t.FileName != document->Net->FileName))
-            NoteRecentFile(document->Net->FileName);
+        const QString file = document->DocumentFile();
+        if (saved && !file.isEmpty() && (!t.Saved || t.FileName != file))
+            NoteRecentFile(file);
         t.Saved = saved;
-        t.FileName = document->Net->FileName;
+        t.FileName = file;
     }
     WriteTestReport();
 }
@@ -221,7 +222,7 @@ void TDesktopSession::WriteTestReport()
         lines.append(QStringLiteral("window|%1|%2|%3")
                          .arg(document->windowTitle(),
                               document->HasUnsavedChanges() ? QStringLiteral("unsaved") : QStringLiteral("saved"),
-                              document->Net ? document->Net->FileName : QString()));
+                              document->DocumentFile()));
     if (Manager.ActiveDocument)
         lines.append(QStringLiteral("front|") + Manager.ActiveDocument->windowTitle());
     for (const QString &m : TestReport::Messages())

@@ -270,8 +270,8 @@ TDocForm *TAppMainForm::FindDocument(const QString &path) const
     if (wanted.isEmpty())
         return nullptr;
     for (TDocForm *document : Documents)
-        if (!document->NeedSaveAs && document->Net
-            && QFileInfo(document->Net->FileName).canonicalFilePath() == wanted)
+        if (!document->DocumentFile().isEmpty()
+            && QFileInfo(document->DocumentFile()).canonicalFilePath() == wanted)
             return document;
     return nullptr;
 }
@@ -305,10 +305,6 @@ TDocForm *TAppMainForm::OpenRecoveredDocument(const QString &copyPath, const QSt
         return nullptr;
     TDocForm *window = Documents.last();
     // The copy stands for the original document: Save writes to its file.
-    window->Net->FileName = fileName.isEmpty() ? title + DocTexts::Extension() : fileName;
-    window->NeedSaveAs = fileName.isEmpty();
-    window->Net->MarkChanged();
-    DocumentRetitled(window);
-    window->UpdateActions();
+    window->AdoptRecovered(fileName, title);
     return window;
 }

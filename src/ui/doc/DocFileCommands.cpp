@@ -178,3 +178,25 @@ void TDocForm::ApplyNetProperties(const QString &name, const QString &author, co
     if (!Net->Modelling)
         InfoPanel->SetCaption(Net->NetName);
 }
+
+QString TDocForm::DocumentFile() const
+{
+    return HasDoc() && !NeedSaveAs ? Net->FileName : QString();
+}
+
+QByteArray TDocForm::DocumentBytes() const
+{
+    return HasDoc() ? Net->SaveToBytes() : QByteArray();
+}
+
+void TDocForm::AdoptRecovered(const QString &fileName, const QString &title)
+{
+    if (!HasDoc())
+        return;
+    Net->FileName = fileName.isEmpty() ? title + DocTexts::Extension() : fileName;
+    NeedSaveAs = fileName.isEmpty();
+    DocumentFormat = fileName.isEmpty() ? TNetFormat::Qvx : FormatForFileName(fileName);
+    Net->MarkChanged();
+    Shell->DocumentRetitled(this);
+    UpdateActions();
+}

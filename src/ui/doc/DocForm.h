@@ -101,9 +101,20 @@ public:
     static QString SelectionText(int selected, int total, int places, int transitions, int arcs);
 
     // Window state
-    std::unique_ptr<TPetryNet> Net;
-    bool NoDocument = false;
-    bool NeedSaveAs = true;
+    // The document's net; null in the empty frame.
+    TPetryNet *GetNet() const { return Net.get(); }
+    bool IsEmptyFrame() const { return NoDocument; }
+    // Whether Save must ask for a file name (an untitled document).
+    bool NeedsSaveAs() const { return NeedSaveAs; }
+    void SetNeedsSaveAs(bool value) { NeedSaveAs = value; }
+    // The file the document is stored in; empty for an untitled document and the empty frame.
+    QString DocumentFile() const;
+    // The document as Save would write it in the editor's own format; empty in the empty frame.
+    QByteArray DocumentBytes() const;
+    // Takes over a recovered copy just loaded into this window: the document
+    // stands for fileName (untitled when empty, then titled `title`), is
+    // saved in that file's format, and counts as unsaved.
+    void AdoptRecovered(const QString &fileName, const QString &title);
     // Whether the close command is closing the window (it then keeps an empty frame).
     bool ClosingByCommand() const { return CloseByCommand; }
     // Until the first activation the side panels' scroll buttons are not laid out.
@@ -336,6 +347,9 @@ private:
     void ActionNetPropertiesExecute();
     // The format the document is read from and saved in.
     TNetFormat DocumentFormat = TNetFormat::Qvx;
+    std::unique_ptr<TPetryNet> Net;
+    bool NoDocument = false;
+    bool NeedSaveAs = true;
 
     // DocExport.cpp: pictures and printing of the sheet
     void ActionFileExportExecute();
