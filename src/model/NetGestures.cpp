@@ -262,12 +262,7 @@ void TPetryNet::TakeDragSet()
 TSides TPetryNet::DragSetRect() const
 {
     TSides r{MaxX(), MaxY(), 0, 0};
-    auto take = [&r](const TNetElement *e) {
-        r.Left = std::min(r.Left, e->GetLeft());
-        r.Top = std::min(r.Top, e->GetTop());
-        r.Right = std::max(r.Right, e->GetRight());
-        r.Bottom = std::max(r.Bottom, e->GetBottom());
-    };
+    auto take = [&r](const TNetElement *e) { ExtendSides(r, e); };
     for (const TStaticNetElement *node : DragNodes)
         take(node);
     for (const TArc *arc : DragArcs)

@@ -1,5 +1,7 @@
 #include "PetryNet.h"
 
+#include "PetryNetPrivate.h"
+
 #include <algorithm>
 
 namespace {
@@ -116,12 +118,7 @@ void TPetryNet::CancelSelection()
 TSides TPetryNet::GetSelectionRect() const
 {
     TSides r{MaxX(), MaxY(), 0, 0};
-    auto take = [&r](const TNetElement *e) {
-        r.Left = std::min(r.Left, e->GetLeft());
-        r.Top = std::min(r.Top, e->GetTop());
-        r.Right = std::max(r.Right, e->GetRight());
-        r.Bottom = std::max(r.Bottom, e->GetBottom());
-    };
+    auto take = [&r](const TNetElement *e) { ExtendSides(r, e); };
     for (const TNetElement *e : Transitions)
         if (e->Selected)
             take(e);

@@ -4,6 +4,8 @@
 
 #include "PetryNet.h"
 
+#include <algorithm>
+
 // Elements parsed from a stream but not yet part of the net; whatever is still
 // held here when the lists die is destroyed.
 struct TPetryNet::TElementLists
@@ -40,6 +42,15 @@ void RemoveElement(QList<T *> &list, const TNetElement *element)
 }
 
 // Fixed texts of the document file.
+// Grows a selection-style rectangle (sides as the net reports them) to hold the element.
+inline void ExtendSides(TSides &r, const TNetElement *e)
+{
+    r.Left = std::min(r.Left, e->GetLeft());
+    r.Top = std::min(r.Top, e->GetTop());
+    r.Right = std::max(r.Right, e->GetRight());
+    r.Bottom = std::max(r.Bottom, e->GetBottom());
+}
+
 inline constexpr qint32 FileMagic = 43215678;
 inline const char FileTag[] = "<QV-Document-File-V1.0::QV-Document-Data::";
 inline const char ContentTag[] = "::QV-Content-Data::";
