@@ -211,6 +211,55 @@ int TPetryNet::SelectedIndexOf(const TNetElement *element) const
     }
 }
 
+int TPetryNet::SelectedCountOf(quint8 kind) const
+{
+    auto count = [](const auto &list) {
+        int n = 0;
+        for (const TNetElement *e : list)
+            n += e->Selected;
+        return n;
+    };
+    switch (kind) {
+    case KindPlace: return count(Places);
+    case KindTransition: return count(Transitions);
+    case KindArc: return count(Arcs);
+    default: return 0;
+    }
+}
+
+TNetElement *TPetryNet::FirstSelected() const
+{
+    for (TNetElement *e : Places)
+        if (e->Selected)
+            return e;
+    for (TNetElement *e : Transitions)
+        if (e->Selected)
+            return e;
+    for (TNetElement *e : Arcs)
+        if (e->Selected)
+            return e;
+    return nullptr;
+}
+
+TNetElement *TPetryNet::LastSelected() const
+{
+    for (auto i = Arcs.size(); i-- > 0;)
+        if (Arcs[i]->Selected)
+            return Arcs[i];
+    for (auto i = Transitions.size(); i-- > 0;)
+        if (Transitions[i]->Selected)
+            return Transitions[i];
+    for (auto i = Places.size(); i-- > 0;)
+        if (Places[i]->Selected)
+            return Places[i];
+    return nullptr;
+}
+
+TPetryNet::TDirtyArea TPetryNet::TakeDirtyArea()
+{
+    return {};
+}
+
 bool TPetryNet::HasSelectedNodes() const
 {
     for (const TNetElement *e : Places)

@@ -85,6 +85,13 @@ public:
     TNetElement *SelectedElement(int i) const;
     int SelectedIndexOf(const TNetElement *element) const;
     bool HasSelectedNodes() const;
+    // Selected elements of one kind.
+    int SelectedCountOf(quint8 kind) const;
+    // The first selected element in list order (places, transitions, arcs)
+    // and the last one (arcs, transitions, places, each from its end); none
+    // when nothing is selected.
+    TNetElement *FirstSelected() const;
+    TNetElement *LastSelected() const;
 
     // Hit testing, canvas coordinates
     TNetElement *ElementAt(int x, int y) const;
@@ -108,6 +115,17 @@ public:
     void ClearSelection();
     void CancelSelection();
     TSides GetSelectionRect() const;
+
+    // What part of the canvas picture may look different since the last call
+    // (canvas coordinates): elements changed, moved, selected, highlighted,
+    // marked, added or removed. Whole when the change is not confined to
+    // known rectangles (load, undo, sheet or node sizes) or not tracked.
+    struct TDirtyArea
+    {
+        bool Whole = true;
+        QRect Rect;
+    };
+    TDirtyArea TakeDirtyArea();
 
     // Drawing and gestures
     void Draw(QPainter &canvas, bool elementsOnly) const;
