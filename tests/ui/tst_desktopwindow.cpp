@@ -197,6 +197,12 @@ void TDesktopWindowTest::recoveredDocumentSavesToItsFile()
     QVERIFY(f.Prompts->Asked[0].Text.startsWith(u"Восстановить несохранённые сети?\n\nСетьПетри1 — "_s));
     QVERIFY(f.Prompts->Asked[0].Text.contains(u"\na — "_s));
     QCOMPARE(f.Shell->DocumentCount(), 3);
+    // The recovered untitled net does not repeat the title of the window opened at start.
+    QStringList titles;
+    for (TDocForm *d : f.Shell->Documents)
+        titles << d->windowTitle();
+    titles.removeDuplicates();
+    QCOMPARE(titles.size(), 3);
     TDocForm *recovered = nullptr;
     for (TDocForm *d : f.Shell->Documents)
         if (d->windowTitle() == u"a - Сети Петри"_s)

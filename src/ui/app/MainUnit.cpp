@@ -15,6 +15,9 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 TAppMainForm *TheMainForm = nullptr;
 }
@@ -304,7 +307,23 @@ TDocForm *TAppMainForm::OpenRecoveredDocument(const QString &copyPath, const QSt
     if (Documents.size() == before)
         return nullptr;
     TDocForm *window = Documents.last();
+    // An untitled net keeps its number unless an open window has taken it
+    // meanwhile; the next new net does not repeat it either way.
+    QString name = title;
+    if (fileName.isEmpty()) {
+        const bool taken = std::any_of(Documents.begin(), Documents.end(), [&](const TDocForm *d) {
+            return d != window && d->DocumentTitle() == title;
+        });
+        if (taken)
+            name = DocTexts::UntitledStem() + QString::number(NextUntitledNumber++);
+        else if (title.startsWith(DocTexts::UntitledStem())) {
+            bool number = false;
+            const int n = QStringView(title).mid(DocTexts::UntitledStem().size()).toInt(&number);
+            if (number && n >= NextUntitledNumber && n < std::numeric_limits<int>::max())
+                NextUntitledNumber = n + 1;
+        }
+    }
     // The copy stands for the original document: Save writes to its file.
-    window->AdoptRecovered(fileName, title);
+    window->AdoptRecovered(fileName, name);
     return window;
 }
