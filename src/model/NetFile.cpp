@@ -1,5 +1,6 @@
 #include "PetryNet.h"
 
+#include "AddressIndex.h"
 #include "FileRead.h"
 #include "PetryNetPrivate.h"
 
@@ -74,23 +75,22 @@ void TPetryNet::WriteElements(TNetMemoryStream &stream) const
 void TPetryNet::WriteElementsNoting(TNetMemoryStream &stream, std::vector<qint64> *tokenOffsets) const
 {
     // Arcs name their ends by position; one index table keeps this linear.
-    QHash<const TStaticNetElement *, int> index;
-    index.reserve(PlaceCount() + TransitionCount());
+    TAddressIndex index(PlaceCount() + TransitionCount());
     stream.WriteInteger(PlaceCount());
     for (int i = 0; i < PlaceCount(); ++i) {
         Places[i]->SaveToStream(stream);
         if (tokenOffsets) // the count ends a place's record
             tokenOffsets->push_back(stream.Position() - qint64(sizeof(qint32)));
-        index.insert(Places[i], i);
+        index.Insert(Places[i], i);
     }
     stream.WriteInteger(TransitionCount());
     for (int i = 0; i < TransitionCount(); ++i) {
         Transitions[i]->SaveToStream(stream);
-        index.insert(Transitions[i], i);
+        index.Insert(Transitions[i], i);
     }
     stream.WriteInteger(ArcCount());
     for (const TArc *arc : Arcs)
-        arc->WriteRecord(stream, index.value(arc->StartNode, -1), index.value(arc->EndNode, -1));
+        arc->WriteRecord(stream, index.Value(arc->StartNode), index.Value(arc->EndNode));
 }
 
 bool TPetryNet::ParseElements(TNetMemoryStream &stream, TElementLists &lists)

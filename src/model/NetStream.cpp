@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -23,9 +24,68 @@ QStringDecoder &Decoder()
 
 constexpr char Substitute = 0x1A; // what the encoder writes for a character it cannot encode
 
-} // namespace
+// The byte of every UTF-16 code unit that has one, taken once from the
+// converter; -1 for surrogates and characters the page lacks. Saving a large
+// document encodes a million short names, where a converter call per name
+// costs more than the rest of the record.
+using TCodeTable = std::array<qint16, 65536>;
 
-QByteArray EncodeCp1251(const QString &text)
+const TCodeTable &CodeTable()
+{
+    static const TCodeTable table = [] {
+        TCodeTable t;
+        t.fill(-1);
+        QStringEncoder encoder("windows-1251");
+        auto take = [&t](char16_t c, char b) {
+            if (b != Substitute || c == 0x1A)
+                t[c] = qint16(quint8(b));
+        };
+        // Blocks of 256 in one call each; a block where some character does
+        // not give exactly one byte (the converter drops ignorable ones) is
+        // encoded character by character.
+        for (int block = 0; block < 65536; block += 256) {
+            if (QChar::isSurrogate(char32_t(block)))
+                continue;
+            QString chars(256, Qt::Uninitialized);
+            for (int i = 0; i < 256; ++i)
+                chars[i] = QChar(char16_t(block + i));
+            const QByteArray bytes = encoder.encode(chars);
+            if (bytes.size() == 256) {
+                for (int i = 0; i < 256; ++i)
+                    take(char16_t(block + i), bytes.at(i));
+                continue;
+            }
+            for (int i = 0; i < 256; ++i) {
+                const QByteArray one = encoder.encode(QStringView(chars).mid(i, 1));
+                if (one.size() == 1)
+                    take(char16_t(block + i), one.at(0));
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Appends the text's bytes to out when every character has its own code;
+// false, with out as it was, otherwise.
+bool EncodeByTable(QStringView text, QByteArray &out)
+{
+    const TCodeTable &table = CodeTable();
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char *p = out.data() + start;
+    for (const QChar c : text) {
+        const qint16 b = table[c.unicode()];
+        if (b < 0) {
+            out.resize(start);
+            return false;
+        }
+        *p++ = char(b);
+    }
+    return true;
+}
+
+QByteArray EncodeByConverter(const QString &text)
 {
     QByteArray bytes = Encoder().encode(text);
     if (!bytes.contains(Substitute))
@@ -45,6 +105,16 @@ QByteArray EncodeCp1251(const QString &text)
         bytes.append(b.size() == 1 && b.at(0) != Substitute ? b : QByteArray(1, '?'));
     }
     return bytes;
+}
+
+} // namespace
+
+QByteArray EncodeCp1251(const QString &text)
+{
+    QByteArray bytes;
+    if (EncodeByTable(text, bytes))
+        return bytes;
+    return EncodeByConverter(text);
 }
 
 QString DecodeCp1251(QByteArrayView bytes)
@@ -82,6 +152,20 @@ const char *TNetMemoryStream::Take(qint64 count)
 
 void TNetMemoryStream::WriteString(const QString &text)
 {
+    // Short texts of the code page are encoded straight after their count;
+    // a count past 65535 wraps, as the format has always stored it.
+    if (FPosition == FData.size() && text.size() < 65536) {
+        const qsizetype start = FData.size();
+        FData.resize(start + 2);
+        if (EncodeByTable(text, FData)) {
+            const quint16 n = quint16(text.size());
+            FData[start] = char(n & 0xFF);
+            FData[start + 1] = char(n >> 8);
+            FPosition = FData.size();
+            return;
+        }
+        FData.resize(start);
+    }
     const QByteArray bytes = EncodeCp1251(text);
     const quint16 n = quint16(bytes.size() % 65536);
     const char count[2] = {char(n & 0xFF), char(n >> 8)};

@@ -1,6 +1,9 @@
 #include "NetStream.h"
 
+#include <QStringEncoder>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 class TNetStreamTest : public QObject
 {
@@ -14,6 +17,7 @@ private slots:
     void readPastEndFails_data();
     void readPastEndFails();
     void cp1251();
+    void everyCharacterAsTheConverterHasIt();
 };
 
 void TNetStreamTest::encodings_data()
@@ -121,6 +125,28 @@ void TNetStreamTest::cp1251()
         all.append(char(i));
     QCOMPARE(EncodeCp1251(DecodeCp1251(all)), all);
     QCOMPARE(EncodeCp1251(QStringLiteral("Сеть Петри")).toHex(), QByteArray("d1e5f2fc20cfe5f2f0e8"));
+}
+
+void TNetStreamTest::everyCharacterAsTheConverterHasIt()
+{
+    // The fast path must give what one converter call per character gives:
+    // its one byte, '?' for a character without a code, nothing for one the
+    // converter drops; written inside a string, through the stream.
+    QStringEncoder encoder("windows-1251");
+    for (int c = 1; c < 65536; ++c) {
+        if (QChar::isSurrogate(char32_t(c)))
+            continue;
+        const QString text = u"a"_s + QChar(char16_t(c)) + u"Б"_s;
+        QByteArray one = encoder.encode(QStringView(text).mid(1, 1));
+        if (one.size() == 1 && one.at(0) == 0x1A && c != 0x1A)
+            one = "?";
+        const QByteArray body = "a" + one + "\xC1";
+        TNetMemoryStream s;
+        s.WriteString(text);
+        QCOMPARE(s.Data().mid(2).toHex(), body.toHex());
+        QCOMPARE(quint8(s.Data().at(0)), quint8(body.size()));
+        QCOMPARE(EncodeCp1251(text).toHex(), body.toHex());
+    }
 }
 
 QTEST_GUILESS_MAIN(TNetStreamTest)
