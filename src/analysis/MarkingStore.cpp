@@ -1,102 +1,108 @@
 #include "MarkingStore.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace {
 
-// A net without places still has one (empty) marking: give it one pad byte.
-int StrideFor(int places, int width)
+constexpr int MinSlotsPerPartition = 64;
+
+int WordsFor(int places, int perWord)
 {
-    return std::max(1, places * width);
+    // A net without places still has one (empty) marking: one zero word.
+    return std::max(1, (places + perWord - 1) / perWord);
 }
 
 } // namespace
 
 TMarkingStore::TMarkingStore(int places, int64_t maxMarkings)
     : Places(places)
-    , StrideBytes(StrideFor(places, 1))
-    , Data(StrideFor(places, 1))
+    , WordCount(WordsFor(places, 64))
+    , Data(WordsFor(places, 64))
 {
     // The index needs enough bits for every marking plus the empty mark.
     int bits = 16;
     while (bits < 32 && (int64_t(1) << bits) <= maxMarkings + 1)
         ++bits;
     IndexMask = bits == 32 ? UINT32_MAX : (uint32_t(1) << bits) - 1;
-    Rehash(1024);
+    Rehash(size_t(Partitions) * MinSlotsPerPartition);
 }
 
 void TMarkingStore::Pack(const int32_t *marking, uint8_t *out) const
 {
-    if (Places == 0) {
-        out[0] = 0;
-        return;
-    }
-    switch (CountWidth) {
-    case 1:
-        for (int p = 0; p < Places; ++p)
-            out[p] = uint8_t(marking[p]);
-        break;
-    case 2:
-        for (int p = 0; p < Places; ++p) {
-            const uint16_t v = uint16_t(marking[p]);
-            std::memcpy(out + 2 * p, &v, 2);
-        }
-        break;
-    default:
-        std::memcpy(out, marking, size_t(Places) * 4);
+    for (int w = 0; w < WordCount; ++w) {
+        uint64_t word = 0;
+        const int first = w * PerWord, last = std::min(Places, first + PerWord);
+        for (int p = first; p < last; ++p)
+            word |= uint64_t(uint32_t(marking[p])) << ((p - first) * CountBits);
+        std::memcpy(out + 8 * w, &word, 8);
     }
 }
 
 void TMarkingStore::UnpackFrom(const uint8_t *in, int32_t *marking) const
 {
-    switch (CountWidth) {
-    case 1:
-        for (int p = 0; p < Places; ++p)
-            marking[p] = in[p];
-        break;
-    case 2:
-        for (int p = 0; p < Places; ++p) {
-            uint16_t v;
-            std::memcpy(&v, in + 2 * p, 2);
-            marking[p] = v;
-        }
-        break;
-    default:
-        std::memcpy(marking, in, size_t(Places) * 4);
+    const uint64_t mask = uint64_t(WidthLimit());
+    for (int w = 0; w < WordCount; ++w) {
+        uint64_t word;
+        std::memcpy(&word, in + 8 * w, 8);
+        const int first = w * PerWord, last = std::min(Places, first + PerWord);
+        for (int p = first; p < last; ++p, word >>= CountBits)
+            marking[p] = int32_t(word & mask);
     }
 }
 
 uint32_t TMarkingStore::Insert(const uint8_t *packed, uint64_t hash, bool &added)
 {
     const uint32_t tag = Tag(hash);
-    for (uint64_t i = hash & Mask;; i = (i + 1) & Mask) {
+    for (uint64_t i = Home(hash);; i = Next(i)) {
         const uint32_t slot = Slots[i];
         if (slot == Empty) {
-            const uint32_t index = uint32_t(Data.Size());
-            std::memcpy(Data.Append(), packed, size_t(StrideBytes));
-            Slots[i] = index | tag;
             added = true;
-            // Linear probing stays short below three quarters full.
-            if (uint64_t(Data.Size()) * 4 > uint64_t(Slots.size()) * 3)
-                Rehash(Slots.size() * 2);
-            return index;
+            return Settle(int64_t(i), packed, hash);
         }
-        if ((slot & ~IndexMask) == tag && Equal(Data.At(slot & IndexMask), packed)) {
+        if ((slot & ~IndexMask) == tag && Equal(At(slot & IndexMask), packed)) {
             added = false;
             return slot & IndexMask;
         }
     }
 }
 
+uint32_t TMarkingStore::Settle(int64_t slot, const uint8_t *packed, uint64_t hash)
+{
+    const uint32_t index = uint32_t(Data.Size());
+    std::memcpy(Data.Append(), packed, size_t(Stride()));
+    Slots[size_t(slot)] = index | Tag(hash);
+    // Linear probing stays short below three quarters full.
+    const int part = PartitionOf(hash);
+    if (uint64_t(Data.Size()) * 4 > uint64_t(Slots.size()) * 3 || Crowded(++PartCount[part], 0))
+        Rehash(Slots.size() * 2);
+    return index;
+}
+
 int64_t TMarkingStore::Find(const uint8_t *packed, uint64_t hash) const
 {
     const uint32_t tag = Tag(hash);
-    for (uint64_t i = hash & Mask;; i = (i + 1) & Mask) {
+    for (uint64_t i = Home(hash);; i = Next(i)) {
         const uint32_t slot = Slots[i];
         if (slot == Empty)
             return -1;
-        if ((slot & ~IndexMask) == tag && Equal(Data.At(slot & IndexMask), packed))
+        if ((slot & ~IndexMask) == tag && Equal(At(slot & IndexMask), packed))
             return slot & IndexMask;
+    }
+}
+
+void TMarkingStore::Reserve(const int64_t *more)
+{
+    int64_t total = 0;
+    for (int p = 0; p < Partitions; ++p)
+        total += more[p];
+    for (;;) {
+        bool crowded = uint64_t(Data.Size() + total) * 4 > uint64_t(Slots.size()) * 3;
+        for (int p = 0; p < Partitions && !crowded; ++p)
+            crowded = Crowded(PartCount[p], more[p]);
+        if (!crowded)
+            return;
+        Rehash(Slots.size() * 2);
     }
 }
 
@@ -104,43 +110,45 @@ void TMarkingStore::Rehash(size_t slotCount)
 {
     Slots.assign(slotCount, Empty);
     Slots.shrink_to_fit();
-    Mask = slotCount - 1;
+    PartShift = std::countr_zero(slotCount) - PartitionBits;
+    PartMask = (uint64_t(1) << PartShift) - 1;
+    std::fill(std::begin(PartCount), std::end(PartCount), 0);
     for (int64_t k = 0; k < Data.Size(); ++k) {
-        const uint64_t hash = Hash(Data.At(k));
-        uint64_t i = hash & Mask;
+        const uint64_t hash = Hash(At(k));
+        ++PartCount[PartitionOf(hash)];
+        uint64_t i = Home(hash);
         while (Slots[i] != Empty)
-            i = (i + 1) & Mask;
+            i = Next(i);
         Slots[i] = uint32_t(k) | Tag(hash);
     }
 }
 
 void TMarkingStore::WidenFor(int64_t count)
 {
-    int width = CountWidth;
-    while ((width == 1 && count > 0xFF) || (width == 2 && count > 0xFFFF))
-        width *= 2;
-    if (width == CountWidth)
-        return;
-    const int oldWidth = CountWidth;
-    TBlockArray<uint8_t> old = std::move(Data);
-    Data = TBlockArray<uint8_t>(StrideFor(Places, width));
+    const int bits = std::max(CountBits, int(std::bit_width(uint64_t(std::max<int64_t>(count, 1)))));
+    if (bits != CountBits)
+        Repack(std::min(bits, 31));
+}
+
+void TMarkingStore::Repack(int bits)
+{
+    TBlockArray<uint64_t> old = std::move(Data);
+    const int oldBits = CountBits, oldWords = WordCount, oldPerWord = PerWord;
+    CountBits = bits;
+    PerWord = 64 / bits;
+    WordCount = WordsFor(Places, PerWord);
+    Data = TBlockArray<uint64_t>(WordCount);
     std::vector<int32_t> marking(size_t(Places) + 1);
+    const uint64_t oldMask = (uint64_t(1) << oldBits) - 1;
     for (int64_t k = 0; k < old.Size(); ++k) {
-        const uint8_t *in = old.At(k);
-        for (int p = 0; p < Places; ++p) {
-            if (oldWidth == 1) {
-                marking[p] = in[p];
-            } else {
-                uint16_t v;
-                std::memcpy(&v, in + 2 * p, 2);
-                marking[p] = v;
-            }
+        const uint64_t *in = old.At(k);
+        for (int w = 0; w < oldWords; ++w) {
+            uint64_t word = in[w];
+            const int first = w * oldPerWord, last = std::min(Places, first + oldPerWord);
+            for (int p = first; p < last; ++p, word >>= oldBits)
+                marking[p] = int32_t(word & oldMask);
         }
-        CountWidth = width;
-        StrideBytes = StrideFor(Places, width);
-        Pack(marking.data(), Data.Append());
+        Pack(marking.data(), reinterpret_cast<uint8_t *>(Data.Append()));
     }
-    CountWidth = width;
-    StrideBytes = StrideFor(Places, width);
     Rehash(Slots.size());
 }

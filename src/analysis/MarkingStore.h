@@ -1,5 +1,6 @@
 #pragma once
-// Reached markings, packed, with an open-addressing hash set over them.
+// Reached markings, bit-packed into 64-bit words, with an open-addressing
+// hash set over them.
 
 #include <cstdint>
 #include <cstring>
@@ -41,70 +42,85 @@ private:
     int64_t Count = 0;
 };
 
-// Every marking takes Width bytes per place: 1, 2 or 4, the fewest that hold
-// the largest count seen so far. A larger count re-packs all markings.
-// A slot of the hash set holds a marking's index in its low bits and the top
-// bits of its hash in the bits the index does not need, so most slots of
-// other markings are passed over without reading their marking.
+// Every count takes Bits bits, the fewest that hold the largest count seen so
+// far; counts are packed into 64-bit words without straddling two, so a small
+// bounded net's marking is often one word: one compare, one cheap hash, and a
+// firing is one addition per word it touches. A larger count re-packs all
+// markings.
+// A slot of the hash set holds a marking's index in its low bits and some bits
+// of its hash in the bits the index does not need, so most slots of other
+// markings are passed over without reading their marking. The slots are cut
+// into partitions by the top bits of the hash, and probing stays within one:
+// workers that own different partitions can add markings side by side.
 class TMarkingStore
 {
 public:
+    static constexpr int PartitionBits = 4;
+    static constexpr int Partitions = 1 << PartitionBits;
+
     // maxMarkings: the most markings it will hold (at most 2^32 - 2).
     TMarkingStore(int places, int64_t maxMarkings);
 
-    int Width() const { return CountWidth; }
-    int Stride() const { return StrideBytes; }
+    int Bits() const { return CountBits; }
+    int Words() const { return WordCount; }
+    // Bytes of one packed marking (whole words).
+    int Stride() const { return WordCount * 8; }
     int64_t Size() const { return Data.Size(); }
     // Largest count the current width holds.
-    int64_t WidthLimit() const { return CountWidth == 1 ? 0xFF : CountWidth == 2 ? 0xFFFF : INT32_MAX; }
+    int64_t WidthLimit() const { return (int64_t(1) << CountBits) - 1; }
+    // Where a place's count sits: its word and its lowest bit in that word.
+    int WordOf(int place) const { return place / PerWord; }
+    int ShiftOf(int place) const { return (place % PerWord) * CountBits; }
 
-    const uint8_t *At(int64_t index) const { return Data.At(index); }
+    const uint8_t *At(int64_t index) const { return reinterpret_cast<const uint8_t *>(Data.At(index)); }
     void Pack(const int32_t *marking, uint8_t *out) const;
-    void Unpack(int64_t index, int32_t *marking) const { UnpackFrom(Data.At(index), marking); }
+    void Unpack(int64_t index, int32_t *marking) const { UnpackFrom(At(index), marking); }
     void UnpackFrom(const uint8_t *packed, int32_t *marking) const;
+    int64_t CountAt(const uint8_t *packed, int place) const
+    {
+        uint64_t w;
+        std::memcpy(&w, packed + 8 * WordOf(place), 8);
+        return int64_t((w >> ShiftOf(place)) & uint64_t(WidthLimit()));
+    }
     // Writes one count into a packed marking.
     void Put(uint8_t *packed, int place, int32_t count) const
     {
-        if (CountWidth == 1) {
-            packed[place] = uint8_t(count);
-        } else if (CountWidth == 2) {
-            const uint16_t v = uint16_t(count);
-            std::memcpy(packed + 2 * place, &v, 2);
-        } else {
-            std::memcpy(packed + 4 * place, &count, 4);
-        }
+        uint64_t w;
+        uint8_t *at = packed + 8 * WordOf(place);
+        std::memcpy(&w, at, 8);
+        const int shift = ShiftOf(place);
+        w = (w & ~(uint64_t(WidthLimit()) << shift)) | (uint64_t(uint32_t(count)) << shift);
+        std::memcpy(at, &w, 8);
+    }
+    static uint64_t Mix(uint64_t x)
+    {
+        x ^= x >> 32;
+        x *= 0xd6e8feb86659fd93ULL;
+        x ^= x >> 32;
+        x *= 0xd6e8feb86659fd93ULL;
+        return x ^ (x >> 32);
     }
     uint64_t Hash(const uint8_t *packed) const
     {
-        uint64_t h = 0x9E3779B97F4A7C15ULL ^ uint64_t(StrideBytes);
-        int i = 0;
-        for (; i + 8 <= StrideBytes; i += 8) {
-            uint64_t w;
-            std::memcpy(&w, packed + i, 8);
-            h = (h ^ w) * 0x9E3779B97F4A7C15ULL;
-            h ^= h >> 29;
+        uint64_t w;
+        std::memcpy(&w, packed, 8);
+        uint64_t h = Mix(w);
+        for (int i = 1; i < WordCount; ++i) {
+            std::memcpy(&w, packed + 8 * i, 8);
+            h = Mix(h ^ w ^ uint64_t(i));
         }
-        if (i < StrideBytes) {
-            uint64_t w = 0;
-            std::memcpy(&w, packed + i, size_t(StrideBytes - i));
-            h = (h ^ w) * 0x9E3779B97F4A7C15ULL;
-        }
-        h ^= h >> 33;
-        h *= 0xff51afd7ed558ccdULL;
-        h ^= h >> 33;
         return h;
     }
     bool Equal(const uint8_t *a, const uint8_t *b) const
     {
-        int i = 0;
-        for (; i + 8 <= StrideBytes; i += 8) {
+        for (int i = 0; i < WordCount; ++i) {
             uint64_t x, y;
-            std::memcpy(&x, a + i, 8);
-            std::memcpy(&y, b + i, 8);
+            std::memcpy(&x, a + 8 * i, 8);
+            std::memcpy(&y, b + 8 * i, 8);
             if (x != y)
                 return false;
         }
-        return i == StrideBytes || std::memcmp(a + i, b + i, size_t(StrideBytes - i)) == 0;
+        return true;
     }
 
     // The index of the marking, adding it when new; `added` tells which.
@@ -113,27 +129,75 @@ public:
     int64_t Find(const uint8_t *packed, uint64_t hash) const;
     // Re-packs every marking so counts up to `count` fit.
     void WidenFor(int64_t count);
-    void Prefetch(uint64_t hash) const { __builtin_prefetch(Slots.data() + (hash & Mask)); }
+    void Prefetch(uint64_t hash) const { __builtin_prefetch(Slots.data() + Home(hash)); }
     // Once the slot is at hand: fetches the marking it most likely holds.
     void PrefetchMarking(uint64_t hash) const
     {
-        const uint32_t slot = Slots[hash & Mask];
+        const uint32_t slot = Slots[Home(hash)];
         if (slot != Empty && (slot & ~IndexMask) == Tag(hash))
             __builtin_prefetch(Data.At(slot & IndexMask));
     }
+
+    // Adding from several workers at once, one partition each. First
+    // Reserve room for every marking that may come; then ClaimSlot in the
+    // partition of the marking's hash marks it with a temporary number
+    // (`temporary` + its ordinal among those its worker claimed; temporaries
+    // lie at or above Size(), and `claimed(ordinal)` answers their markings);
+    // at last, one at a time, Settle gives each claimed marking its index.
+    int PartitionOf(uint64_t hash) const { return int(hash >> (64 - PartitionBits)); }
+    // more[p]: how many markings may come into partition p.
+    void Reserve(const int64_t *more);
+    // The slot claimed for a new marking, or -1 when the marking is there.
+    template<typename TClaimed>
+    int64_t ClaimSlot(const uint8_t *packed, uint64_t hash, uint32_t ordinal, const TClaimed &claimed);
+    uint32_t Settle(int64_t slot, const uint8_t *packed, uint64_t hash);
 
     int64_t MemoryBytes() const { return Data.MemoryBytes() + int64_t(Slots.size()) * 4; }
 
 private:
     void Rehash(size_t slotCount);
-    uint32_t Tag(uint64_t hash) const { return uint32_t(hash >> 32) & ~IndexMask; }
+    uint32_t Tag(uint64_t hash) const { return uint32_t(hash >> 28) & ~IndexMask; }
+    uint64_t Home(uint64_t hash) const
+    {
+        return (uint64_t(PartitionOf(hash)) << PartShift) | (hash & PartMask);
+    }
+    uint64_t Next(uint64_t i) const { return (i & ~PartMask) | ((i + 1) & PartMask); }
+    void Repack(int bits);
+    // Whether a partition this full (with `more` to come) needs more slots:
+    // probing never wraps round a full one.
+    bool Crowded(int64_t count, int64_t more) const
+    {
+        return uint64_t(count + more) * 8 > (PartMask + 1) * 7;
+    }
 
     static constexpr uint32_t Empty = UINT32_MAX;
     int Places = 0;
-    int CountWidth = 1;
-    int StrideBytes = 0;
-    TBlockArray<uint8_t> Data;
+    int CountBits = 1;
+    int PerWord = 64;
+    int WordCount = 1;
+    TBlockArray<uint64_t> Data;
     std::vector<uint32_t> Slots;
-    uint64_t Mask = 0;
+    int PartShift = 0;
+    uint64_t PartMask = 0;
     uint32_t IndexMask = UINT32_MAX;
+    int64_t PartCount[Partitions] = {};
 };
+
+template<typename TClaimed>
+int64_t TMarkingStore::ClaimSlot(const uint8_t *packed, uint64_t hash, uint32_t ordinal, const TClaimed &claimed)
+{
+    const uint32_t tag = Tag(hash);
+    const uint32_t temporary = uint32_t(Data.Size());
+    for (uint64_t i = Home(hash);; i = Next(i)) {
+        const uint32_t slot = Slots[i];
+        if (slot == Empty) {
+            Slots[i] = (temporary + ordinal) | tag;
+            return int64_t(i);
+        }
+        if ((slot & ~IndexMask) != tag)
+            continue;
+        const uint32_t index = slot & IndexMask;
+        if (Equal(index < temporary ? At(index) : claimed(index - temporary), packed))
+            return -1;
+    }
+}

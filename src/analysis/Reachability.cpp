@@ -24,6 +24,50 @@ TReachability::TReachability(const TFiringNet &net, const QList<qint32> &start, 
     Store.Insert(packed.data(), Store.Hash(packed.data()), added);
     *Parent.Append() = UINT32_MAX;
     *ParentTransition.Append() = UINT32_MAX;
+    LayOutEffects();
+}
+
+void TReachability::LayOutEffects()
+{
+    LaidOutBits = Store.Bits();
+    EffectStart.assign(1, 0);
+    EffectWord.clear();
+    EffectAdd.clear();
+    for (int t = 0; t < Net.TransitionCount(); ++t) {
+        const int32_t *pl = Net.EffectPlaces(t);
+        const int64_t *d = Net.EffectDeltas(t);
+        // Effects are sorted by place, so the words come in order too. Adding
+        // a negative change in two's complement is exact while every count
+        // stays within its field, which enabling and the width check ensure.
+        for (int k = 0; k < Net.EffectCount(t); ++k) {
+            const int word = Store.WordOf(pl[k]);
+            if (EffectWord.size() == size_t(EffectStart.back()) || EffectWord.back() != word) {
+                EffectWord.push_back(word);
+                EffectAdd.push_back(0);
+            }
+            EffectAdd.back() += uint64_t(d[k]) << Store.ShiftOf(pl[k]);
+        }
+        EffectStart.push_back(int32_t(EffectWord.size()));
+    }
+}
+
+void TReachability::PackTargets(const uint8_t *source, const std::vector<int32_t> &enabled,
+                                std::vector<uint64_t> &targets, std::vector<uint64_t> &hashes) const
+{
+    const int words = Store.Words();
+    targets.resize(size_t(words) * enabled.size());
+    hashes.resize(enabled.size());
+    for (size_t e = 0; e < enabled.size(); ++e) {
+        const int t = enabled[e];
+        uint64_t *target = targets.data() + e * size_t(words);
+        std::memcpy(target, source, size_t(words) * 8);
+        for (int k = EffectStart[t]; k < EffectStart[t + 1]; ++k)
+            target[EffectWord[k]] += EffectAdd[k];
+        hashes[e] = Store.Hash(reinterpret_cast<const uint8_t *>(target));
+        Store.Prefetch(hashes[e]);
+    }
+    for (size_t e = 0; e < enabled.size(); ++e)
+        Store.PrefetchMarking(hashes[e]);
 }
 
 int64_t TReachability::MemoryBytes() const
@@ -58,18 +102,18 @@ bool TReachability::CoversAncestor(int64_t parent, int lastTransition, const int
     }
 }
 
-bool TReachability::NoteAdded(int64_t parent, int t, const uint8_t *packed, std::vector<int32_t> &next)
+bool TReachability::NoteAdded(int64_t parent, int t, const uint8_t *packed)
 {
     *Parent.Append() = uint32_t(parent);
     *ParentTransition.Append() = uint32_t(t);
-    Store.UnpackFrom(packed, next.data());
-    const int places = Net.PlaceCount();
-    MaxTotal = std::max(MaxTotal, std::accumulate(next.begin(), next.begin() + places, int64_t(0)));
-    // Only the places the firing changed can pass their bounds.
+    // Only the places the firing raised can pass their bounds.
     bool check = false;
     const int32_t *pl = Net.EffectPlaces(t);
+    const int64_t *d = Net.EffectDeltas(t);
     for (int k = 0; k < Net.EffectCount(t); ++k) {
-        const int64_t v = next[pl[k]];
+        if (d[k] < 0)
+            continue;
+        const int64_t v = Store.CountAt(packed, pl[k]);
         if (v <= Bounds[pl[k]])
             continue;
         Bounds[pl[k]] = v;
@@ -81,7 +125,11 @@ bool TReachability::NoteAdded(int64_t parent, int t, const uint8_t *packed, std:
             check = true;
         }
     }
-    return check && AncestorBudget > 0 && CoversAncestor(parent, t, next.data());
+    if (!check || AncestorBudget <= 0)
+        return false;
+    std::vector<int32_t> next(size_t(Net.PlaceCount()) + 1);
+    Store.UnpackFrom(packed, next.data());
+    return CoversAncestor(parent, t, next.data());
 }
 
 TReachability::TEnd TReachability::Run(const TSearchLimits &limits, QString *stopReason)
@@ -95,8 +143,15 @@ TReachability::TEnd TReachability::Run(const TSearchLimits &limits, QString *sto
         TStep step = TStep::Go;
         if (workers < 2 || end - begin < 1024 || !ExpandInParallel(begin, end, workers, limits, step, stopReason))
             step = ExpandSequentially(begin, end, limits, stopReason);
-        if (step == TStep::Stop)
+        if (step == TStep::Stop) {
+            // Markings found but not expanded count towards the largest total too.
+            std::vector<int32_t> m(size_t(Net.PlaceCount()) + 1);
+            for (int64_t s = Expanded; s < Store.Size(); ++s) {
+                Store.Unpack(s, m.data());
+                MaxTotal = std::max(MaxTotal, std::accumulate(m.begin(), m.end() - 1, int64_t(0)));
+            }
             return TEnd::Stopped;
+        }
         if (step == TStep::Unbounded)
             return TEnd::Unbounded;
         begin = end;
@@ -109,9 +164,8 @@ TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t en
                                                        QString *stopReason)
 {
     const int places = Net.PlaceCount();
-    std::vector<int32_t> cur(size_t(places) + 1), next(size_t(places) + 1), enabled;
-    std::vector<uint8_t> buf;
-    std::vector<uint64_t> hashes;
+    std::vector<int32_t> cur(size_t(places) + 1), enabled;
+    std::vector<uint64_t> targets, hashes;
     const int64_t maxStates = std::clamp<int64_t>(limits.Options.MaxStates, 1, UINT32_MAX - 2);
     for (int64_t i = begin; i < end; ++i) {
         if ((i & 1023) == 0) {
@@ -123,6 +177,7 @@ TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t en
             }
         }
         Store.Unpack(i, cur.data());
+        MaxTotal = std::max(MaxTotal, std::accumulate(cur.begin(), cur.begin() + places, int64_t(0)));
         Net.EnabledIn(cur.data(), enabled, Store.WidthLimit());
         if (enabled.empty() && DeadCount++ == 0)
             FirstDead = i;
@@ -137,26 +192,14 @@ TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t en
             for (int k = 0; k < Net.EffectCount(t); ++k)
                 largest = std::max(largest, cur[pl[k]] + d[k]);
         }
-        if (largest > Store.WidthLimit())
+        if (largest > Store.WidthLimit()) {
             Store.WidenFor(largest);
-        const size_t stride = size_t(Store.Stride());
-        buf.resize(stride * enabled.size());
-        hashes.resize(enabled.size());
-        for (size_t e = 0; e < enabled.size(); ++e) {
-            const int t = enabled[e];
-            uint8_t *target = buf.data() + e * stride;
-            std::memcpy(target, Store.At(i), stride);
-            const int32_t *pl = Net.EffectPlaces(t);
-            const int64_t *d = Net.EffectDeltas(t);
-            for (int k = 0; k < Net.EffectCount(t); ++k)
-                Store.Put(target, pl[k], int32_t(cur[pl[k]] + d[k]));
-            hashes[e] = Store.Hash(target);
-            Store.Prefetch(hashes[e]);
+            LayOutEffects();
         }
-        for (size_t e = 0; e < enabled.size(); ++e)
-            Store.PrefetchMarking(hashes[e]);
+        PackTargets(Store.At(i), enabled, targets, hashes);
+        const size_t words = size_t(Store.Words());
         for (size_t e = 0; e < enabled.size(); ++e) {
-            const uint8_t *target = buf.data() + e * stride;
+            const uint8_t *target = reinterpret_cast<const uint8_t *>(targets.data() + e * words);
             if (Store.Size() >= maxStates) {
                 // Full: a marking not seen yet would be one too many.
                 if (Store.Find(target, hashes[e]) >= 0)
@@ -166,7 +209,7 @@ TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t en
             }
             bool added = false;
             Store.Insert(target, hashes[e], added);
-            if (added && NoteAdded(i, enabled[e], target, next))
+            if (added && NoteAdded(i, enabled[e], target))
                 return TStep::Unbounded;
         }
         Expanded = i + 1;
@@ -175,126 +218,18 @@ TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t en
     return TStep::Go;
 }
 
-void TReachability::ExpandPart(int64_t begin, int64_t end, const TSearchLimits &limits, TWorkerPart &part) const
-{
-    const int places = Net.PlaceCount();
-    const size_t stride = size_t(Store.Stride());
-    std::vector<int32_t> cur(size_t(places) + 1), enabled;
-    std::vector<uint8_t> buf;
-    std::vector<uint64_t> hashes;
-    part.Fired.assign(Fired.size(), 0);
-    for (int64_t i = begin; i < end; ++i) {
-        if ((i & 1023) == 0 && limits.Options.Cancel && limits.Options.Cancel->load(std::memory_order_relaxed)) {
-            part.Stopped = true;
-            return;
-        }
-        Store.Unpack(i, cur.data());
-        Net.EnabledIn(cur.data(), enabled, Store.WidthLimit());
-        if (enabled.empty() && part.DeadCount++ == 0)
-            part.FirstDead = i;
-        part.Firings += int64_t(enabled.size());
-        buf.resize(stride * enabled.size());
-        hashes.resize(enabled.size());
-        for (size_t e = 0; e < enabled.size(); ++e) {
-            const int t = enabled[e];
-            part.Fired[t] = 1;
-            uint8_t *target = buf.data() + e * stride;
-            std::memcpy(target, Store.At(i), stride);
-            const int32_t *pl = Net.EffectPlaces(t);
-            const int64_t *d = Net.EffectDeltas(t);
-            for (int k = 0; k < Net.EffectCount(t); ++k) {
-                if (cur[pl[k]] + d[k] > Store.WidthLimit()) {
-                    part.NeedsWiderCounts = true;
-                    return;
-                }
-                Store.Put(target, pl[k], int32_t(cur[pl[k]] + d[k]));
-            }
-            hashes[e] = Store.Hash(target);
-            Store.Prefetch(hashes[e]);
-        }
-        for (size_t e = 0; e < enabled.size(); ++e)
-            Store.PrefetchMarking(hashes[e]);
-        for (size_t e = 0; e < enabled.size(); ++e) {
-            const uint8_t *target = buf.data() + e * stride;
-            if (Store.Find(target, hashes[e]) >= 0)
-                continue;
-            part.Candidates.push_back({uint32_t(i), enabled[e], hashes[e]});
-            part.Markings.insert(part.Markings.end(), target, target + stride);
-        }
-    }
-}
-
-bool TReachability::ExpandInParallel(int64_t begin, int64_t end, int workers, const TSearchLimits &limits,
-                                     TStep &step, QString *stopReason)
-{
-    // The store is only read while the workers run.
-    std::vector<TWorkerPart> parts(static_cast<size_t>(workers));
-    std::vector<std::thread> threads;
-    const int64_t share = (end - begin + workers - 1) / workers;
-    for (int w = 0; w < workers; ++w) {
-        const int64_t from = std::min(end, begin + w * share), to = std::min(end, from + share);
-        threads.emplace_back([this, from, to, &limits, &part = parts[w]] { ExpandPart(from, to, limits, part); });
-    }
-    for (std::thread &thread : threads)
-        thread.join();
-    for (const TWorkerPart &part : parts)
-        if (part.NeedsWiderCounts)
-            return false;
-    step = TStep::Go;
-    for (const TWorkerPart &part : parts) {
-        if (part.Stopped) {
-            *stopReason = limits.Check(MemoryBytes());
-            step = TStep::Stop;
-            return true;
-        }
-        Firings += part.Firings;
-        if (FirstDead < 0 && part.FirstDead >= 0)
-            FirstDead = part.FirstDead;
-        DeadCount += part.DeadCount;
-        for (size_t t = 0; t < Fired.size(); ++t)
-            Fired[t] |= part.Fired[t];
-    }
-    limits.Report(Store.Size(), Firings);
-    const int64_t maxStates = std::clamp<int64_t>(limits.Options.MaxStates, 1, UINT32_MAX - 2);
-    const size_t stride = size_t(Store.Stride());
-    std::vector<int32_t> next(size_t(Net.PlaceCount()) + 1);
-    for (const TWorkerPart &part : parts) {
-        for (size_t c = 0; c < part.Candidates.size(); ++c) {
-            const TCandidate &candidate = part.Candidates[c];
-            const uint8_t *target = part.Markings.data() + c * stride;
-            if (Store.Size() >= maxStates) {
-                if (Store.Find(target, candidate.Hash) >= 0)
-                    continue;
-                *stopReason = limits.StateLimitText(maxStates);
-                step = TStep::Stop;
-                return true;
-            }
-            bool added = false;
-            Store.Insert(target, candidate.Hash, added);
-            if (added && NoteAdded(candidate.Parent, candidate.Transition, target, next)) {
-                step = TStep::Unbounded;
-                return true;
-            }
-        }
-    }
-    Expanded = end;
-    AncestorBudget += 64 * (end - begin);
-    const QString reason = limits.Check(MemoryBytes());
-    if (!reason.isEmpty()) {
-        *stopReason = reason;
-        step = TStep::Stop;
-    }
-    return true;
-}
-
 int64_t TReachability::Target(int64_t state, const int32_t *marking, int t, std::vector<uint8_t> &scratch) const
 {
     scratch.resize(size_t(Store.Stride()));
     std::memcpy(scratch.data(), Store.At(state), scratch.size());
     const int32_t *pl = Net.EffectPlaces(t);
     const int64_t *d = Net.EffectDeltas(t);
-    for (int k = 0; k < Net.EffectCount(t); ++k)
+    for (int k = 0; k < Net.EffectCount(t); ++k) {
+        // A count past the packing cannot be a stored marking.
+        if (marking[pl[k]] + d[k] > Store.WidthLimit())
+            return -1;
         Store.Put(scratch.data(), pl[k], int32_t(marking[pl[k]] + d[k]));
+    }
     return Store.Find(scratch.data(), Store.Hash(scratch.data()));
 }
 

@@ -36,39 +36,58 @@ public:
     std::vector<uint8_t> Fired;     // per transition, enabled somewhere
 
 private:
-    struct TCandidate
+    // One run of parents expanded by one worker of a level: the firings that
+    // lead to markings not stored before the level, in the order found.
+    struct TChunk
     {
-        uint32_t Parent;
-        int32_t Transition;
-        uint64_t Hash;
-    };
-    // What one worker of a level finds: the markings not yet stored, with
-    // its share of the counts.
-    struct TWorkerPart
-    {
-        std::vector<TCandidate> Candidates;
-        std::vector<uint8_t> Markings;
-        std::vector<uint8_t> Fired;
+        std::vector<uint64_t> Words;     // candidate markings, packed
+        std::vector<uint64_t> Hashes;
+        std::vector<uint32_t> Parents;
+        std::vector<int32_t> Transitions;
+        int64_t More[TMarkingStore::Partitions] = {};
         int64_t Firings = 0;
         int64_t DeadCount = 0;
         int64_t FirstDead = -1;
+        int64_t MaxTotal = 0;
         bool NeedsWiderCounts = false;
         bool Stopped = false;
+    };
+    // A candidate that a worker found new in its partition, with its slot.
+    struct TClaim
+    {
+        uint32_t Chunk;
+        uint32_t Candidate;
+        int64_t Slot;
     };
 
     enum class TStep { Go, Stop, Unbounded };
     TStep ExpandSequentially(int64_t begin, int64_t end, const TSearchLimits &limits, QString *stopReason);
-    // Expands states [begin, end) with several workers that only look up;
-    // the new markings are then added in the order one worker would add them.
-    // Answers false (and changes nothing) when counts must grow wider first.
+    // Expands states [begin, end) with several workers: they expand runs of
+    // parents side by side, then add the new markings side by side (each in
+    // its partitions of the hash set), and the markings get their indices in
+    // the order one worker would have found them.
+    // Answers false (and changes nothing) when the level must be done by one
+    // worker: counts must grow wider first, or the state limit is near.
     bool ExpandInParallel(int64_t begin, int64_t end, int workers, const TSearchLimits &limits, TStep &step,
                           QString *stopReason);
-    void ExpandPart(int64_t begin, int64_t end, const TSearchLimits &limits, TWorkerPart &part) const;
+    void ExpandChunk(int64_t begin, int64_t end, TChunk &chunk, std::vector<uint8_t> &fired) const;
+    void ClaimPartitions(const std::vector<TChunk> &chunks, int worker, int workers,
+                         std::vector<TClaim> &claims);
+    // Per transition, the words its firing changes and what it adds to each,
+    // for the current packing (a count's change shifted into place).
+    void LayOutEffects();
+    // Writes the targets of the enabled transitions, their hashes, and
+    // fetches their slots ahead.
+    void PackTargets(const uint8_t *source, const std::vector<int32_t> &enabled, std::vector<uint64_t> &targets,
+                     std::vector<uint64_t> &hashes) const;
     // Notes a marking just added: parent link, bounds, covered ancestors.
-    bool NoteAdded(int64_t parent, int t, const uint8_t *packed, std::vector<int32_t> &scratch);
+    bool NoteAdded(int64_t parent, int t, const uint8_t *packed);
     bool CoversAncestor(int64_t parent, int lastTransition, const int32_t *marking);
     // Ancestor steps the covering test may still take: it grows with the
     // states expanded, so the test never dominates the search.
     int64_t AncestorBudget = 1 << 20;
     std::vector<int64_t> NextCheck; // per place: the count at which to look for a covered ancestor again
+    std::vector<int32_t> EffectStart, EffectWord;
+    std::vector<uint64_t> EffectAdd;
+    int LaidOutBits = 0;
 };
