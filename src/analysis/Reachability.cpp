@@ -51,23 +51,46 @@ void TReachability::LayOutEffects()
     }
 }
 
-void TReachability::PackTargets(const uint8_t *source, const std::vector<int32_t> &enabled,
-                                std::vector<uint64_t> &targets, std::vector<uint64_t> &hashes) const
+void TReachability::TPending::Clear()
 {
-    const int words = Store.Words();
-    targets.resize(size_t(words) * enabled.size());
-    hashes.resize(enabled.size());
-    for (size_t e = 0; e < enabled.size(); ++e) {
-        const int t = enabled[e];
-        uint64_t *target = targets.data() + e * size_t(words);
-        std::memcpy(target, source, size_t(words) * 8);
+    Words.clear();
+    Hashes.clear();
+    Parents.clear();
+    Transitions.clear();
+    Fetched = Done = 0;
+}
+
+void TReachability::TPending::Compact(size_t words)
+{
+    // Drop what is done once it outweighs what waits, so the queue stays short.
+    if (Done < 1024 || Done * 2 < Size())
+        return;
+    Words.erase(Words.begin(), Words.begin() + std::ptrdiff_t(Done * words));
+    Hashes.erase(Hashes.begin(), Hashes.begin() + std::ptrdiff_t(Done));
+    Parents.erase(Parents.begin(), Parents.begin() + std::ptrdiff_t(Done));
+    Transitions.erase(Transitions.begin(), Transitions.begin() + std::ptrdiff_t(Done));
+    Fetched -= Done;
+    Done = 0;
+}
+
+void TReachability::PackTargets(int64_t state, const std::vector<int32_t> &enabled, TPending &q) const
+{
+    const size_t words = size_t(Store.Words());
+    const uint8_t *source = Store.At(state);
+    size_t at = q.Words.size();
+    q.Words.resize(at + words * enabled.size());
+    for (int32_t t : enabled) {
+        uint64_t *target = q.Words.data() + at;
+        std::memcpy(target, source, words * 8);
         for (int k = EffectStart[t]; k < EffectStart[t + 1]; ++k)
             target[EffectWord[k]] += EffectAdd[k];
-        hashes[e] = Store.Hash(reinterpret_cast<const uint8_t *>(target));
-        Store.Prefetch(hashes[e]);
+        const uint64_t hash = Store.Hash(reinterpret_cast<const uint8_t *>(target));
+        Store.Prefetch(hash);
+        q.Hashes.push_back(hash);
+        q.Parents.push_back(uint32_t(state));
+        q.Transitions.push_back(t);
+        at += words;
     }
-    for (size_t e = 0; e < enabled.size(); ++e)
-        Store.PrefetchMarking(hashes[e]);
 }
 
 int64_t TReachability::MemoryBytes() const
@@ -165,14 +188,35 @@ TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t en
 {
     const int places = Net.PlaceCount();
     std::vector<int32_t> cur(size_t(places) + 1), enabled;
-    std::vector<uint64_t> targets, hashes;
+    TPending q;
     const int64_t maxStates = std::clamp<int64_t>(limits.Options.MaxStates, 1, UINT32_MAX - 2);
+    TStep step = TStep::Go;
+    const auto lookUp = [&](size_t k) {
+        const uint8_t *target = reinterpret_cast<const uint8_t *>(q.Words.data() + k * size_t(Store.Words()));
+        if (Store.Size() >= maxStates) {
+            // Full: a marking not seen yet would be one too many.
+            if (Store.Find(target, q.Hashes[k]) >= 0)
+                return true;
+            *stopReason = limits.StateLimitText(maxStates);
+            step = TStep::Stop;
+        } else {
+            bool added = false;
+            Store.Insert(target, q.Hashes[k], added);
+            if (!added || !NoteAdded(q.Parents[k], q.Transitions[k], target))
+                return true;
+            step = TStep::Unbounded;
+        }
+        // States before this one's parent are done.
+        Expanded = q.Parents[k];
+        return false;
+    };
     for (int64_t i = begin; i < end; ++i) {
         if ((i & 1023) == 0) {
             limits.Report(Store.Size(), Firings);
             const QString reason = limits.Check(MemoryBytes());
             if (!reason.isEmpty()) {
                 *stopReason = reason;
+                Expanded = q.Done < q.Size() ? q.Parents[q.Done] : i;
                 return TStep::Stop;
             }
         }
@@ -182,8 +226,8 @@ TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t en
         if (enabled.empty() && DeadCount++ == 0)
             FirstDead = i;
         Firings += int64_t(enabled.size());
-        // Widen once for every firing of this state, then pack all targets
-        // and fetch their hash slots ahead: the look-ups overlap their misses.
+        // Widen before packing any firing of this state; what waits was
+        // packed the old way and is looked up first.
         int64_t largest = 0;
         for (int32_t t : enabled) {
             Fired[t] = 1;
@@ -193,28 +237,20 @@ TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t en
                 largest = std::max(largest, cur[pl[k]] + d[k]);
         }
         if (largest > Store.WidthLimit()) {
+            if (!Advance(q, true, lookUp))
+                return step;
+            q.Clear();
             Store.WidenFor(largest);
             LayOutEffects();
         }
-        PackTargets(Store.At(i), enabled, targets, hashes);
-        const size_t words = size_t(Store.Words());
-        for (size_t e = 0; e < enabled.size(); ++e) {
-            const uint8_t *target = reinterpret_cast<const uint8_t *>(targets.data() + e * words);
-            if (Store.Size() >= maxStates) {
-                // Full: a marking not seen yet would be one too many.
-                if (Store.Find(target, hashes[e]) >= 0)
-                    continue;
-                *stopReason = limits.StateLimitText(maxStates);
-                return TStep::Stop;
-            }
-            bool added = false;
-            Store.Insert(target, hashes[e], added);
-            if (added && NoteAdded(i, enabled[e], target))
-                return TStep::Unbounded;
-        }
-        Expanded = i + 1;
+        PackTargets(i, enabled, q);
         AncestorBudget += 64;
+        if (!Advance(q, false, lookUp))
+            return step;
     }
+    if (!Advance(q, true, lookUp))
+        return step;
+    Expanded = end;
     return TStep::Go;
 }
 

@@ -36,6 +36,28 @@ public:
     std::vector<uint8_t> Fired;     // per transition, enabled somewhere
 
 private:
+    // Firings packed but not yet looked up. A target's slot is fetched when
+    // it is packed, the marking the slot names some firings later, and the
+    // look-up comes some firings after that: the misses of many look-ups
+    // overlap, across the states expanded.
+    struct TPending
+    {
+        static constexpr size_t Lead = 16;
+        std::vector<uint64_t> Words;
+        std::vector<uint64_t> Hashes;
+        std::vector<uint32_t> Parents;
+        std::vector<int32_t> Transitions;
+        size_t Fetched = 0;
+        size_t Done = 0;
+        size_t Size() const { return Hashes.size(); }
+        void Clear();
+        void Compact(size_t words);
+    };
+    // Looks up pending firings (all of them when draining) in order; stops
+    // when lookUp answers false.
+    template<typename TLookUp>
+    bool Advance(TPending &q, bool drain, const TLookUp &lookUp) const;
+
     // One run of parents expanded by one worker of a level: the firings that
     // lead to markings not stored before the level, in the order found.
     struct TChunk
@@ -70,16 +92,15 @@ private:
     // worker: counts must grow wider first, or the state limit is near.
     bool ExpandInParallel(int64_t begin, int64_t end, int workers, const TSearchLimits &limits, TStep &step,
                           QString *stopReason);
-    void ExpandChunk(int64_t begin, int64_t end, TChunk &chunk, std::vector<uint8_t> &fired) const;
+    void ExpandChunk(int64_t begin, int64_t end, TChunk &chunk, std::vector<uint8_t> &fired, TPending &q) const;
     void ClaimPartitions(const std::vector<TChunk> &chunks, int worker, int workers,
                          std::vector<TClaim> &claims);
     // Per transition, the words its firing changes and what it adds to each,
     // for the current packing (a count's change shifted into place).
     void LayOutEffects();
-    // Writes the targets of the enabled transitions, their hashes, and
-    // fetches their slots ahead.
-    void PackTargets(const uint8_t *source, const std::vector<int32_t> &enabled, std::vector<uint64_t> &targets,
-                     std::vector<uint64_t> &hashes) const;
+    // Queues the targets of the enabled transitions of a state with their
+    // hashes, and fetches their slots ahead.
+    void PackTargets(int64_t state, const std::vector<int32_t> &enabled, TPending &q) const;
     // Notes a marking just added: parent link, bounds, covered ancestors.
     bool NoteAdded(int64_t parent, int t, const uint8_t *packed);
     bool CoversAncestor(int64_t parent, int lastTransition, const int32_t *marking);
@@ -91,3 +112,18 @@ private:
     std::vector<uint64_t> EffectAdd;
     int LaidOutBits = 0;
 };
+
+template<typename TLookUp>
+bool TReachability::Advance(TPending &q, bool drain, const TLookUp &lookUp) const
+{
+    const size_t n = q.Size();
+    const size_t fetchTo = drain ? n : n > TPending::Lead ? n - TPending::Lead : 0;
+    for (; q.Fetched < fetchTo; ++q.Fetched)
+        Store.PrefetchMarking(q.Hashes[q.Fetched]);
+    const size_t doTo = drain ? n : q.Fetched > TPending::Lead ? q.Fetched - TPending::Lead : 0;
+    for (; q.Done < doTo; ++q.Done)
+        if (!lookUp(q.Done))
+            return false;
+    q.Compact(size_t(Store.Words()));
+    return true;
+}

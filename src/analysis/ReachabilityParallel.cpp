@@ -16,13 +16,25 @@ constexpr int64_t ChunkStates = 2048;
 
 } // namespace
 
-void TReachability::ExpandChunk(int64_t begin, int64_t end, TChunk &chunk, std::vector<uint8_t> &fired) const
+void TReachability::ExpandChunk(int64_t begin, int64_t end, TChunk &chunk, std::vector<uint8_t> &fired,
+                                TPending &q) const
 {
     const int places = Net.PlaceCount();
     const size_t words = size_t(Store.Words());
     const int64_t limit = Store.WidthLimit();
     std::vector<int32_t> cur(size_t(places) + 1), enabled;
-    std::vector<uint64_t> targets, hashes;
+    const auto lookUp = [&](size_t k) {
+        const uint64_t *target = q.Words.data() + k * words;
+        if (Store.Find(reinterpret_cast<const uint8_t *>(target), q.Hashes[k]) < 0) {
+            chunk.Words.insert(chunk.Words.end(), target, target + words);
+            chunk.Hashes.push_back(q.Hashes[k]);
+            chunk.Parents.push_back(q.Parents[k]);
+            chunk.Transitions.push_back(q.Transitions[k]);
+            ++chunk.More[Store.PartitionOf(q.Hashes[k])];
+        }
+        return true;
+    };
+    q.Clear();
     for (int64_t i = begin; i < end; ++i) {
         Store.Unpack(i, cur.data());
         chunk.MaxTotal = std::max(chunk.MaxTotal, std::accumulate(cur.begin(), cur.begin() + places, int64_t(0)));
@@ -40,18 +52,10 @@ void TReachability::ExpandChunk(int64_t begin, int64_t end, TChunk &chunk, std::
                     return;
                 }
         }
-        PackTargets(Store.At(i), enabled, targets, hashes);
-        for (size_t e = 0; e < enabled.size(); ++e) {
-            const uint64_t *target = targets.data() + e * words;
-            if (Store.Find(reinterpret_cast<const uint8_t *>(target), hashes[e]) >= 0)
-                continue;
-            chunk.Words.insert(chunk.Words.end(), target, target + words);
-            chunk.Hashes.push_back(hashes[e]);
-            chunk.Parents.push_back(uint32_t(i));
-            chunk.Transitions.push_back(enabled[e]);
-            ++chunk.More[Store.PartitionOf(hashes[e])];
-        }
+        PackTargets(i, enabled, q);
+        Advance(q, false, lookUp);
     }
+    Advance(q, true, lookUp);
 }
 
 void TReachability::ClaimPartitions(const std::vector<TChunk> &chunks, int worker, int workers,
@@ -91,9 +95,10 @@ bool TReachability::ExpandInParallel(int64_t begin, int64_t end, int workers, co
     std::atomic<size_t> nextChunk{0};
     std::atomic<bool> stop{false};
     auto expand = [&](int w) {
+        TPending q;
         for (size_t k; !stop.load(std::memory_order_relaxed) && (k = nextChunk++) < chunks.size();) {
             const int64_t from = begin + int64_t(k) * ChunkStates;
-            ExpandChunk(from, std::min(end, from + ChunkStates), chunks[k], fired[size_t(w)]);
+            ExpandChunk(from, std::min(end, from + ChunkStates), chunks[k], fired[size_t(w)], q);
             if (chunks[k].NeedsWiderCounts
                 || (limits.Options.Cancel && limits.Options.Cancel->load(std::memory_order_relaxed)))
                 stop = true;
