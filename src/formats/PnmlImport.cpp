@@ -76,10 +76,10 @@ private:
         return std::fabs(p.x() - centre.x()) <= size.width() / 2 + 2 && std::fabs(p.y() - centre.y()) <= size.height() / 2 + 2;
     }
     QByteArray Compose();
-    void WriteHeader(TNetMemoryStream &s, const QString &id, bool hasName, const QString &name, quint8 kind) const;
+    void WriteHeader(TNetMemoryStream &s, const QString &id, qint32 own, bool hasName, const QString &name,
+                     quint8 kind) const;
 
     TPnmlDocument &Doc;
-    QHash<QString, int> NodeIndex;   // id -> index into Doc.Nodes
     QList<TArcEnds> Ends;            // per arc, indices into Doc.Nodes
     QList<QPointF> Centres;          // per node
     QList<QSizeF> SourceSizes;       // per node: the size its own document drew it with
@@ -91,9 +91,9 @@ int TPnmlBuilder::ResolveNode(const QString &id, TPnmlKind ownerKind, const QStr
     QString current = id;
     // A reference may name another reference; a chain longer than all of them is a cycle.
     for (qsizetype hops = 0; hops <= Doc.References.size(); ++hops) {
-        const auto node = NodeIndex.constFind(current);
-        if (node != NodeIndex.cend())
-            return *node;
+        const qint32 node = Doc.Ids.value(TPnmlIdKey(current), PnmlOtherRef);
+        if (node >= 0)
+            return node;
         const auto ref = Doc.References.constFind(current);
         if (ref == Doc.References.cend())
             break;
@@ -109,7 +109,9 @@ void TPnmlBuilder::ResolveArcs()
     Ends.reserve(Doc.Arcs.size());
     for (const TPnmlArc &arc : Doc.Arcs) {
         auto owner = [&] { return PnmlOwner(TPnmlKind::Arc, arc.Id); };
-        TArcEnds e{ResolveNode(arc.Source, TPnmlKind::Arc, arc.Id), ResolveNode(arc.Target, TPnmlKind::Arc, arc.Id)};
+        TArcEnds e;
+        e.Source = arc.SourceNode >= 0 ? arc.SourceNode : ResolveNode(arc.Source, TPnmlKind::Arc, arc.Id);
+        e.Target = arc.TargetNode >= 0 ? arc.TargetNode : ResolveNode(arc.Target, TPnmlKind::Arc, arc.Id);
         if (Doc.Nodes[e.Source].IsPlace == Doc.Nodes[e.Target].IsPlace)
             Refuse(QStringLiteral("%1 соединяет два узла одного вида; дуга должна соединять позицию и переход.").arg(owner()));
         const quint64 key = (quint64(e.Source) << 32) | quint32(e.Target);
@@ -261,8 +263,6 @@ void TPnmlBuilder::ShiftOntoSheet()
 QByteArray TPnmlBuilder::Build(bool &laidOut)
 {
     laidOut = false;
-    for (qsizetype i = 0; i < Doc.Nodes.size(); ++i)
-        NodeIndex.insert(Doc.Nodes[i].Id, int(i));
     // References must name nodes of their own kind; arcs may end at them.
     for (auto it = Doc.References.cbegin(); it != Doc.References.cend(); ++it)
         ResolveNode(it.key(), TPnmlKind::Reference, it.key());
@@ -287,13 +287,14 @@ QByteArray TPnmlBuilder::Build(bool &laidOut)
 }
 
 // Name, description and kind: the start of every element record.
-void TPnmlBuilder::WriteHeader(TNetMemoryStream &s, const QString &id, bool hasName, const QString &name,
-                               quint8 kind) const
+void TPnmlBuilder::WriteHeader(TNetMemoryStream &s, const QString &id, qint32 own, bool hasName,
+                               const QString &name, quint8 kind) const
 {
-    const TPnmlOwnElement own = Doc.OwnElements.value(id);
-    s.WriteString(own.HasName ? own.Name : hasName ? name : id);
-    s.WriteInteger(own.HasDescription ? 1 : 0);
-    s.WriteString(own.Description);
+    static const TPnmlOwnElement none;
+    const TPnmlOwnElement &e = own >= 0 ? Doc.OwnElements[own] : none;
+    s.WriteString(e.HasName ? e.Name : hasName ? name : id);
+    s.WriteInteger(e.HasDescription ? 1 : 0);
+    s.WriteString(e.Description);
     s.WriteByte(kind);
 }
 
@@ -309,7 +310,10 @@ QPoint ToNet(QPointF p, TPnmlKind kind, const QString &id)
 // checks and builds it exactly as it does a .qvx document.
 QByteArray TPnmlBuilder::Compose()
 {
-    TNetMemoryStream s;
+    // Room for every record with a short name, so the stream seldom grows.
+    QByteArray room;
+    room.reserve(1024 + Doc.Nodes.size() * 32 + Doc.Arcs.size() * 48);
+    TNetMemoryStream s(std::move(room));
     s.WriteInteger(FileMagic);
     s.WriteString(QString::fromLatin1(FileTag));
     s.WriteString(Doc.HasNetName ? Doc.NetName : !Doc.NetId.isEmpty() ? Doc.NetId : QStringLiteral("Сеть Петри"));
@@ -353,7 +357,7 @@ QByteArray TPnmlBuilder::Compose()
             if (n.IsPlace != places)
                 continue;
             kindIndex[i] = k++;
-            WriteHeader(s, n.Id, n.HasName, n.Name, places ? KindPlace : KindTransition);
+            WriteHeader(s, n.Id, n.Own, n.HasName, n.Name, places ? KindPlace : KindTransition);
             s.WritePoint(ToNet(Centres[i], places ? TPnmlKind::Place : TPnmlKind::Transition, n.Id));
             if (places)
                 s.WriteInteger(n.Tokens);
@@ -362,10 +366,10 @@ QByteArray TPnmlBuilder::Compose()
     s.WriteInteger(qint32(Doc.Arcs.size()));
     for (qsizetype i = 0; i < Doc.Arcs.size(); ++i) {
         const TPnmlArc &a = Doc.Arcs[i];
-        const bool reversed = Doc.OwnElements.value(a.Id).DrawnFromTarget;
+        const bool reversed = a.Own >= 0 && Doc.OwnElements[a.Own].DrawnFromTarget;
         const int start = reversed ? Ends[i].Target : Ends[i].Source;
         const int end = reversed ? Ends[i].Source : Ends[i].Target;
-        WriteHeader(s, a.Id, a.HasName, a.Name, KindArc);
+        WriteHeader(s, a.Id, a.Own, a.HasName, a.Name, KindArc);
         s.WriteBoolean(!Doc.Nodes[Ends[i].Source].IsPlace);
         s.WriteInteger(a.Weight);
         s.WriteByte(Doc.Nodes[start].IsPlace ? KindPlace : KindTransition);

@@ -1,6 +1,5 @@
 #include "PnmlDocument.h"
 
-#include <QSet>
 #include <QXmlStreamReader>
 
 #include <cmath>
@@ -49,7 +48,8 @@ public:
     TPnmlReader(const QByteArray &bytes, TPnmlDocument &doc)
         : Xml(bytes), Doc(doc)
     {
-        Ids.reserve(bytes.size() / 256); // roughly one id per element written by any editor
+        // Every editor writes well over 128 bytes an element with an id.
+        Doc.Ids.reserve(bytes.size() / 128);
     }
 
     QString Read();
@@ -62,10 +62,25 @@ private:
     }
     bool Next(QString *text = nullptr);
     QString ReadText();
+    // The attribute's value, a view valid until the next token.
+    QStringView AttrView(QStringView name) const
+    {
+        for (const QXmlStreamAttribute &a : Xml.attributes())
+            if (a.qualifiedName() == name)
+                return a.value();
+        return {};
+    }
     QString Attr(const char *name) const { return Xml.attributes().value(QLatin1StringView(name)).toString(); }
     bool HasAttr(const char *name) const { return Xml.attributes().hasAttribute(QString::fromLatin1(name)); }
-    QString RequireId(const QString &what);
-    QString OptionalId(); // nets and pages: some editors leave their ids out
+    void AddId(const QString &id, qint32 ref);
+    QString RequireId(const QString &what, qint32 ref);
+    void OptionalId(); // nets and pages: some editors leave their ids out
+    qint32 NodeRef(QStringView id) const
+    {
+        const qint32 ref = Doc.Ids.value(TPnmlIdKey(id), PnmlOtherRef);
+        return ref >= 0 ? ref : -1;
+    }
+    void AttachOwnElements();
     void ReadNet();
     void ReadContainer(int depth);
     void ReadNode(bool place);
@@ -85,7 +100,6 @@ private:
 
     QXmlStreamReader Xml;
     TPnmlDocument &Doc;
-    QSet<QString> Ids;
     int Depth = 0;
 };
 
@@ -120,15 +134,24 @@ bool TPnmlReader::Next(QString *text)
     return false;
 }
 
-QString TPnmlReader::OptionalId()
+// The id's key views id's own characters, so id (or a copy sharing them) must
+// stay in the document.
+void TPnmlReader::AddId(const QString &id, qint32 ref)
 {
-    const QString id = Attr("id");
-    if (id.isEmpty())
-        return id;
-    if (Ids.contains(id))
+    const qsizetype before = Doc.Ids.size();
+    qint32 &slot = Doc.Ids[TPnmlIdKey(id)];
+    if (Doc.Ids.size() == before)
         Refuse(QStringLiteral("Идентификатор %1 встречается в документе дважды.").arg(Quoted(id)));
-    Ids.insert(id);
-    return id;
+    slot = ref;
+}
+
+void TPnmlReader::OptionalId()
+{
+    const QStringView id = AttrView(u"id");
+    if (id.isEmpty())
+        return;
+    Doc.OtherIds.append(id.toString());
+    AddId(Doc.OtherIds.last(), PnmlOtherRef);
 }
 
 // The character data of the current element; child elements are skipped.
@@ -140,14 +163,13 @@ QString TPnmlReader::ReadText()
     return text;
 }
 
-QString TPnmlReader::RequireId(const QString &what)
+QString TPnmlReader::RequireId(const QString &what, qint32 ref)
 {
-    const QString id = Attr("id");
-    if (id.isEmpty())
+    const QStringView view = AttrView(u"id");
+    if (view.isEmpty())
         Refuse(QStringLiteral("%1 в строке %2 не имеет идентификатора.").arg(what).arg(Xml.lineNumber()));
-    if (Ids.contains(id))
-        Refuse(QStringLiteral("Идентификатор %1 встречается в документе дважды.").arg(Quoted(id)));
-    Ids.insert(id);
+    QString id = view.toString();
+    AddId(id, ref);
     return id;
 }
 
@@ -177,6 +199,7 @@ QString TPnmlReader::Read()
             Refuse(XmlError());
         if (!haveNet)
             Refuse(QStringLiteral("Документ PNML не содержит сети."));
+        AttachOwnElements();
     } catch (const TRefusal &r) {
         return r.Reason;
     }
@@ -189,7 +212,9 @@ void TPnmlReader::ReadNet()
     // P/T nets in the 2009 grammar and in older drafts all name "ptnet".
     if (!type.isEmpty() && !type.contains(u"ptnet", Qt::CaseInsensitive))
         Refuse(QStringLiteral("Сеть имеет тип %1; открываются только сети «позиция — переход» (P/T).").arg(Quoted(type)));
-    Doc.NetId = OptionalId();
+    OptionalId();
+    if (!Doc.OtherIds.isEmpty())
+        Doc.NetId = Doc.OtherIds.first();
     ReadContainer(0);
 }
 
@@ -297,7 +322,7 @@ void TPnmlReader::ReadNode(bool place)
 {
     TPnmlNode node;
     node.IsPlace = place;
-    node.Id = RequireId(NodeWord(place));
+    node.Id = RequireId(NodeWord(place), qint32(Doc.Nodes.size()));
     auto owner = [&] { return PnmlOwner(NodeKind(place), node.Id); };
     while (Next()) {
         const QStringView n = Xml.name();
@@ -331,7 +356,9 @@ void TPnmlReader::ReadNode(bool place)
 
 void TPnmlReader::ReadReference(bool place)
 {
-    const QString id = RequireId(place ? QStringLiteral("Ссылка на позицию") : QStringLiteral("Ссылка на переход"));
+    const QString id = RequireId(place ? QStringLiteral("Ссылка на позицию") : QStringLiteral("Ссылка на переход"),
+                                 PnmlOtherRef);
+    Doc.OtherIds.append(id);
     const QString ref = Attr("ref");
     if (ref.isEmpty())
         Refuse(QStringLiteral("Ссылка %1 не называет узел.").arg(Quoted(id)));
@@ -351,15 +378,29 @@ void TPnmlReader::ReadArcGraphics(TPnmlArc &arc)
 void TPnmlReader::ReadArc()
 {
     TPnmlArc arc;
-    arc.Id = RequireId(QStringLiteral("Дуга"));
-    arc.Source = Attr("source");
-    arc.Target = Attr("target");
+    arc.Id = RequireId(QStringLiteral("Дуга"), PnmlArcRef(Doc.Arcs.size()));
     auto owner = [&] { return PnmlOwner(TPnmlKind::Arc, arc.Id); };
-    const QString attrType = Attr("type");
+    QStringView source, target, attrType;
+    for (const QXmlStreamAttribute &a : Xml.attributes()) {
+        const QStringView n = a.qualifiedName();
+        if (n == u"source")
+            source = a.value();
+        else if (n == u"target")
+            target = a.value();
+        else if (n == u"type")
+            attrType = a.value();
+    }
     if (!attrType.isEmpty() && attrType != u"normal")
         Refuse(QStringLiteral("%1 имеет вид %2; открываются только обычные дуги.").arg(owner(), Quoted(attrType)));
-    if (arc.Source.isEmpty() || arc.Target.isEmpty())
+    if (source.isEmpty() || target.isEmpty())
         Refuse(QStringLiteral("%1 не называет свои концы.").arg(owner()));
+    // Usually both ends are nodes already read; the builder resolves the rest.
+    arc.SourceNode = NodeRef(source);
+    if (arc.SourceNode < 0)
+        arc.Source = source.toString();
+    arc.TargetNode = NodeRef(target);
+    if (arc.TargetNode < 0)
+        arc.Target = target.toString();
     while (Next()) {
         const QStringView n = Xml.name();
         if (n == u"inscription") {
@@ -419,14 +460,28 @@ void TPnmlReader::ReadOwnBlock()
             own.TransitionHeight = IntAttr(Attr("transitionHeight"), -1);
         } else if (n == u"element") {
             TPnmlOwnElement e;
+            e.Ref = Attr("ref");
             e.HasDescription = Attr("hasDescription") == u"true";
             e.Description = Attr("description");
             e.HasName = HasAttr("name");
             e.Name = Attr("name");
             e.DrawnFromTarget = Attr("drawnFromTarget") == u"true";
-            Doc.OwnElements.insert(Attr("ref"), e);
+            Doc.OwnElements.append(e);
         }
         SkipElement();
+    }
+}
+
+// Gives each node and arc the last own element that names it; elements that
+// name nothing of the kind are ignored.
+void TPnmlReader::AttachOwnElements()
+{
+    for (qsizetype i = 0; i < Doc.OwnElements.size(); ++i) {
+        const qint32 ref = Doc.Ids.value(TPnmlIdKey(Doc.OwnElements[i].Ref), PnmlOtherRef);
+        if (ref >= 0)
+            Doc.Nodes[ref].Own = qint32(i);
+        else if (ref != PnmlOtherRef)
+            Doc.Arcs[-2 - ref].Own = qint32(i);
     }
 }
 
