@@ -7,7 +7,6 @@ void TPetryNet::StartModelling()
     if (Modelling || !CanStartModelling())
         return;
     CancelSelection();
-    TokenSnapshot.reset();
     RootState = std::make_unique<TNetStateTreeNode>(PlaceCount(), TransitionCount(),
                                                     QStringLiteral("начальное состояние"));
     for (int k = 0; k < PlaceCount(); ++k)
@@ -24,7 +23,6 @@ void TPetryNet::EndModelling()
     Modelling = false;
     CurrentState = nullptr;
     RootState.reset();
-    TokenSnapshot.reset();
     TransitionIndex.clear();
 }
 

@@ -274,27 +274,16 @@ private:
 
     int UndoGroupDepth = 0;
     bool UndoGroupTaken = false;
-    std::unique_ptr<TNetMemoryStream> TakeSnapshot() const;
-    // While modelling nothing but token counts changes (the window blocks
-    // every edit), so every snapshot after the first is a copy of it with the
-    // counts written over; TokenOffsets says where each place's count lies.
-    struct TTokenSnapshot
-    {
-        QByteArray Bytes;
-        std::vector<qint64> TokenOffsets;
-        QString NetName, Description;
-        std::array<qint32, 6> Sizes{};
-        const void *Lists[3] = {};
-        qsizetype Counts[3] = {};
-    };
-    mutable std::unique_ptr<TTokenSnapshot> TokenSnapshot;
+    TSnapshotPtr TakeSnapshot() const;
+    // The records of the last snapshot taken or restored, which the next one
+    // shares wherever an element has not changed since.
+    mutable TSnapshotPtr SnapshotRecords;
     // Position of each transition in Transitions while modelling, so that
     // recording a firing needs no walk over the list.
     QHash<const TNetElement *, int> TransitionIndex;
     int TransitionIndexOf(const TTransfer *transition);
-    bool TokenSnapshotFits() const;
     void WriteElementsNoting(TNetMemoryStream &stream, std::vector<qint64> *tokenOffsets) const;
-    bool RestoreSnapshot(TNetMemoryStream &snapshot);
+    bool RestoreSnapshot(const TSnapshotPtr &snapshot);
 
     // Set while DeleteSelection destroys elements it has already taken out of
     // the lists, so that their DetachElement has nothing to search for.

@@ -4,50 +4,47 @@
 #include "PetryNetPrivate.h"
 
 #include <QHash>
-#include <QtEndian>
 
 TNetClipboad NetClipboard;
 
 namespace {
 
-void PushBounded(std::vector<std::unique_ptr<TNetMemoryStream>> &stack, std::unique_ptr<TNetMemoryStream> stream,
-                 qint32 depth)
+void PushBounded(std::vector<TSnapshotPtr> &stack, TSnapshotPtr snapshot, qint32 depth)
 {
     if (depth <= 0)
         return;
     while (stack.size() >= size_t(depth))
         stack.erase(stack.begin());
-    stream->SetPosition(0);
-    stack.push_back(std::move(stream));
+    stack.push_back(std::move(snapshot));
 }
 
-std::unique_ptr<TNetMemoryStream> PopNewest(std::vector<std::unique_ptr<TNetMemoryStream>> &stack)
+TSnapshotPtr PopNewest(std::vector<TSnapshotPtr> &stack)
 {
     if (stack.empty())
         return nullptr;
-    std::unique_ptr<TNetMemoryStream> top = std::move(stack.back());
+    TSnapshotPtr top = std::move(stack.back());
     stack.pop_back();
     return top;
 }
 
 } // namespace
 
-void TUndoStack::Push(std::unique_ptr<TNetMemoryStream> stream)
+void TUndoStack::Push(TSnapshotPtr snapshot)
 {
-    PushBounded(Snapshots, std::move(stream), UndoDepth);
+    PushBounded(Snapshots, std::move(snapshot), UndoDepth);
 }
 
-std::unique_ptr<TNetMemoryStream> TUndoStack::Pop()
+TSnapshotPtr TUndoStack::Pop()
 {
     return PopNewest(Snapshots);
 }
 
-void TUndoStack::PushRedo(std::unique_ptr<TNetMemoryStream> stream)
+void TUndoStack::PushRedo(TSnapshotPtr snapshot)
 {
-    PushBounded(RedoSnapshots, std::move(stream), UndoDepth);
+    PushBounded(RedoSnapshots, std::move(snapshot), UndoDepth);
 }
 
-std::unique_ptr<TNetMemoryStream> TUndoStack::PopRedo()
+TSnapshotPtr TUndoStack::PopRedo()
 {
     return PopNewest(RedoSnapshots);
 }
@@ -78,47 +75,10 @@ TPetryNet::TUndoGroup::~TUndoGroup()
     --Net.UndoGroupDepth;
 }
 
-bool TPetryNet::TokenSnapshotFits() const
+TSnapshotPtr TPetryNet::TakeSnapshot() const
 {
-    const TTokenSnapshot &s = *TokenSnapshot;
-    const std::array<qint32, 6> sizes{SheetWidth, SheetHeight, PlaceWidth, PlaceHeight, TransitionWidth, TransitionHeight};
-    return s.NetName == NetName && s.Description == Description && s.Sizes == sizes
-        && s.Lists[0] == Places.constData() && s.Lists[1] == Transitions.constData() && s.Lists[2] == Arcs.constData()
-        && s.Counts[0] == Places.size() && s.Counts[1] == Transitions.size() && s.Counts[2] == Arcs.size();
-}
-
-std::unique_ptr<TNetMemoryStream> TPetryNet::TakeSnapshot() const
-{
-    if (!Modelling)
-        TokenSnapshot.reset();
-    if (TokenSnapshot && TokenSnapshotFits()) {
-        QByteArray bytes = TokenSnapshot->Bytes;
-        char *data = bytes.data(); // the one copy
-        for (int k = 0; k < PlaceCount(); ++k)
-            qToLittleEndian<qint32>(Places[k]->Tokens, data + TokenSnapshot->TokenOffsets[size_t(k)]);
-        return std::make_unique<TNetMemoryStream>(std::move(bytes));
-    }
-    auto stream = std::make_unique<TNetMemoryStream>();
-    stream->WriteString(NetName);
-    stream->WriteString(Description);
-    WriteNetSizes(*this, *stream);
-    if (!Modelling) {
-        WriteElements(*stream);
-        return stream;
-    }
-    TokenSnapshot = std::make_unique<TTokenSnapshot>();
-    WriteElementsNoting(*stream, &TokenSnapshot->TokenOffsets);
-    TokenSnapshot->Bytes = stream->Data();
-    TokenSnapshot->NetName = NetName;
-    TokenSnapshot->Description = Description;
-    TokenSnapshot->Sizes = {SheetWidth, SheetHeight, PlaceWidth, PlaceHeight, TransitionWidth, TransitionHeight};
-    TokenSnapshot->Lists[0] = Places.constData();
-    TokenSnapshot->Lists[1] = Transitions.constData();
-    TokenSnapshot->Lists[2] = Arcs.constData();
-    TokenSnapshot->Counts[0] = Places.size();
-    TokenSnapshot->Counts[1] = Transitions.size();
-    TokenSnapshot->Counts[2] = Arcs.size();
-    return stream;
+    SnapshotRecords = TakeNetSnapshot(*this, SnapshotRecords.get());
+    return SnapshotRecords;
 }
 
 void TPetryNet::SaveUndo()
@@ -137,42 +97,51 @@ void TPetryNet::SaveUndo()
 
 void TPetryNet::Undo()
 {
-    std::unique_ptr<TNetMemoryStream> snapshot = UndoStack.Pop();
+    TSnapshotPtr snapshot = UndoStack.Pop();
     if (!snapshot)
         return;
-    std::unique_ptr<TNetMemoryStream> current = TakeSnapshot();
-    if (RestoreSnapshot(*snapshot))
+    TSnapshotPtr current = TakeSnapshot();
+    if (RestoreSnapshot(snapshot))
         UndoStack.PushRedo(std::move(current));
 }
 
 void TPetryNet::Redo()
 {
-    std::unique_ptr<TNetMemoryStream> snapshot = UndoStack.PopRedo();
+    TSnapshotPtr snapshot = UndoStack.PopRedo();
     if (!snapshot)
         return;
-    std::unique_ptr<TNetMemoryStream> current = TakeSnapshot();
-    if (RestoreSnapshot(*snapshot))
+    TSnapshotPtr current = TakeSnapshot();
+    if (RestoreSnapshot(snapshot))
         UndoStack.Push(std::move(current));
 }
 
-bool TPetryNet::RestoreSnapshot(TNetMemoryStream &snapshot)
+bool TPetryNet::RestoreSnapshot(const TSnapshotPtr &snapshot)
 {
-    TElementLists lists;
-    QString netName, description;
-    TNetSizes sizes;
-    try {
-        netName = snapshot.ReadString();
-        description = snapshot.ReadString();
-        sizes = TNetSizes::Read(snapshot);
-    } catch (const TNetStreamError &) {
-        return false;
+    const TNetSnapshot &s = *snapshot;
+    if (HasSnapshotShape(*this, s)) {
+        // The same elements: only what differs is written back, and the
+        // lists, the spatial index and every pointer to an element stay.
+        RestoreRecordsInPlace(*this, s);
+        PlaceCounter += PlaceCount();
+        TransitionCounter += TransitionCount();
+        ArcCounter += ArcCount();
+        SnapshotRecords = snapshot;
+    } else {
+        // Elements were added or deleted since: the lists are built again
+        // from the records, through the same reading as a document's.
+        TNetMemoryStream stream;
+        WriteSnapshotElements(s, stream);
+        stream.SetPosition(0);
+        TElementLists lists;
+        if (!ParseElements(stream, lists))
+            return false;
+        InstallElements(lists);
+        SnapshotRecords.reset(); // the records name the elements just replaced
     }
-    if (!ParseElements(snapshot, lists))
-        return false;
-    NetName = netName;
-    Description = description;
-    ApplyNetSizes(*this, sizes);
-    InstallElements(lists);
+    NetName = s.NetName;
+    Description = s.Description;
+    // After the elements, whose index entries were made with the old sizes.
+    ApplyNetSizes(*this, {s.Sizes[0], s.Sizes[1], s.Sizes[2], s.Sizes[3], s.Sizes[4], s.Sizes[5]});
     Saved = false;
     NotifyChange();
     return true;

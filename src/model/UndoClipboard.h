@@ -1,9 +1,12 @@
 #pragma once
 
 #include "NetStream.h"
+#include "UndoSnapshot.h"
 
 #include <memory>
 #include <vector>
+
+using TSnapshotPtr = std::shared_ptr<const TNetSnapshot>;
 
 // Whole-net snapshots, newest last; beyond UndoDepth the oldest is dropped.
 // Undone states wait on a redo stack of the same depth until the next new
@@ -13,17 +16,17 @@ class TUndoStack
 public:
     bool IsEmpty() const { return Snapshots.empty(); }
     int Count() const { return int(Snapshots.size()); }
-    void Push(std::unique_ptr<TNetMemoryStream> stream);
-    std::unique_ptr<TNetMemoryStream> Pop();
+    void Push(TSnapshotPtr snapshot);
+    TSnapshotPtr Pop();
 
     bool CanRedo() const { return !RedoSnapshots.empty(); }
     int RedoCount() const { return int(RedoSnapshots.size()); }
-    void PushRedo(std::unique_ptr<TNetMemoryStream> stream);
-    std::unique_ptr<TNetMemoryStream> PopRedo();
+    void PushRedo(TSnapshotPtr snapshot);
+    TSnapshotPtr PopRedo();
     void ClearRedo() { RedoSnapshots.clear(); }
 
-    std::vector<std::unique_ptr<TNetMemoryStream>> Snapshots;
-    std::vector<std::unique_ptr<TNetMemoryStream>> RedoSnapshots;
+    std::vector<TSnapshotPtr> Snapshots;
+    std::vector<TSnapshotPtr> RedoSnapshots;
     qint32 UndoDepth = 10;
 };
 

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // Whole-net undo snapshots and the process-wide net clipboard.
 class TUndoClipboardTest : public QObject
 {
@@ -17,6 +19,8 @@ private slots:
     void undoAfterEveryEdit();
     void cutTakesTwoSnapshots();
     void redo();
+    void randomEditsUndoAndRedo_data();
+    void randomEditsUndoAndRedo();
     void copyNeedsNodes();
     void copiesOnlyArcsWithBothEnds_data();
     void copiesOnlyArcsWithBothEnds();
@@ -181,6 +185,85 @@ void TUndoClipboardTest::redo()
     const QByteArray now = net->SaveToBytes();
     net->Redo();
     QCOMPARE(net->SaveToBytes(), now);
+}
+
+void TUndoClipboardTest::randomEditsUndoAndRedo_data()
+{
+    QTest::addColumn<bool>("modelling");
+    QTest::addColumn<int>("edits");
+    QTest::newRow("edits within the depth") << false << 10;
+    QTest::newRow("edits beyond the depth") << false << 14;
+    QTest::newRow("firings and jumps") << true << 12;
+}
+
+void TUndoClipboardTest::randomEditsUndoAndRedo()
+{
+    // Every kind of edit, each preceded by its snapshot: undoing them one by
+    // one gives back each earlier document byte for byte, redoing them each
+    // later one, and the elements are still whole afterwards (a hit test,
+    // one more edit and its undo).
+    QFETCH(bool, modelling);
+    QFETCH(int, edits);
+    for (quint32 seed = 1; seed <= 30; ++seed) {
+        auto net = MakeNet();
+        FillRandomNet(*net, seed, 6, 5, 14);
+        net->UndoStack.Snapshots.clear();
+        QRandomGenerator rng(seed);
+        if (modelling)
+            net->StartModelling();
+        QList<QByteArray> states{net->SaveToBytes()};
+        for (int step = 0; step < edits; ++step) {
+            net->Saved = true; // every snapshot clears it
+            TPosition *place = net->Place(int(rng.bounded(net->PlaceCount())));
+            TArc *arc = net->ArcCount() > 0 ? net->Arc(int(rng.bounded(net->ArcCount()))) : nullptr;
+            const int op = modelling ? 7 + int(rng.bounded(2)) : int(rng.bounded(7));
+            switch (op) {
+            case 0: net->SaveUndo(); place->ShiftBy(int(rng.bounded(40)) - 20, int(rng.bounded(40)) - 20); break;
+            case 1: place->SetTokens(place->Tokens + 1 + int(rng.bounded(5))); break;
+            case 2:
+                net->SaveUndo();
+                place->SetName(u"Имя %1"_s.arg(step));
+                place->SetHasDescription(!place->HasDescription);
+                break;
+            case 3: arc ? arc->AddPoint(0, 0, true) : void(net->AddPlace(300, 300)); break;
+            case 4: net->AddTransition(20 + int(rng.bounded(600)), 20 + int(rng.bounded(400))); break;
+            case 5:
+                net->CancelSelection();
+                (net->PlaceCount() > 2 || !arc ? static_cast<TNetElement *>(place) : arc)->SetSelected(true);
+                net->DeleteSelection();
+                break;
+            case 6: arc ? arc->SetMultiplicity(arc->Multiplicity + 1) : place->SetTokens(place->Tokens + 1); break;
+            case 7:
+                for (TTransfer *t : net->Transitions)
+                    if (t->IsEnabled()) {
+                        t->Fire();
+                        break;
+                    }
+                break;
+            case 8: net->GoToState(net->RootState.get()); break;
+            }
+            if (!net->Saved)
+                states.append(net->SaveToBytes());
+        }
+        const int kept = int(std::min<qsizetype>(net->UndoStack.Count(), states.size() - 1));
+        QCOMPARE(net->UndoStack.Count(), kept);
+        for (int k = 1; k <= kept; ++k) {
+            net->Undo();
+            QCOMPARE(net->SaveToBytes(), states[states.size() - 1 - k]);
+        }
+        QVERIFY(!net->CanUndo());
+        for (int k = kept - 1; k >= 0; --k) {
+            net->Redo();
+            QCOMPARE(net->SaveToBytes(), states[states.size() - 1 - k]);
+        }
+        QCOMPARE(net->SelectedCount(), 0);
+        const QPoint c = net->Place(0)->CanvasCenter();
+        QCOMPARE(net->NodeAt(c.x(), c.y()) != nullptr, true);
+        const QByteArray last = net->SaveToBytes();
+        net->Place(0)->SetTokens(net->Place(0)->Tokens + 1);
+        net->Undo();
+        QCOMPARE(net->SaveToBytes(), last);
+    }
 }
 
 void TUndoClipboardTest::copyNeedsNodes()
