@@ -37,6 +37,7 @@ TNetElement::TNetElement(TPetryNet *net)
 
 TNetElement::~TNetElement()
 {
+    Net->ElementLeavingSelection(this);
     Net->DetachElement(this);
 }
 
@@ -61,7 +62,7 @@ void TNetElement::LoadFromStream(TNetMemoryStream &stream)
 
 void TNetElement::SetSelected(bool value)
 {
-    Selected = value;
+    Net->ElementSelecting(this, value);
     Net->NotifySelectionChange();
 }
 

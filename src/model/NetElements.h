@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QString>
 
+#include <atomic>
+
 class QFont;
 class QPainter;
 class TArc;
@@ -41,6 +43,37 @@ QString KindWord(quint8 kind);
 // cellHeight pixels high.
 QFont ElementFont(int cellHeight);
 
+// An element's selection flag; reads as a bool. The net keeps count of its
+// selected elements as SetSelected changes them. A flag written directly (as
+// tests and benchmarks do) only makes every net take its count afresh at the
+// next question about the selection.
+class TSelectionMark
+{
+public:
+    TSelectionMark() = default;
+    TSelectionMark(const TSelectionMark &) = default;
+    operator bool() const { return Bits & IsSelected; }
+    TSelectionMark &operator=(bool value)
+    {
+        if (bool(*this) != value) {
+            Bits ^= IsSelected;
+            Written.fetch_add(1, std::memory_order_relaxed);
+        }
+        return *this;
+    }
+    TSelectionMark &operator=(const TSelectionMark &other) { return *this = bool(other); }
+    // Grows with every direct write that changed a flag.
+    static quint32 WriteCount() { return Written.load(std::memory_order_relaxed); }
+
+private:
+    friend class TPetryNet;
+    // Listed: held in the net's list of its selection; visited: a scratch mark
+    // of the net's look-ups.
+    enum : quint8 { IsSelected = 1, IsListed = 2, IsVisited = 4 };
+    quint8 Bits = 0;
+    inline static std::atomic<quint32> Written{0};
+};
+
 // Base of every element of a net: name, description, kind, selection and the
 // header record. An element belongs to exactly one net and removes itself from
 // the net's list of its kind when destroyed.
@@ -74,7 +107,7 @@ public:
     QString Name;
     QString Description;
     quint8 Kind = 0;
-    bool Selected = false;
+    TSelectionMark Selected;
     bool HasDescription = false;
 
 private:

@@ -30,6 +30,7 @@ TPetryNet::TElementLists::~TElementLists()
 
 void TPetryNet::DestroyElements()
 {
+    DropSelectionAccount();
     // Destroying from the back keeps every self-removal O(1).
     while (!Arcs.isEmpty())
         delete Arcs.last();
@@ -166,109 +167,9 @@ int TPetryNet::IndexOfElement(const TNetElement *element) const
     }
 }
 
-int TPetryNet::SelectedCount() const
-{
-    int n = 0;
-    for (const TNetElement *e : Transitions)
-        n += e->Selected;
-    for (const TNetElement *e : Places)
-        n += e->Selected;
-    for (const TNetElement *e : Arcs)
-        n += e->Selected;
-    return n;
-}
-
-TNetElement *TPetryNet::SelectedElement(int i) const
-{
-    if (i < 0 || i >= ElementCount())
-        return nullptr;
-    for (int k = 0; k < ElementCount(); ++k) {
-        TNetElement *e = Element(k);
-        if (e->Selected && i-- == 0)
-            return e;
-    }
-    return nullptr;
-}
-
-int TPetryNet::SelectedIndexOf(const TNetElement *element) const
-{
-    if (!element)
-        return -1;
-    auto walk = [element](const auto &list) {
-        int count = 0;
-        for (const TNetElement *e : list) {
-            count += e->Selected;
-            if (e == element)
-                return count - 1;
-        }
-        return -1;
-    };
-    switch (element->Kind) {
-    case KindPlace: return walk(Places);
-    case KindTransition: return walk(Transitions);
-    case KindArc: return walk(Arcs);
-    default: return -1;
-    }
-}
-
-int TPetryNet::SelectedCountOf(quint8 kind) const
-{
-    auto count = [](const auto &list) {
-        int n = 0;
-        for (const TNetElement *e : list)
-            n += e->Selected;
-        return n;
-    };
-    switch (kind) {
-    case KindPlace: return count(Places);
-    case KindTransition: return count(Transitions);
-    case KindArc: return count(Arcs);
-    default: return 0;
-    }
-}
-
-TNetElement *TPetryNet::FirstSelected() const
-{
-    for (TNetElement *e : Places)
-        if (e->Selected)
-            return e;
-    for (TNetElement *e : Transitions)
-        if (e->Selected)
-            return e;
-    for (TNetElement *e : Arcs)
-        if (e->Selected)
-            return e;
-    return nullptr;
-}
-
-TNetElement *TPetryNet::LastSelected() const
-{
-    for (auto i = Arcs.size(); i-- > 0;)
-        if (Arcs[i]->Selected)
-            return Arcs[i];
-    for (auto i = Transitions.size(); i-- > 0;)
-        if (Transitions[i]->Selected)
-            return Transitions[i];
-    for (auto i = Places.size(); i-- > 0;)
-        if (Places[i]->Selected)
-            return Places[i];
-    return nullptr;
-}
-
 TPetryNet::TDirtyArea TPetryNet::TakeDirtyArea()
 {
     return {};
-}
-
-bool TPetryNet::HasSelectedNodes() const
-{
-    for (const TNetElement *e : Places)
-        if (e->Selected)
-            return true;
-    for (const TNetElement *e : Transitions)
-        if (e->Selected)
-            return true;
-    return false;
 }
 
 // ---- Hit testing
@@ -367,6 +268,7 @@ void TPetryNet::DeleteSelection()
     auto withNode = [](const TArc *a) { return a->StartNode->Selected || a->EndNode->Selected; };
     QList<TArc *> arcs = TakeOut(Arcs, [withNode](const TArc *a) { return a->Selected || withNode(a); });
     arcs.removeIf(withNode); // these go with their nodes
+    DropSelectionAccount();
     DetachingNothing = true;
     qDeleteAll(places);
     qDeleteAll(transitions);

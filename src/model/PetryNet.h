@@ -65,6 +65,10 @@ public:
     // index stays in step.
     void ElementMoving(TNetElement *element);
     void ElementDestroyed(TNetElement *element);
+    // Elements call these when their selection flag changes and when they are
+    // destroyed, so the net's account of its selection stays in step.
+    void ElementSelecting(TNetElement *element, bool value);
+    void ElementLeavingSelection(TNetElement *element);
     // Marks the document as having unsaved changes.
     void MarkChanged() { Saved = false; }
     void SetNetName(const QString &value);
@@ -296,4 +300,22 @@ private:
     void PasteWithOffset(bool atPoint, int x, int y);
     bool SetSelectionInRect(const TSides &r, bool value);
     void DrawDragFeedbacks(QPainter &canvas, int dx, int dy, bool apply);
+
+    // Account of the selection (NetSelection.cpp): how many elements of each
+    // kind are selected, and a list holding every selected element in no
+    // order (plus some unselected since, dropped in passing), each marked as
+    // listed in its flag; so questions about the selection and clearing it
+    // cost in proportion to the selection, not to the net. Taken afresh from
+    // the element lists when it was dropped or a flag was written directly.
+    mutable std::array<int, 3> SelectedCounts{};
+    mutable std::vector<TNetElement *> SelectedList;
+    mutable qsizetype SelectedListStale = 0;
+    mutable bool SelectionKnown = false;
+    mutable quint32 SelectionWrites = 0;
+    bool SelectionInStep() const { return SelectionKnown && SelectionWrites == TSelectionMark::WriteCount(); }
+    void EnsureSelection() const;
+    void CompactSelectedList() const;
+    // Forgets the account before elements are destroyed in bulk.
+    void DropSelectionAccount();
+    TNetElement *EndSelected(quint8 kind, bool first) const;
 };

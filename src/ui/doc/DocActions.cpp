@@ -147,18 +147,11 @@ TDocForm::TSelectionSummary TDocForm::Selection() const
     TSelectionSummary summary;
     if (!HasDoc())
         return summary;
-    auto count = [&summary](const auto &list, bool &any) {
-        for (TNetElement *e : list)
-            if (e->Selected) {
-                ++summary.Count;
-                any = true;
-                if (!summary.First)
-                    summary.First = e;
-            }
-    };
-    count(Net->Places, summary.AnyNode);
-    count(Net->Transitions, summary.AnyNode);
-    count(Net->Arcs, summary.AnyArc);
+    // The net keeps these at hand: no walk over its elements.
+    summary.Count = Net->SelectedCount();
+    summary.AnyNode = Net->HasSelectedNodes();
+    summary.AnyArc = Net->SelectedCountOf(KindArc) > 0;
+    summary.First = Net->FirstSelected();
     return summary;
 }
 
