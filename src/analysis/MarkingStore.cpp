@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <thread>
 
 namespace {
 
@@ -91,19 +92,61 @@ int64_t TMarkingStore::Find(const uint8_t *packed, uint64_t hash) const
     }
 }
 
-void TMarkingStore::Reserve(const int64_t *more)
+void TMarkingStore::Reserve(const int64_t *more, int workers)
 {
     int64_t total = 0;
     for (int p = 0; p < Partitions; ++p)
         total += more[p];
+    size_t slots = Slots.size();
     for (;;) {
-        bool crowded = uint64_t(Data.Size() + total) * 4 > uint64_t(Slots.size()) * 3;
+        const uint64_t perPartition = slots >> PartitionBits;
+        bool crowded = uint64_t(Data.Size() + total) * 4 > uint64_t(slots) * 3;
         for (int p = 0; p < Partitions && !crowded; ++p)
-            crowded = Crowded(PartCount[p], more[p]);
+            crowded = uint64_t(PartCount[p] + more[p]) * 8 > perPartition * 7;
         if (!crowded)
-            return;
-        Rehash(Slots.size() * 2);
+            break;
+        slots *= 2;
     }
+    if (slots == Slots.size())
+        return;
+    if (workers < 2) {
+        Rehash(slots);
+        return;
+    }
+    Slots.assign(slots, Empty);
+    Slots.shrink_to_fit();
+    PartShift = std::countr_zero(slots) - PartitionBits;
+    PartMask = (uint64_t(1) << PartShift) - 1;
+    std::vector<std::thread> threads;
+    for (int w = 1; w < workers; ++w)
+        threads.emplace_back([this, w, workers] { RehashPartitions(w, workers); });
+    RehashPartitions(0, workers);
+    for (std::thread &thread : threads)
+        thread.join();
+}
+
+void TMarkingStore::RehashPartitions(int worker, int workers)
+{
+    for (int p = worker; p < Partitions; p += workers)
+        PartCount[p] = 0;
+    for (int64_t k = 0; k < Data.Size(); ++k) {
+        const uint64_t hash = Hash(At(k));
+        const int part = PartitionOf(hash);
+        if (part % workers != worker)
+            continue;
+        ++PartCount[part];
+        uint64_t i = Home(hash);
+        while (Slots[i] != Empty)
+            i = Next(i);
+        Slots[i] = uint32_t(k) | Tag(hash);
+    }
+}
+
+int64_t TMarkingStore::Extend(int64_t count)
+{
+    const int64_t first = Data.Size();
+    Data.Resize(first + count);
+    return first;
 }
 
 void TMarkingStore::Rehash(size_t slotCount)

@@ -29,6 +29,13 @@ public:
         return At(Count++);
     }
     int64_t Size() const { return Count; }
+    // Grows to n entries at once (their contents unset).
+    void Resize(int64_t n)
+    {
+        while (int64_t(Blocks.size()) * BlockSize < n)
+            Blocks.push_back(std::make_unique<T[]>(size_t(BlockSize * PerEntry)));
+        Count = n;
+    }
     int64_t MemoryBytes() const { return int64_t(Blocks.size()) * BlockSize * PerEntry * int64_t(sizeof(T)); }
     void Clear()
     {
@@ -92,6 +99,8 @@ public:
         w = (w & ~(uint64_t(WidthLimit()) << shift)) | (uint64_t(uint32_t(count)) << shift);
         std::memcpy(at, &w, 8);
     }
+    // One to one (each step can be undone), so a one-word marking's hash
+    // tells it apart from every other.
     static uint64_t Mix(uint64_t x)
     {
         x ^= x >> 32;
@@ -141,12 +150,21 @@ public:
     // Adding from several workers at once, one partition each. First
     // Reserve room for every marking that may come; then ClaimSlot in the
     // partition of the marking's hash marks it with a temporary number
-    // (`temporary` + its ordinal among those its worker claimed; temporaries
-    // lie at or above Size(), and `claimed(ordinal)` answers their markings);
-    // at last, one at a time, Settle gives each claimed marking its index.
+    // (Size() + its ordinal among those its worker claimed; `claimed(ordinal)`
+    // answers their markings); at last Extend makes room for the claimed
+    // markings and each worker will Place its own under their final indices.
     int PartitionOf(uint64_t hash) const { return int(hash >> (64 - PartitionBits)); }
-    // more[p]: how many markings may come into partition p.
-    void Reserve(const int64_t *more);
+    // more[p]: how many markings may come into partition p; `workers` share
+    // the re-hashing, each its partitions.
+    void Reserve(const int64_t *more, int workers);
+    // Grows by `count` markings; answers the index of the first.
+    int64_t Extend(int64_t count);
+    void Place(int64_t slot, uint32_t index, const uint8_t *packed, uint64_t hash)
+    {
+        std::memcpy(Data.At(index), packed, size_t(Stride()));
+        Slots[size_t(slot)] = index | Tag(hash);
+        ++PartCount[PartitionOf(hash)];
+    }
     // The slot claimed for a new marking, or -1 when the marking is there.
     template<typename TClaimed>
     int64_t ClaimSlot(const uint8_t *packed, uint64_t hash, uint32_t ordinal, const TClaimed &claimed);
@@ -156,6 +174,8 @@ public:
 
 private:
     void Rehash(size_t slotCount);
+    // Re-hashes the markings of the partitions that fall to one worker.
+    void RehashPartitions(int worker, int workers);
     uint32_t Tag(uint64_t hash) const { return uint32_t(hash >> 28) & ~IndexMask; }
     uint64_t Home(uint64_t hash) const
     {

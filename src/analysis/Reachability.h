@@ -58,28 +58,57 @@ private:
     template<typename TLookUp>
     bool Advance(TPending &q, bool drain, const TLookUp &lookUp) const;
 
-    // One run of parents expanded by one worker of a level: the firings that
-    // lead to markings not stored before the level, in the order found.
-    struct TChunk
+    // The candidates of one run of parents for the partitions one worker adds.
+    struct TGroup
     {
         std::vector<uint64_t> Words;     // candidate markings, packed
         std::vector<uint64_t> Hashes;
         std::vector<uint32_t> Parents;
         std::vector<int32_t> Transitions;
+        std::vector<uint32_t> Order;     // place among all candidates of the run
+    };
+    // One run of parents expanded by one worker of a level: the firings that
+    // lead to markings not stored before the level, each marking once, in
+    // the order found, grouped by the worker that adds them.
+    struct TChunk
+    {
+        std::vector<TGroup> Groups;
+        uint32_t Count = 0;
         int64_t More[TMarkingStore::Partitions] = {};
         int64_t Firings = 0;
         int64_t DeadCount = 0;
         int64_t FirstDead = -1;
         int64_t MaxTotal = 0;
         bool NeedsWiderCounts = false;
-        bool Stopped = false;
     };
-    // A candidate that a worker found new in its partition, with its slot.
+    // A worker's set of the markings its current run reached: neighbouring
+    // parents share many targets, and this small set keeps them in cache.
+    struct TRunSet
+    {
+        struct TRef
+        {
+            uint64_t Hash;
+            size_t Slot;
+        };
+        std::vector<uint32_t> Table;    // 1 + index into Refs, 0 when free
+        std::vector<TRef> Refs;
+        std::vector<uint64_t> Words;    // the markings, packed, in the order of Refs
+        // One-word markings: their hash stands for them (it is one to one),
+        // with 0 for a free slot and a flag for the marking whose hash is 0.
+        std::vector<uint64_t> Hashes;
+        std::vector<uint32_t> Used;
+        bool ZeroSeen = false;
+        // Looks the marking up, adding it when new; answers whether it was.
+        bool Add(const uint64_t *marking, size_t words, uint64_t hash);
+        void Clear();
+    };
+    // A candidate that a worker found new in its partitions, with its slot.
     struct TClaim
     {
         uint32_t Chunk;
         uint32_t Candidate;
         int64_t Slot;
+        uint32_t Index = 0;     // the final index, once numbered
     };
 
     enum class TStep { Go, Stop, Unbounded };
@@ -92,9 +121,9 @@ private:
     // worker: counts must grow wider first, or the state limit is near.
     bool ExpandInParallel(int64_t begin, int64_t end, int workers, const TSearchLimits &limits, TStep &step,
                           QString *stopReason);
-    void ExpandChunk(int64_t begin, int64_t end, TChunk &chunk, std::vector<uint8_t> &fired, TPending &q) const;
-    void ClaimPartitions(const std::vector<TChunk> &chunks, int worker, int workers,
-                         std::vector<TClaim> &claims);
+    void ExpandChunk(int64_t begin, int64_t end, int workers, TChunk &chunk, std::vector<uint8_t> &fired, TPending &q,
+                     TRunSet &seen) const;
+    void ClaimPartitions(const std::vector<TChunk> &chunks, int worker, std::vector<TClaim> &claims);
     // Per transition, the words its firing changes and what it adds to each,
     // for the current packing (a count's change shifted into place).
     void LayOutEffects();
