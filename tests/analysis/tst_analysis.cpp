@@ -183,6 +183,16 @@ void TAnalysisTest::families_data()
     QTest::newRow("Kanban 3") << TBuild([] { return Kanban(3); }) << 58400LL << 446400LL << false;
     QTest::newRow("philosophers 5") << TBuild([] { return Philosophers(5); }) << 243LL << 945LL << true;
     QTest::newRow("philosophers 10") << TBuild([] { return Philosophers(10); }) << 59049LL << -1LL << true;
+    // One token on each of ten places of a ring: counts outgrow their packing
+    // at a level wide enough for two workers (C(19, 9) states).
+    QTest::newRow("ring of 10") << TBuild([] {
+        TAnalysisNet net;
+        for (int k = 0; k < 10; ++k)
+            net.AddPlace(QStringLiteral("p%1").arg(k), 1);
+        for (int k = 0; k < 10; ++k)
+            Transition(net, QStringLiteral("t%1").arg(k), {{k, 1}}, {{(k + 1) % 10, 1}});
+        return net;
+    }) << 92378LL << 486200LL << false;
 }
 
 void TAnalysisTest::families()
@@ -199,6 +209,19 @@ void TAnalysisTest::families()
     QCOMPARE(shared.DeadlockPath, r.DeadlockPath);
     QCOMPARE(shared.DeadlockCount, r.DeadlockCount);
     QCOMPARE(shared.Live.Value, r.Live.Value);
+    QCOMPARE(shared.PlaceBounds, r.PlaceBounds);
+    QCOMPARE(shared.MaxTokensMarking, r.MaxTokensMarking);
+    // A state limit met inside a level stops both at the same place.
+    TAnalysisOptions cut;
+    cut.MaxStates = r.States / 2;
+    cut.Structure = false;
+    const TAnalysisResult oneCut = AnalyseNet(build(), cut);
+    cut.Threads = 2;
+    const TAnalysisResult twoCut = AnalyseNet(build(), cut);
+    QCOMPARE(twoCut.States, cut.MaxStates);
+    QCOMPARE(twoCut.States, oneCut.States);
+    QCOMPARE(twoCut.Firings, oneCut.Firings);
+    QCOMPARE(twoCut.DeadlockCount, oneCut.DeadlockCount);
     QFETCH(qint64, firings);
     QTEST(r.States, "states");
     if (firings >= 0)
