@@ -4,7 +4,11 @@
 #include "PetryNet.h"
 
 #include <QHash>
+#include <QIODevice>
 #include <QXmlStreamWriter>
+
+#include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -13,25 +17,62 @@ const QString PtNetType = QStringLiteral("http://www.pnml.org/version-2009/gramm
 
 // XML 1.0 has no way to hold most control characters; the document file's
 // texts may contain them, so they become '?' rather than break the document.
+bool XmlChar(QChar c)
+{
+    return c.unicode() >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
 QString XmlText(const QString &text)
 {
+    // Nearly every text is clean and is passed on without a copy.
+    if (std::all_of(text.cbegin(), text.cend(), XmlChar))
+        return text;
     QString out = text;
     for (QChar &c : out)
-        if (c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r')
+        if (!XmlChar(c))
             c = u'?';
     return out;
 }
+
+// Appends what the writer gives it to a byte array. The writer hands over
+// its markup as ASCII bytes and encodes texts itself, so writing through a
+// device skips the conversion of every small piece that writing into a
+// QString costs; this one is lighter than a QBuffer.
+class TAppendDevice : public QIODevice
+{
+public:
+    explicit TAppendDevice(QByteArray &bytes)
+        : Bytes(bytes)
+    {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        Bytes.append(data, size);
+        return size;
+    }
+
+private:
+    QByteArray &Bytes;
+};
 
 class TPnmlWriter
 {
 public:
     explicit TPnmlWriter(const TPetryNet &net)
-        : Net(net), Xml(&Text)
+        : Net(net), Device(Bytes), Xml(&Device)
     {
     }
     QByteArray Write();
 
 private:
+    // The number's decimal text after prefix (when not 0), in one buffer
+    // reused for every number: valid until the next call.
+    const QString &Decimal(qint64 value, char prefix = 0);
     void WriteName(const QString &name);
     void WritePosition(QPoint p);
     void WriteOwnBlock();
@@ -46,12 +87,24 @@ private:
     }
 
     const TPetryNet &Net;
-    // Written as UTF-16 and encoded once at the end: much faster than
-    // letting the writer encode every small piece on its own.
-    QString Text;
+    QString Number;
+    QByteArray Bytes;
+    TAppendDevice Device;
     QXmlStreamWriter Xml;
     QHash<const TStaticNetElement *, QString> Ids;
 };
+
+const QString &TPnmlWriter::Decimal(qint64 value, char prefix)
+{
+    char digits[24];
+    char *begin = digits + 1, *end = std::to_chars(begin, digits + sizeof digits, value).ptr;
+    if (prefix)
+        *--begin = prefix;
+    // Keeps its capacity: the writer never holds on to the string.
+    Number.resize(0);
+    Number.append(QLatin1StringView(begin, end));
+    return Number;
+}
 
 void TPnmlWriter::WriteName(const QString &name)
 {
@@ -63,8 +116,8 @@ void TPnmlWriter::WriteName(const QString &name)
 void TPnmlWriter::WritePosition(QPoint p)
 {
     Xml.writeEmptyElement(QStringLiteral("position"));
-    Xml.writeAttribute(QStringLiteral("x"), QString::number(p.x()));
-    Xml.writeAttribute(QStringLiteral("y"), QString::number(p.y()));
+    Xml.writeAttribute(QStringLiteral("x"), Decimal(p.x()));
+    Xml.writeAttribute(QStringLiteral("y"), Decimal(p.y()));
 }
 
 // Attributes keep line breaks exactly (they are written as character
@@ -98,7 +151,7 @@ void TPnmlWriter::WriteOwnBlock()
         {"placeWidth", Net.PlaceWidth},         {"placeHeight", Net.PlaceHeight},
         {"transitionWidth", Net.TransitionWidth}, {"transitionHeight", Net.TransitionHeight}};
     for (const auto &[name, value] : sizes)
-        Xml.writeAttribute(QString::fromLatin1(name), QString::number(value));
+        Xml.writeAttribute(QString::fromLatin1(name), Decimal(value));
     for (const TPosition *p : Net.Places)
         if (HasOwnElementFacts(*p))
             WriteOwnElement(*p, Ids.value(p), false);
@@ -108,7 +161,7 @@ void TPnmlWriter::WriteOwnBlock()
     for (int i = 0; i < Net.ArcCount(); ++i) {
         const TArc &a = *Net.Arcs[i];
         if (HasOwnElementFacts(a) || DrawnFromTarget(a))
-            WriteOwnElement(a, u'a' + QString::number(i), DrawnFromTarget(a));
+            WriteOwnElement(a, Decimal(i, 'a'), DrawnFromTarget(a));
     }
     Xml.writeEndElement();
 }
@@ -122,7 +175,7 @@ QByteArray TPnmlWriter::Write()
         Ids.insert(Net.Transitions[i], u't' + QString::number(i));
 
     // About 160 characters an element: one allocation instead of a growing buffer.
-    Text.reserve(qsizetype(Net.ElementCount()) * 160 + 1024);
+    Bytes.reserve(qsizetype(Net.ElementCount()) * 170 + 1024);
     Xml.setAutoFormatting(true);
     Xml.setAutoFormattingIndent(1);
     Xml.writeStartDocument();
@@ -144,7 +197,7 @@ QByteArray TPnmlWriter::Write()
         Xml.writeEndElement();
         if (p->Tokens > 0) {
             Xml.writeStartElement(QStringLiteral("initialMarking"));
-            Xml.writeTextElement(QStringLiteral("text"), QString::number(p->Tokens));
+            Xml.writeTextElement(QStringLiteral("text"), Decimal(p->Tokens));
             Xml.writeEndElement();
         }
         Xml.writeEndElement();
@@ -163,7 +216,7 @@ QByteArray TPnmlWriter::Write()
         const TStaticNetElement *source = a.TransitionToPlace ? a.TransitionEnd() : a.PlaceEnd();
         const TStaticNetElement *target = a.TransitionToPlace ? a.PlaceEnd() : a.TransitionEnd();
         Xml.writeStartElement(QStringLiteral("arc"));
-        Xml.writeAttribute(QStringLiteral("id"), u'a' + QString::number(i));
+        Xml.writeAttribute(QStringLiteral("id"), Decimal(i, 'a'));
         Xml.writeAttribute(QStringLiteral("source"), Ids.value(source));
         Xml.writeAttribute(QStringLiteral("target"), Ids.value(target));
         WriteName(a.Name);
@@ -177,13 +230,13 @@ QByteArray TPnmlWriter::Write()
         }
         if (a.Multiplicity != 1) {
             Xml.writeStartElement(QStringLiteral("inscription"));
-            Xml.writeTextElement(QStringLiteral("text"), QString::number(a.Multiplicity));
+            Xml.writeTextElement(QStringLiteral("text"), Decimal(a.Multiplicity));
             Xml.writeEndElement();
         }
         Xml.writeEndElement();
     }
     Xml.writeEndDocument();
-    return Text.toUtf8();
+    return Bytes;
 }
 
 } // namespace
