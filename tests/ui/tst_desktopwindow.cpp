@@ -72,6 +72,7 @@ private slots:
     void filesAndRecentFiles();
     void recoveredDocumentSavesToItsFile();
     void handOverBetweenProcesses();
+    void recoveryAfterKill_data();
     void recoveryAfterKill();
 };
 
@@ -198,9 +199,7 @@ void TDesktopWindowTest::recoveredDocumentSavesToItsFile()
     QVERIFY(f.Prompts->Asked[0].Text.contains(u"\na — "_s));
     QCOMPARE(f.Shell->DocumentCount(), 3);
     // The recovered untitled net does not repeat the title of the window opened at start.
-    QStringList titles;
-    for (TDocForm *d : f.Shell->Documents)
-        titles << d->windowTitle();
+    QStringList titles = Titles(*f.Shell);
     titles.removeDuplicates();
     QCOMPARE(titles.size(), 3);
     TDocForm *recovered = nullptr;
@@ -253,21 +252,41 @@ void TDesktopWindowTest::handOverBetweenProcesses()
     QCOMPARE(first.Process.state(), QProcess::Running);
 }
 
+void TDesktopWindowTest::recoveryAfterKill_data()
+{
+    QTest::addColumn<bool>("asked");
+    // SIGKILL: nothing of the program runs any more; the periodic copy is what is left.
+    QTest::newRow("killed") << false;
+    // SIGTERM (logout, kill): the program writes its copies before it ends.
+    QTest::newRow("terminated") << true;
+}
+
 void TDesktopWindowTest::recoveryAfterKill()
 {
+    QFETCH(bool, asked);
     QTemporaryDir home;
     const QString a = Copy(home, u"a.qvx"_s);
     {
         TProgram first(home);
         QProcessEnvironment env = first.Process.processEnvironment();
         env.insert(u"PETRINETS_TEST_EDIT"_s, u"1"_s);
+        if (asked)
+            env.insert(u"PETRINETS_AUTOSAVE_MS"_s, u"600000"_s);
         first.Process.setProcessEnvironment(env);
         first.Process.start(QStringLiteral(PETRI_APP_PATH), {a});
         QVERIFY(first.Process.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(first.ReadReport().contains(u"copy|a"_s), 15000);
-        first.Process.kill(); // SIGKILL: nothing of the program runs any more
-        QVERIFY(first.Process.waitForFinished());
-        QCOMPARE(first.Process.exitStatus(), QProcess::CrashExit);
+        if (asked) {
+            QTRY_VERIFY_WITH_TIMEOUT(first.ReadReport().contains(u"window|a - Сети Петри|unsaved"_s), 15000);
+            QVERIFY(!first.ReadReport().contains(u"copy|a"_s));
+            first.Process.terminate();
+            QVERIFY(first.Process.waitForFinished(15000));
+            QCOMPARE(first.Process.exitStatus(), QProcess::NormalExit);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(first.ReadReport().contains(u"copy|a"_s), 15000);
+            first.Process.kill();
+            QVERIFY(first.Process.waitForFinished());
+            QCOMPARE(first.Process.exitStatus(), QProcess::CrashExit);
+        }
     }
     QFile::remove(home.filePath(u"report.txt"_s));
     TProgram next(home);

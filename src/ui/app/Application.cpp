@@ -4,6 +4,7 @@
 #include "MainUnit.h"
 #include "SingleInstance.h"
 #include "SpalshUnit.h"
+#include "TerminationSignals.h"
 #include "TestReport.h"
 #include "controls/MenuImages.h"
 
@@ -99,6 +100,13 @@ int TPetriApplication::Run(int &argc, char **argv)
     mainForm.Session = &session;
     QObject::connect(&guard, &TSingleInstance::WakeUpRequested, &mainForm, &TAppMainForm::MarkWakeUp);
     QObject::connect(&guard, &TSingleInstance::FilesRequested, &mainForm, &TAppMainForm::OpenFiles);
+    // Ended from outside (logout, kill): unsaved nets are kept for the next start.
+    TTerminationSignals termination;
+    QObject::connect(&termination, &TTerminationSignals::Requested, &mainForm, [&] {
+        session.WriteCopiesBeforeExit();
+        mainForm.EndApplication();
+        QCoreApplication::exit(0);
+    });
     session.Start(files);
     const int result = app.exec();
     mainForm.Session = nullptr;

@@ -153,10 +153,12 @@ void TDesktopSession::WriteCopiesBeforeExit()
     KeepCopies = true;
     AutosaveTimer->stop();
     SweepTimer->stop();
-    // The net may be what failed: each copy is tried on its own.
+    // The net may be what failed: each copy is tried on its own. A saved
+    // document needs none; its file is what the next start opens.
     for (TDocForm *document : std::as_const(Manager.Documents)) {
         try {
-            WriteCopy(document);
+            if (document->HasUnsavedChanges())
+                WriteCopy(document);
         } catch (...) {
         }
     }
