@@ -2,6 +2,7 @@
 
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -27,6 +28,13 @@ QString Quoted(QStringView s)
 QString NodeWord(bool place)
 {
     return place ? QStringLiteral("Позиция") : QStringLiteral("Переход");
+}
+
+// Element names compared inline: every element of the document is compared
+// with a few of them, most often of the same length.
+inline bool Is(QStringView name, QStringView literal)
+{
+    return name.size() == literal.size() && std::equal(name.begin(), name.end(), literal.begin());
 }
 
 TPnmlKind NodeKind(bool place)
@@ -183,7 +191,7 @@ QString TPnmlReader::Read()
             Refuse(QStringLiteral("Это не документ PNML: корневой элемент %1.").arg(Quoted(Xml.name())));
         bool haveNet = false;
         while (Next()) {
-            if (Xml.name() == u"net") {
+            if (Is(Xml.name(), u"net")) {
                 if (haveNet)
                     Refuse(QStringLiteral("Документ содержит больше одной сети; открывается только документ с одной сетью."));
                 haveNet = true;
@@ -225,28 +233,28 @@ void TPnmlReader::ReadContainer(int depth)
         Refuse(QStringLiteral("Страницы сети вложены глубже %1 уровней.").arg(MaxPageDepth));
     while (Next()) {
         const QStringView n = Xml.name();
-        if (n == u"place")
+        if (Is(n, u"place"))
             ReadNode(true);
-        else if (n == u"transition")
+        else if (Is(n, u"transition"))
             ReadNode(false);
-        else if (n == u"arc")
+        else if (Is(n, u"arc"))
             ReadArc();
-        else if (n == u"page") {
+        else if (Is(n, u"page")) {
             OptionalId();
             ReadContainer(depth + 1);
-        } else if (n == u"referencePlace")
+        } else if (Is(n, u"referencePlace"))
             ReadReference(true);
-        else if (n == u"referenceTransition")
+        else if (Is(n, u"referenceTransition"))
             ReadReference(false);
-        else if (n == u"name" && depth == 0) {
+        else if (Is(n, u"name") && depth == 0) {
             const QString name = ReadLabel().Text;
             if (!Doc.OwnNetName) { // the own block's copy keeps line breaks
                 Doc.NetName = name;
                 Doc.HasNetName = true;
             }
-        } else if (n == u"toolspecific" && depth == 0 && Attr("tool") == QStringView(PnmlToolName))
+        } else if (Is(n, u"toolspecific") && depth == 0 && Attr("tool") == QStringView(PnmlToolName))
             ReadOwnBlock();
-        else if (n == u"declaration" || n == u"declarations")
+        else if (Is(n, u"declaration") || Is(n, u"declarations"))
             Refuse(QStringLiteral("Сеть содержит объявления типов (цветную разметку); открываются только сети P/T."));
         else
             SkipElement();
@@ -258,10 +266,10 @@ TLabel TPnmlReader::ReadLabel()
     TLabel label;
     while (Next()) {
         const QStringView n = Xml.name();
-        if (n == u"text" || n == u"value")
+        if (Is(n, u"text") || Is(n, u"value"))
             label.Text = ReadText();
         else {
-            if (n == u"structure")
+            if (Is(n, u"structure"))
                 label.Structured = true;
             SkipElement();
         }
@@ -269,15 +277,32 @@ TLabel TPnmlReader::ReadLabel()
     return label;
 }
 
+// Nearly all coordinates are short integers, read here exactly as Qt would
+// read them; anything else goes to Qt's conversion.
+double Coordinate(QStringView s, bool *ok)
+{
+    const qsizetype sign = s.startsWith(u'-') ? 1 : 0;
+    if (s.size() > sign && s.size() <= 9) {
+        qint32 v = 0;
+        qsizetype k = sign;
+        for (; k < s.size() && s[k] >= u'0' && s[k] <= u'9'; ++k)
+            v = v * 10 + (s[k].unicode() - u'0');
+        if (k == s.size()) {
+            *ok = true;
+            return sign ? -double(v) : double(v);
+        }
+    }
+    return s.toDouble(ok);
+}
+
 QPointF TPnmlReader::ReadXY(TPnmlKind kind, const QString &id)
 {
     // Parsed from views into the attributes: positions are the most
     // numerous elements of a document.
-    const QXmlStreamAttributes attributes = Xml.attributes();
-    const QStringView xs = attributes.value(QLatin1StringView("x")), ys = attributes.value(QLatin1StringView("y"));
+    const QStringView xs = AttrView(u"x"), ys = AttrView(u"y");
     bool okX = false, okY = false;
-    const double x = xs.toDouble(&okX);
-    const double y = ys.toDouble(&okY);
+    const double x = Coordinate(xs, &okX);
+    const double y = Coordinate(ys, &okY);
     // Beyond this no drawing makes sense; the builder checks the final range.
     constexpr double Limit = 1e9;
     if (!okX || !okY || !std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > Limit || std::fabs(y) > Limit)
@@ -290,10 +315,10 @@ QPointF TPnmlReader::ReadXY(TPnmlKind kind, const QString &id)
 void TPnmlReader::ReadNodeGraphics(TPnmlNode &node)
 {
     while (Next()) {
-        if (Xml.name() == u"position") {
+        if (Is(Xml.name(), u"position")) {
             node.Position = ReadXY(NodeKind(node.IsPlace), node.Id);
             node.HasPosition = true;
-        } else if (Xml.name() == u"dimension") {
+        } else if (Is(Xml.name(), u"dimension")) {
             const QPointF d = ReadXY(NodeKind(node.IsPlace), node.Id);
             if (d.x() > 0 && d.y() > 0) {
                 node.Dimension = QSizeF(d.x(), d.y());
@@ -326,12 +351,12 @@ void TPnmlReader::ReadNode(bool place)
     auto owner = [&] { return PnmlOwner(NodeKind(place), node.Id); };
     while (Next()) {
         const QStringView n = Xml.name();
-        if (n == u"name") {
+        if (Is(n, u"name")) {
             node.Name = ReadLabel().Text;
             node.HasName = true;
-        } else if (n == u"graphics") {
+        } else if (Is(n, u"graphics")) {
             ReadNodeGraphics(node);
-        } else if (place && n == u"initialMarking") {
+        } else if (place && Is(n, u"initialMarking")) {
             const TLabel label = ReadLabel();
             if (label.Structured)
                 Refuse(QStringLiteral("%1: разметка с цветами; открываются только сети P/T.").arg(owner()));
@@ -340,9 +365,9 @@ void TPnmlReader::ReadNode(bool place)
             if (!ok || v < 0 || v > std::numeric_limits<qint32>::max())
                 Refuse(QStringLiteral("%1: разметка %2 не является неотрицательным 32-битным числом.").arg(owner(), Quoted(label.Text.trimmed())));
             node.Tokens = qint32(v);
-        } else if (place && n == u"hlinitialMarking") {
+        } else if (place && Is(n, u"hlinitialMarking")) {
             Refuse(QStringLiteral("%1: разметка с цветами; открываются только сети P/T.").arg(owner()));
-        } else if (place && n == u"capacity") {
+        } else if (place && Is(n, u"capacity")) {
             bool ok = false, present = false;
             const qint64 v = ParseCount(ReadLabel().Text, &ok, &present);
             if (!ok || v != 0)
@@ -369,7 +394,7 @@ void TPnmlReader::ReadReference(bool place)
 void TPnmlReader::ReadArcGraphics(TPnmlArc &arc)
 {
     while (Next())
-        if (Xml.name() == u"position")
+        if (Is(Xml.name(), u"position"))
             arc.Points.append(ReadXY(TPnmlKind::Arc, arc.Id));
         else
             SkipElement();
@@ -383,11 +408,11 @@ void TPnmlReader::ReadArc()
     QStringView source, target, attrType;
     for (const QXmlStreamAttribute &a : Xml.attributes()) {
         const QStringView n = a.qualifiedName();
-        if (n == u"source")
+        if (Is(n, u"source"))
             source = a.value();
-        else if (n == u"target")
+        else if (Is(n, u"target"))
             target = a.value();
-        else if (n == u"type")
+        else if (Is(n, u"type"))
             attrType = a.value();
     }
     if (!attrType.isEmpty() && attrType != u"normal")
@@ -403,21 +428,21 @@ void TPnmlReader::ReadArc()
         arc.Target = target.toString();
     while (Next()) {
         const QStringView n = Xml.name();
-        if (n == u"inscription") {
+        if (Is(n, u"inscription")) {
             const TLabel label = ReadLabel();
             bool ok = false, present = false;
             const qint64 v = ParseCount(label.Text, &ok, &present);
             if (label.Structured || !ok || (present && (v <= 0 || v > std::numeric_limits<qint32>::max())))
                 Refuse(QStringLiteral("%1: кратность %2 не является положительным 32-битным числом.").arg(owner(), Quoted(label.Text.trimmed())));
             arc.Weight = present ? qint32(v) : 1;
-        } else if (n == u"hlinscription") {
+        } else if (Is(n, u"hlinscription")) {
             Refuse(QStringLiteral("%1: надпись с цветами; открываются только сети P/T.").arg(owner()));
-        } else if (n == u"graphics") {
+        } else if (Is(n, u"graphics")) {
             ReadArcGraphics(arc);
-        } else if (n == u"name") {
+        } else if (Is(n, u"name")) {
             arc.Name = ReadLabel().Text;
             arc.HasName = true;
-        } else if (n == u"type") {
+        } else if (Is(n, u"type")) {
             // <type value="inhibitor"/> and friends from editors with more arc kinds.
             const QString v = Attr("value");
             if (!v.isEmpty() && v != u"normal")
@@ -444,7 +469,7 @@ void TPnmlReader::ReadOwnBlock()
     own.Present = true;
     while (Next()) {
         const QStringView n = Xml.name();
-        if (n == u"document") {
+        if (Is(n, u"document")) {
             own.Author = Attr("author");
             own.Description = Attr("description");
             if (HasAttr("name")) {
@@ -458,7 +483,7 @@ void TPnmlReader::ReadOwnBlock()
             own.PlaceHeight = IntAttr(Attr("placeHeight"), -1);
             own.TransitionWidth = IntAttr(Attr("transitionWidth"), -1);
             own.TransitionHeight = IntAttr(Attr("transitionHeight"), -1);
-        } else if (n == u"element") {
+        } else if (Is(n, u"element")) {
             TPnmlOwnElement e;
             e.Ref = Attr("ref");
             e.HasDescription = Attr("hasDescription") == u"true";
@@ -496,7 +521,7 @@ QString PnmlOwner(TPnmlKind kind, const QString &id)
 
 QString ReadPnmlDocument(const QByteArray &bytes, TPnmlDocument &doc)
 {
-    if (bytes.trimmed().isEmpty())
+    if (QByteArrayView(bytes).trimmed().isEmpty()) // a view: no copy of the document
         return QStringLiteral("Документ пуст.");
     return TPnmlReader(bytes, doc).Read();
 }
