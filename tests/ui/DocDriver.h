@@ -13,6 +13,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -58,7 +59,12 @@ public:
     QTimer *ExecTimer() const { return Find<QTimer>("ExecTimer"); }
 
     // The net inspector
-    QListWidget *Elements() const { return Find<QListWidget>("Elements"); }
+    QListView *Elements() const { return Find<QListView>("Elements"); }
+    // The element list's rows: how many, the current one, a row's text and its place in the view.
+    int ElementRows() const { return Elements()->model()->rowCount(); }
+    int CurrentElementRow() const { return Elements()->currentIndex().row(); }
+    QString ElementRowText(int row) const { return Elements()->model()->index(row, 0).data().toString(); }
+    QRect ElementRowRect(int row) const { return Elements()->visualRect(Elements()->model()->index(row, 0)); }
     TGKPanel *InspectorScrollPanel() const { return Find<TGKPanel>("InspectorScrollPanel"); }
     TGKToolBar *NIToolBar() const { return Find<TGKToolBar>("NIToolBar"); }
     QLabel *CountLabel() const { return Find<QLabel>("CountLabel"); }

@@ -54,10 +54,10 @@ inline void TypeText(QWidget *widget, const QString &text)
     }
 }
 
-inline QStringList ListRows(const QListWidget *list)
+inline QStringList ListRows(const QAbstractItemView *list)
 {
     QStringList rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        rows << list->model()->index(i, 0).data().toString();
     return rows;
 }

@@ -127,7 +127,7 @@ void TCanvasViewTest::listRowsFollowSections()
     net.NotifySelectionChange();
     if (!elements.isEmpty()) {
         const TNetElement *last = elements.at((elements.size() - 1) / 2 * 2);
-        QCOMPARE(Drv(doc).Elements()->item(Drv(doc).Elements()->currentRow())->text(), last->Name);
+        QCOMPARE(Drv(doc).ElementRowText(Drv(doc).CurrentElementRow()), last->Name);
         QCOMPARE(inspector.InspectedElement(), last);
     }
 }

@@ -9,7 +9,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -49,10 +49,10 @@ struct TFixture
     // (tests edit the elements directly).
     void Inspect(const TNetElement *element)
     {
-        for (int i = 0; i < Drv(Doc).Elements()->count(); ++i)
-            if (Drv(Doc).Elements()->item(i)->text() == element->Name) {
-                const bool current = Drv(Doc).Elements()->currentRow() == i;
-                const QRect r = Drv(Doc).Elements()->visualItemRect(Drv(Doc).Elements()->item(i));
+        for (int i = 0; i < Drv(Doc).ElementRows(); ++i)
+            if (Drv(Doc).ElementRowText(i) == element->Name) {
+                const bool current = Drv(Doc).CurrentElementRow() == i;
+                const QRect r = Drv(Doc).ElementRowRect(i);
                 QTest::mouseClick(Drv(Doc).Elements()->viewport(), Qt::LeftButton, {}, r.center());
                 if (current)
                     Doc->UpdateInspector();
@@ -85,6 +85,8 @@ private slots:
     void bulkSelectionShowsFinalState();
     void headersAreSkipped_data();
     void headersAreSkipped();
+    void largeNetRowsComeFromNet_data();
+    void largeNetRowsComeFromNet();
     void editorsByKind_data();
     void editorsByKind();
     void counterKeys_data();
@@ -132,7 +134,7 @@ void TInspectorTest::elementList()
         QCOMPARE(Drv(f.Doc).InspectorScrollPanel()->height(), 216);
         QCOMPARE(f.Doc->InspectedElement(), nullptr);
     } else {
-        QCOMPARE(Drv(f.Doc).Elements()->currentRow(), 1);
+        QCOMPARE(Drv(f.Doc).CurrentElementRow(), 1);
         QCOMPARE(Drv(f.Doc).LastElementIndex(), 1);
         QVERIFY(Drv(f.Doc).Elements()->isEnabled());
         QCOMPARE(f.Doc->InspectedElement()->Name, rows[1]);
@@ -148,9 +150,9 @@ void TInspectorTest::selectionMakesLastCurrent()
     QCOMPARE(f.Doc->InspectedElement(), f.Net->Place(1));
     QCOMPARE(Drv(f.Doc).LastElementIndex(), 2);
     // Both selected rows carry the box; the unselected one does not.
-    QListWidget *list = Drv(f.Doc).Elements();
+    QListView *list = Drv(f.Doc).Elements();
     auto boxColour = [&](int row) {
-        const QRect r = list->visualItemRect(list->item(row));
+        const QRect r = Drv(f.Doc).ElementRowRect(row);
         return PixelOf(list->viewport(), r.topLeft() + QPoint(9, 7));
     };
     QCOMPARE(boxColour(1), f.Doc->XPColorMap().SelectedColor);
@@ -188,7 +190,7 @@ void TInspectorTest::bulkSelectionShowsFinalState()
         f.Net->SelectAll();
     else
         f.Inspect(f.Net->Place(0));
-    QSignalSpy moves(Drv(f.Doc).Elements(), &QListWidget::currentRowChanged);
+    QSignalSpy moves(Drv(f.Doc).Elements()->selectionModel(), &QItemSelectionModel::currentRowChanged);
     if (step == u"select all"_s) {
         f.Doc->Execute(f.Doc->Commands().ActionEditSelectAll);
     } else if (step == u"band"_s) {
@@ -231,9 +233,9 @@ void TInspectorTest::headersAreSkipped()
     QFETCH(int, expected);
     TFixture f;
     f.Build(2, 2, 1);
-    QListWidget *list = Drv(f.Doc).Elements();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(from)).center());
-    QCOMPARE(list->currentRow(), from);
+    QListView *list = Drv(f.Doc).Elements();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, Drv(f.Doc).ElementRowRect(from).center());
+    QCOMPARE(Drv(f.Doc).CurrentElementRow(), from);
     if (gesture == u"down"_s)
         QTest::keyClick(list, Qt::Key_Down);
     else if (gesture == u"up"_s)
@@ -242,11 +244,72 @@ void TInspectorTest::headersAreSkipped()
         QTest::keyClick(list, Qt::Key_Home);
     else {
         const int row = gesture.mid(6).toInt();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, Drv(f.Doc).ElementRowRect(row).center());
     }
-    QCOMPARE(list->currentRow(), expected);
+    QCOMPARE(Drv(f.Doc).CurrentElementRow(), expected);
     QCOMPARE(Drv(f.Doc).LastElementIndex(), expected);
-    QCOMPARE(Drv(f.Doc).NameEdit()->text(), list->item(expected)->text());
+    QCOMPARE(Drv(f.Doc).NameEdit()->text(), Drv(f.Doc).ElementRowText(expected));
+}
+
+void TInspectorTest::largeNetRowsComeFromNet_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("row");
+    // Rows: 0 Позиции:, 1-20000 places, 20001 Переходы:, 20002-30001
+    // transitions, 30002 Дуги:, 30003-35002 arcs.
+    QTest::newRow("end key") << u"end"_s << int(KindArc) << 4999 << 35002;
+    QTest::newRow("page down") << u"page"_s << int(KindPlace) << 11 << 12;
+    QTest::newRow("middle place selected") << u"select"_s << int(KindPlace) << 10000 << 10001;
+    QTest::newRow("last transition selected") << u"select"_s << int(KindTransition) << 9999 << 30001;
+    QTest::newRow("first arc selected") << u"select"_s << int(KindArc) << 0 << 30003;
+}
+
+// A net far larger than the view: the rows, the current row and the row in
+// view still follow the net's sections at their far ends.
+void TInspectorTest::largeNetRowsComeFromNet()
+{
+    QFETCH(QString, step);
+    QFETCH(int, kind);
+    QFETCH(int, index);
+    QFETCH(int, row);
+    TFixture f;
+    for (int i = 0; i < 30000; ++i) {
+        TStaticNetElement *node = i < 20000 ? static_cast<TStaticNetElement *>(new TPosition(f.Net))
+                                            : static_cast<TStaticNetElement *>(new TTransfer(f.Net));
+        node->X = 20 + i % 60 * 10;
+        node->Y = 20 + i / 60 % 45 * 10;
+        node->AssignDefaultName();
+        if (i < 20000)
+            f.Net->Places.append(static_cast<TPosition *>(node));
+        else
+            f.Net->Transitions.append(static_cast<TTransfer *>(node));
+    }
+    for (int i = 0; i < 5000; ++i)
+        f.Net->Arcs.append(TArc::CreateBetween(f.Net, f.Net->Place(i), f.Net->Transition(i)));
+    f.Net->NotifyChange();
+    QCOMPARE(Drv(f.Doc).ElementRows(), 35003);
+    QCOMPARE(Drv(f.Doc).ElementRowText(20001), u"Переходы:"_s);
+    QCOMPARE(Drv(f.Doc).ElementRowText(30002), u"Дуги:"_s);
+    QCOMPARE(Drv(f.Doc).ElementRowText(35002), f.Net->Arc(4999)->Name);
+    TNetElement *e = kind == KindPlace ? static_cast<TNetElement *>(f.Net->Place(index))
+                     : kind == KindArc ? static_cast<TNetElement *>(f.Net->Arc(index))
+                                       : static_cast<TNetElement *>(f.Net->Transition(index));
+    QListView *list = Drv(f.Doc).Elements();
+    list->setFocus();
+    if (step == u"end"_s)
+        QTest::keyClick(list, Qt::Key_End);
+    else if (step == u"page"_s)
+        QTest::keyClick(list, Qt::Key_PageDown);
+    else
+        e->SetSelected(true);
+    QCOMPARE(Drv(f.Doc).CurrentElementRow(), row);
+    QCOMPARE(Drv(f.Doc).LastElementIndex(), row);
+    QCOMPARE(f.Doc->InspectedElement(), e);
+    QCOMPARE(Drv(f.Doc).ElementRowText(row), e->Name);
+    QCOMPARE(Drv(f.Doc).NameEdit()->text(), e->Name);
+    QVERIFY(list->viewport()->rect().contains(Drv(f.Doc).ElementRowRect(row)));
 }
 
 void TInspectorTest::editorsByKind_data()
@@ -411,7 +474,7 @@ void TInspectorTest::renameAndDescribe()
     TypeText(Drv(f.Doc).NameEdit(), u"Склад"_s);
     QTest::keyClick(Drv(f.Doc).NameEdit(), Qt::Key_Return);
     QCOMPARE(p->Name, u"Склад"_s);
-    QCOMPARE(Drv(f.Doc).Elements()->item(1)->text(), u"Склад"_s);
+    QCOMPARE(Drv(f.Doc).ElementRowText(1), u"Склад"_s);
     QVERIFY(!f.Net->Saved);
     QCOMPARE(f.Net->UndoStack.Count(), snapshots);
     // Leaving the box stores it too, even an empty name.

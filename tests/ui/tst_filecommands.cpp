@@ -123,7 +123,7 @@ void TFileCommandsTest::openDamagedFile()
         QVERIFY(!w->GetNet());
         QCOMPARE(w->windowTitle(), u"Сети Петри"_s);
         QCOMPARE(w->Commands().ActionWndMe->text(), u"Нет"_s);
-        QCOMPARE(Drv(w).Elements()->count(), 0);
+        QCOMPARE(Drv(w).ElementRows(), 0);
         w->UpdateActions();
         QVERIFY(!w->Commands().ActionWindowClose->isEnabled());
     } else {
@@ -339,7 +339,7 @@ void TFileCommandsTest::undoRestoresDeletedNodeWithArcs()
     QCOMPARE(net->Place(0)->ArcCount(), 2);
     QCOMPARE(ListRows(Drv(w).Elements()), (QStringList{u"Позиции:"_s, u"Склад"_s, u"Переходы:"_s, u"Переход1"_s, u"Переход2"_s,
                                        u"Дуги:"_s, u"Дуга1"_s, u"Дуга2"_s}));
-    QCOMPARE(Drv(w).Elements()->currentRow(), 1);
+    QCOMPARE(Drv(w).CurrentElementRow(), 1);
     QCOMPARE(Drv(w).SelectionInfo()->Caption(), u"0 из 5(1, 2, 2) элементов выбрано."_s);
 }
 
@@ -369,7 +369,7 @@ void TFileCommandsTest::copyInOneWindowPasteInAnother()
     QVERIFY(pasted->Selected);
     QVERIFY(!b->GetNet()->Place(0)->Selected);
     QVERIFY(!b->GetNet()->Saved);
-    QCOMPARE(Drv(b).Elements()->currentRow(), 1);
+    QCOMPARE(Drv(b).CurrentElementRow(), 1);
     // Pasting twice gives a second group with fresh names.
     b->Execute(b->Commands().ActionEditPaste);
     QCOMPARE(b->GetNet()->Place(2)->Name, u"Позиция3"_s);

@@ -162,7 +162,7 @@ void TModellingUiTest::tokenGame()
 
     // Inspect the first place: the row below the "Позиции:" header.
     QTest::mouseClick(Drv(d).Elements()->viewport(), Qt::LeftButton, {},
-                      Drv(d).Elements()->visualItemRect(Drv(d).Elements()->item(1)).center());
+                      Drv(d).ElementRowRect(1).center());
     QCOMPARE(d->InspectedElement(), net.P1);
     QVERIFY(Drv(d).CountEdit()->isEnabled());
 

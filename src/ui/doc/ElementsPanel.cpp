@@ -2,6 +2,7 @@
 // selection, and the editors follow the inspected element.
 #include "ElementsPanel.h"
 
+#include "ElementList.h"
 #include "PetryNet.h"
 #include "controls/GKActnCtrls.h"
 #include "controls/GKSpeedButton.h"
@@ -10,7 +11,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QTimer>
 
@@ -39,61 +40,57 @@ void TElementsPanel::SetToolBarActions(const QList<QAction *> &actions)
     NIToolBar->addActions(actions);
 }
 
+void TElementsPanel::SetNet(TPetryNet *net)
+{
+    if (net == Net)
+        return;
+    Net = net;
+    // The rows of the former net must not outlive it.
+    RebuildingElements = true;
+    Rows->Rebuild(nullptr);
+    RebuildingElements = false;
+}
+
+int TElementsPanel::CurrentRow() const
+{
+    return Elements->currentIndex().row();
+}
+
+int TElementsPanel::RowCount() const
+{
+    return Rows->rowCount();
+}
+
 void TElementsPanel::SetCurrentRow(int row)
 {
     // A row made current by the program is not a choice of the user.
     RebuildingElements = true;
-    Elements->setCurrentRow(row);
+    Elements->selectionModel()->setCurrentIndex(Rows->index(row), QItemSelectionModel::ClearAndSelect);
     RebuildingElements = false;
 }
 
 void TElementsPanel::RebuildList()
 {
-    // All rows go in at once, text only: the row's element follows from its
-    // section, so the cost grows with the number of names and nothing more.
-    QStringList rows;
-    Sections = {};
-    if (Net) {
-        rows.reserve(Net->ElementCount() + 3);
-        auto section = [&rows](TSection &s, const QString &header, quint8 kind, const auto &elements) {
-            s.Kind = kind;
-            if (elements.isEmpty())
-                return;
-            s.Header = int(rows.size());
-            s.Count = int(elements.size());
-            rows << header;
-            for (const TNetElement *e : elements)
-                rows << e->Name;
-        };
-        section(Sections[0], QStringLiteral("Позиции:"), KindPlace, Net->Places);
-        section(Sections[1], QStringLiteral("Переходы:"), KindTransition, Net->Transitions);
-        section(Sections[2], QStringLiteral("Дуги:"), KindArc, Net->Arcs);
-    }
+    // Only the sizes of the sections are taken: the view asks the net for
+    // the rows it shows, so the cost does not grow with the net.
     RebuildingElements = true;
-    Elements->setUpdatesEnabled(false);
-    Elements->clear();
-    Elements->addItems(rows);
+    Rows->Rebuild(Net);
     LastRow = 1;
-    if (Elements->count() > 0)
-        Elements->setCurrentRow(1);
-    Elements->setUpdatesEnabled(true);
+    if (RowCount() > 0)
+        Elements->selectionModel()->setCurrentIndex(Rows->index(1), QItemSelectionModel::ClearAndSelect);
     RebuildingElements = false;
 }
 
 void TElementsPanel::FollowSelection()
 {
     // The last selected element in list order: arcs, transitions, places,
-    // each from its end.
-    for (int k = int(Sections.size()) - 1; k >= 0 && Net; --k) {
-        const TSection &s = Sections[k];
-        for (int i = s.Count - 1; i >= 0; --i) {
-            const TNetElement *e = ElementOfRow(s.Header + 1 + i);
-            if (!e || !e->Selected)
-                continue;
-            SetCurrentRow(s.Header + 1 + i);
-            LastRow = s.Header + 1 + i;
-            Elements->viewport()->update();
-            return;
+    // each from its end. The current row is tried first, as it is often the
+    // one, before the element's row is looked up.
+    if (const TNetElement *e = Net ? Net->LastSelected() : nullptr) {
+        const int row = ElementOfRow(CurrentRow()) == e ? CurrentRow() : Rows->RowOf(e);
+        if (row >= 0) {
+            SetCurrentRow(row);
+            LastRow = row;
         }
     }
     Elements->viewport()->update();
@@ -101,16 +98,13 @@ void TElementsPanel::FollowSelection()
 
 bool TElementsPanel::IsHeaderRow(int row) const
 {
-    for (const TSection &s : Sections)
-        if (s.Count > 0 && row == s.Header)
-            return true;
-    return false;
+    return Rows->IsHeaderRow(row);
 }
 
 void TElementsPanel::ElementsClick()
 {
     // Headers are skipped in the direction of travel.
-    int row = Elements->currentRow();
+    int row = CurrentRow();
     if (IsHeaderRow(row)) {
         if (row <= 0)
             ++row;
@@ -118,38 +112,24 @@ void TElementsPanel::ElementsClick()
             row += row > LastRow ? 1 : -1;
         SetCurrentRow(row);
     }
-    LastRow = Elements->currentRow();
+    LastRow = CurrentRow();
     emit RowChosen();
 }
 
 TNetElement *TElementsPanel::InspectedElement() const
 {
-    return ElementOfRow(Elements->currentRow());
+    return ElementOfRow(CurrentRow());
 }
 
 TNetElement *TElementsPanel::ElementOfRow(int row) const
 {
-    // A section is its header row followed by its elements in list order.
-    if (!Net || row < 0 || row >= Elements->count())
-        return nullptr;
-    for (const TSection &s : Sections) {
-        if (s.Count == 0 || row <= s.Header || row > s.Header + s.Count)
-            continue;
-        const int index = row - s.Header - 1;
-        switch (s.Kind) {
-        case KindPlace: return Net->Place(index);
-        case KindTransition: return Net->Transition(index);
-        case KindArc: return Net->Arc(index);
-        default: return nullptr;
-        }
-    }
-    return nullptr;
+    return Net ? Rows->ElementOfRow(row) : nullptr;
 }
 
 void TElementsPanel::Refresh()
 {
-    if (!Net && Elements->count() > 0)
-        Elements->clear();
+    if (!Net && RowCount() > 0)
+        Rows->Rebuild(nullptr);
     if (const TNetElement *e = InspectedElement())
         ShowEditors(e);
     else
@@ -268,8 +248,7 @@ void TElementsPanel::StoreName()
     if (!e || NameEdit->isReadOnly() || e->Name == NameEdit->text())
         return;
     e->SetName(NameEdit->text());
-    if (QListWidgetItem *item = Elements->currentItem())
-        item->setText(e->Name);
+    Rows->RowChanged(CurrentRow());
     emit Changed(true);
 }
 

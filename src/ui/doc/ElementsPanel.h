@@ -2,12 +2,10 @@
 
 #include <QObject>
 
-#include <array>
-
 class QAction;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPlainTextEdit;
 class QTimer;
 class TFocusFrames;
@@ -15,6 +13,7 @@ class TGKPanel;
 class TGKSpeedButton;
 class TGKToolBar;
 class TNetElement;
+class TElementListModel;
 class TPetryNet;
 struct TWindowColorMaps;
 
@@ -29,14 +28,15 @@ public:
     TElementsPanel(TGKPanel *content, const TWindowColorMaps &maps, TFocusFrames &frames);
     ~TElementsPanel() override;
 
-    void SetNet(TPetryNet *net) { Net = net; }
+    // A new net (or none) empties the list until the next rebuild.
+    void SetNet(TPetryNet *net);
     // The inspector's toolbar commands.
     void SetToolBarActions(const QList<QAction *> &actions);
 
     // Lists the net's elements under their headers again; row 1 becomes current.
     void RebuildList();
-    // The last selected element in list order becomes the current row; with
-    // nothing selected the current row stays.
+    // The net's last selected element in list order becomes the current row;
+    // with nothing selected the current row stays.
     void FollowSelection();
     // Shows the editors of the inspected element, or hides them when there
     // is none; without a net the list is emptied.
@@ -74,21 +74,16 @@ private:
     void ShowEditors(const TNetElement *element);
     void HideEditors();
 
+    int CurrentRow() const;
+    int RowCount() const;
+
     TPetryNet *Net = nullptr;
-    // The list's sections: places, transitions, arcs; Header is the row of
-    // the kind's header (none while Count is 0).
-    struct TSection
-    {
-        int Header = -1;
-        int Count = 0;
-        quint8 Kind = 0;
-    };
-    std::array<TSection, 3> Sections{};
     int LastRow = 0;
     bool CountUp = false;
     bool RebuildingElements = false;
     TGKPanel *InspectorScrollPanel = nullptr;
-    QListWidget *Elements = nullptr;
+    QListView *Elements = nullptr;
+    TElementListModel *Rows = nullptr;
     TGKToolBar *NIToolBar = nullptr;
     QLabel *CountLabel = nullptr, *NameEditLabel = nullptr, *DescriptionLabel = nullptr;
     QWidget *CntShape = nullptr, *NEShape = nullptr, *DEShape = nullptr;

@@ -3,6 +3,7 @@
 // all placed on the inspector's scroll panel.
 #include "ElementsPanel.h"
 
+#include "ElementList.h"
 #include "FocusFrames.h"
 #include "PetryNet.h"
 #include "controls/EventHook.h"
@@ -15,7 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QStyle>
@@ -31,7 +32,7 @@ constexpr int EditorsLeft = 4;
 class TElementsDelegate : public QAbstractItemDelegate
 {
 public:
-    TElementsDelegate(QListWidget *list, const TXPColorMap *map, std::function<bool(int)> selected,
+    TElementsDelegate(QListView *list, const TXPColorMap *map, std::function<bool(int)> selected,
                       std::function<bool(int)> header)
         : QAbstractItemDelegate(list)
         , List(list)
@@ -44,7 +45,7 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         const QRect r = option.rect;
-        const bool current = index.row() == List->currentRow();
+        const bool current = index.row() == List->currentIndex().row();
         const bool focused = current && List->hasFocus();
         const bool header = IsHeader(index.row());
         const QColor window = List->palette().color(QPalette::Base);
@@ -84,7 +85,7 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override { return {0, RowHeight}; }
 
 private:
-    QListWidget *List;
+    QListView *List;
     const TXPColorMap *Map;
     std::function<bool(int)> IsSelected;
     std::function<bool(int)> IsHeader;
@@ -131,8 +132,10 @@ void TElementsPanel::Build(TGKPanel *content, const TWindowColorMaps &maps, TFoc
     };
     TGKPanel *panel = InspectorScrollPanel;
 
-    Elements = new QListWidget(panel);
+    Elements = new QListView(panel);
     Elements->setObjectName(QStringLiteral("Elements"));
+    Rows = new TElementListModel(Elements);
+    Elements->setModel(Rows);
     Elements->setGeometry(EditorsLeft, 7, 188, 200);
     Elements->setFrameShape(QFrame::NoFrame);
     Elements->setUniformItemSizes(true);
@@ -142,7 +145,7 @@ void TElementsPanel::Build(TGKPanel *content, const TWindowColorMaps &maps, TFoc
         const TNetElement *e = ElementOfRow(row);
         return e && e->Selected;
     }, [this](int row) { return IsHeaderRow(row); }));
-    connect(Elements, &QListWidget::currentRowChanged, this, [this](int) {
+    connect(Elements->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
         if (!RebuildingElements)
             ElementsClick();
     });
