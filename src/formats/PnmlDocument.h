@@ -3,30 +3,78 @@
 // What the PNML reader collects before anything is built; internal to the formats library.
 
 #include <QHash>
-#include <QHashFunctions>
 #include <QList>
 #include <QPointF>
 #include <QSizeF>
 #include <QString>
 
+#include <algorithm>
+#include <bit>
+#include <vector>
+
 // The name of this program's toolspecific blocks.
 inline constexpr char16_t PnmlToolName[] = u"petrinets-editor";
 inline constexpr char16_t PnmlToolVersion[] = u"1.0";
 
-// An id of the document, as a view into the string its record keeps, with
-// its hash computed once: one table of them finds duplicates while reading
-// and resolves arc ends, without a copy of each id.
-struct TPnmlIdKey
+// Every id of the document, by its text: finds duplicates while reading and
+// resolves arc ends without a copy of each id. Ids are the most numerous keys
+// of a document, so they live in one array of plain slots probed linearly,
+// where a general hash table costs two cache misses a probe. The texts are
+// views of strings the document keeps; hashes are Qt's, seeded per process.
+class TPnmlIds
 {
-    QStringView Text;
-    size_t Hash = 0;
-    explicit TPnmlIdKey(QStringView text)
-        : Text(text), Hash(qHash(text, QHashSeed::globalSeed()))
+public:
+    explicit TPnmlIds(qsizetype expected = 0) { Rehash(std::bit_ceil(size_t(std::max<qsizetype>(expected, 8)) * 2)); }
+
+    // False, adding nothing, when the id is already there.
+    bool Insert(QStringView id, qint32 ref)
     {
+        if (size_t(Count + 1) * 2 > Slots.size())
+            Rehash(Slots.size() * 2);
+        const size_t hash = qHash(id, QHashSeed::globalSeed());
+        TSlot &slot = Find(id, hash);
+        if (slot.Text)
+            return false;
+        slot = {id.data(), id.size(), hash, ref};
+        ++Count;
+        return true;
     }
-    friend bool operator==(const TPnmlIdKey &a, const TPnmlIdKey &b) { return a.Hash == b.Hash && a.Text == b.Text; }
+    qint32 Value(QStringView id, qint32 fallback) const
+    {
+        const TSlot &slot = const_cast<TPnmlIds *>(this)->Find(id, qHash(id, QHashSeed::globalSeed()));
+        return slot.Text ? slot.Ref : fallback;
+    }
+
+private:
+    struct TSlot
+    {
+        const QChar *Text = nullptr; // empty slot: ids are never empty
+        qsizetype Size = 0;
+        size_t Hash = 0;
+        qint32 Ref = 0;
+    };
+    // The slot holding id, or the empty one where it belongs.
+    TSlot &Find(QStringView id, size_t hash)
+    {
+        const size_t mask = Slots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            TSlot &slot = Slots[i];
+            if (!slot.Text || (slot.Hash == hash && QStringView(slot.Text, slot.Size) == id))
+                return slot;
+        }
+    }
+    void Rehash(size_t size)
+    {
+        std::vector<TSlot> old(size);
+        old.swap(Slots);
+        for (const TSlot &slot : old)
+            if (slot.Text)
+                Find(QStringView(slot.Text, slot.Size), slot.Hash) = slot;
+    }
+
+    std::vector<TSlot> Slots;
+    qsizetype Count = 0;
 };
-inline size_t qHash(const TPnmlIdKey &key, size_t) { return key.Hash; }
 
 // What an id names: a node (its index in TPnmlDocument::Nodes), an arc
 // (PnmlArcRef of its index) or something else (net, page, reference).
@@ -98,7 +146,7 @@ struct TPnmlDocument
     QList<TPnmlOwnElement> OwnElements;
     // Every id of the document: the keys view the records' own strings and
     // OtherIds, which keeps those of the net, pages and references.
-    QHash<TPnmlIdKey, qint32> Ids;
+    TPnmlIds Ids;
     QList<QString> OtherIds;
 };
 

@@ -91,7 +91,7 @@ int TPnmlBuilder::ResolveNode(const QString &id, TPnmlKind ownerKind, const QStr
     QString current = id;
     // A reference may name another reference; a chain longer than all of them is a cycle.
     for (qsizetype hops = 0; hops <= Doc.References.size(); ++hops) {
-        const qint32 node = Doc.Ids.value(TPnmlIdKey(current), PnmlOtherRef);
+        const qint32 node = Doc.Ids.Value(current, PnmlOtherRef);
         if (node >= 0)
             return node;
         const auto ref = Doc.References.constFind(current);

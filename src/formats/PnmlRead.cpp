@@ -56,8 +56,9 @@ public:
     TPnmlReader(const QByteArray &bytes, TPnmlDocument &doc)
         : Xml(bytes), Doc(doc)
     {
-        // Every editor writes well over 128 bytes an element with an id.
-        Doc.Ids.reserve(bytes.size() / 128);
+        // Every editor writes well over 256 bytes an element with an id
+        // (name, graphics, indentation); the table grows beyond that.
+        Doc.Ids = TPnmlIds(bytes.size() / 256);
     }
 
     QString Read();
@@ -85,7 +86,7 @@ private:
     void OptionalId(); // nets and pages: some editors leave their ids out
     qint32 NodeRef(QStringView id) const
     {
-        const qint32 ref = Doc.Ids.value(TPnmlIdKey(id), PnmlOtherRef);
+        const qint32 ref = Doc.Ids.Value(id, PnmlOtherRef);
         return ref >= 0 ? ref : -1;
     }
     void AttachOwnElements();
@@ -146,11 +147,8 @@ bool TPnmlReader::Next(QString *text)
 // stay in the document.
 void TPnmlReader::AddId(const QString &id, qint32 ref)
 {
-    const qsizetype before = Doc.Ids.size();
-    qint32 &slot = Doc.Ids[TPnmlIdKey(id)];
-    if (Doc.Ids.size() == before)
+    if (!Doc.Ids.Insert(id, ref))
         Refuse(QStringLiteral("Идентификатор %1 встречается в документе дважды.").arg(Quoted(id)));
-    slot = ref;
 }
 
 void TPnmlReader::OptionalId()
@@ -502,7 +500,7 @@ void TPnmlReader::ReadOwnBlock()
 void TPnmlReader::AttachOwnElements()
 {
     for (qsizetype i = 0; i < Doc.OwnElements.size(); ++i) {
-        const qint32 ref = Doc.Ids.value(TPnmlIdKey(Doc.OwnElements[i].Ref), PnmlOtherRef);
+        const qint32 ref = Doc.Ids.Value(Doc.OwnElements[i].Ref, PnmlOtherRef);
         if (ref >= 0)
             Doc.Nodes[ref].Own = qint32(i);
         else if (ref != PnmlOtherRef)
