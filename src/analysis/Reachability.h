@@ -42,7 +42,7 @@ private:
     // overlap, across the states expanded.
     struct TPending
     {
-        static constexpr size_t Lead = 16;
+        static constexpr size_t Lead = 32;
         std::vector<uint64_t> Words;
         std::vector<uint64_t> Hashes;
         std::vector<uint32_t> Parents;
