@@ -2,7 +2,8 @@
 // elements, shown offscreen with a 1920 × 1080 canvas: the selection commands
 // with the window's whole answer (inspector list, editors, status text,
 // command states, canvas), a full canvas repaint, a scroll, a click that
-// selects one element, one step of a drag and opening a document.
+// selects one element, a token click, one step of a drag, a bend point moved,
+// a firing while modelling and opening a document.
 // Every timed step ends by processing the events it posted, so the paint of
 // what changed is measured too.
 
@@ -14,9 +15,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
-#include <QListWidget>
 
 #include <memory>
 
@@ -68,11 +70,25 @@ struct TWindow
         Settle();
     }
 
+    // A left click at a canvas point, press and release.
+    void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton)
+    {
+        Doc->Canvas().DocAreaMouseDown(button, {}, at);
+        Doc->Canvas().DocAreaMouseUp(button, {}, at);
+        Settle();
+    }
+
+    QPoint CentreOf(const TStaticNetElement *node) const
+    {
+        return {node->X + Doc->GetNet()->OriginX(), node->Y + Doc->GetNet()->OriginY()};
+    }
+
     void Report(benchmark::State &state) const
     {
         state.counters["elements"] = Doc->GetNet()->ElementCount();
         state.counters["selected"] = Doc->GetNet()->SelectedCount();
-        state.counters["rows"] = Doc->findChild<QListWidget *>(QStringLiteral("Elements"))->count();
+        const auto *list = Doc->findChild<QAbstractItemView *>(QStringLiteral("Elements"));
+        state.counters["rows"] = list && list->model() ? list->model()->rowCount() : -1;
         state.counters["canvas_w"] = Doc->Canvas().Area()->width();
         state.counters["canvas_h"] = Doc->Canvas().Area()->height();
     }
@@ -192,7 +208,7 @@ void BM_WindowRepaintCanvas(benchmark::State &state)
 {
     TWindow w(int(state.range(0)));
     for (auto _ : state) {
-        w.Doc->Canvas().RepaintCanvas();
+        w.Doc->Canvas().RedrawCanvas();
         TWindow::Settle();
     }
     w.Report(state);
@@ -233,6 +249,106 @@ void BM_WindowDragStep(benchmark::State &state)
     w.Doc->Canvas().DocAreaMouseUp(Qt::LeftButton, {}, start);
 }
 BENCHMARK(BM_WindowDragStep)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// A click of the tokens instrument on a place: a token added by the left
+// button and taken away by the right one in turn.
+void BM_WindowTokenClick(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    w.Doc->Execute(w.Doc->Commands().InstrumentGroup->actions().at(4));
+    const QPoint at = w.CentreOf(w.Doc->GetNet()->Place(1));
+    int step = 0;
+    for (auto _ : state)
+        w.Click(at, ++step % 2 ? Qt::LeftButton : Qt::RightButton);
+    w.Report(state);
+}
+BENCHMARK(BM_WindowTokenClick)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// One mouse move of a drag of three selected nodes followed by its release,
+// which shows the nodes in their new place.
+void BM_WindowDragFew(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    TPetryNet &net = *w.Doc->GetNet();
+    {
+        const TDocForm::TRefreshBatch batch(*w.Doc);
+        net.Place(0)->SetSelected(true);
+        net.Transition(0)->SetSelected(true);
+        net.Place(1)->SetSelected(true);
+    }
+    int step = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // Back and forth, so the nodes stay where they are.
+        const QPoint from = w.CentreOf(net.Place(0));
+        const QPoint to = from + (++step % 2 ? QPoint(Cell / 4, Cell / 8) : QPoint(-Cell / 4, -Cell / 8));
+        w.Doc->Canvas().DocAreaMouseDown(Qt::LeftButton, {}, from);
+        w.Doc->Canvas().DocAreaMouseMove(from);
+        TWindow::Settle();
+        state.ResumeTiming();
+        w.Doc->Canvas().DocAreaMouseMove(to);
+        w.Doc->Canvas().DocAreaMouseUp(Qt::LeftButton, {}, to);
+        TWindow::Settle();
+    }
+    w.Report(state);
+}
+BENCHMARK(BM_WindowDragFew)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// A bend point dragged by a quarter cell and released, right and back in
+// turn: the press (with its undo snapshot), one move and the release.
+void BM_WindowBendPointMove(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    TPetryNet &net = *w.Doc->GetNet();
+    TArc *arc = net.Arc(0); // every fifth arc has a bend point
+    int step = 0;
+    for (auto _ : state) {
+        const QPoint from = arc->GetPoint(0);
+        const QPoint to = from + QPoint(++step % 2 ? Cell / 4 : -Cell / 4, 0);
+        w.Doc->Canvas().DocAreaMouseDown(Qt::LeftButton, {}, from);
+        w.Doc->Canvas().DocAreaMouseMove(from);
+        w.Doc->Canvas().DocAreaMouseMove(to);
+        w.Doc->Canvas().DocAreaMouseUp(Qt::LeftButton, {}, to);
+        TWindow::Settle();
+    }
+    if (!arc->Selected)
+        state.SkipWithError("the bend point was not dragged");
+    w.Report(state);
+}
+BENCHMARK(BM_WindowBendPointMove)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+
+// A click that fires an enabled transition in view while modelling, with
+// the state tree, the marking and the canvas following it.
+void BM_WindowFiring(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    TPetryNet &net = *w.Doc->GetNet();
+    w.Doc->Execute(w.Doc->Commands().ActionModelingStart);
+    TWindow::Settle();
+    if (!net.Modelling)
+        state.SkipWithError("modelling did not start");
+    // Tokens run along the ring of places; the first transitions are in view.
+    const int inView = std::min(net.TransitionCount(), 64);
+    for (auto _ : state) {
+        state.PauseTiming();
+        TTransfer *enabled = nullptr;
+        for (int round = 0; round < 2 && !enabled; ++round) {
+            for (int i = 0; i < inView && !enabled; ++i)
+                if (net.Transition(i)->IsEnabled())
+                    enabled = net.Transition(i);
+            if (!enabled) {
+                net.GoToState(net.RootState.get());
+                w.Doc->Canvas().RedrawCanvas();
+                TWindow::Settle();
+            }
+        }
+        state.ResumeTiming();
+        if (enabled)
+            w.Click(w.CentreOf(enabled));
+    }
+    w.Report(state);
+}
+BENCHMARK(BM_WindowFiring)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -246,6 +246,7 @@ void TArc::SetMultiplicity(qint32 n)
 {
     if (n == Multiplicity)
         return;
+    Net->ElementChanging(this);
     Net->SaveUndo();
     Multiplicity = n;
 }
@@ -272,6 +273,7 @@ void TArc::MoveTokens()
 
 void TArc::InvertDirection()
 {
+    Net->ElementChanging(this);
     TransitionToPlace = !TransitionToPlace;
     Net->MarkChanged();
 }

@@ -62,6 +62,8 @@ void TNetElement::LoadFromStream(TNetMemoryStream &stream)
 
 void TNetElement::SetSelected(bool value)
 {
+    if (Selected != value)
+        Net->ElementChanging(this);
     Net->ElementSelecting(this, value);
     Net->NotifySelectionChange();
 }
@@ -263,6 +265,7 @@ void TPosition::SetTokens(qint32 n)
 {
     if (n == Tokens)
         return;
+    Net->ElementChanging(this);
     Net->SaveUndo();
     Tokens = n;
 }

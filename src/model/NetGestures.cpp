@@ -60,6 +60,15 @@ void InvertCovered(QPainter &canvas, QRect bounds, TPaint paint)
     canvas.setCompositionMode(mode);
 }
 
+// The part of the canvas the painter can reach (canvas coordinates).
+QRect CanvasArea(const QPainter &canvas)
+{
+    const QPaintDevice *device = canvas.device();
+    if (!device)
+        return {};
+    return canvas.worldTransform().inverted().mapRect(QRect(0, 0, device->width(), device->height()));
+}
+
 } // namespace
 
 void TPetryNet::BeginArc(int x, int y, QPainter &canvas)
@@ -70,6 +79,7 @@ void TPetryNet::BeginArc(int x, int y, QPainter &canvas)
         return;
     const QPoint centre = ArcSource->CanvasCenter();
     RubberLine = {centre.x(), centre.y(), centre.x(), centre.y()};
+    ElementChanging(ArcSource);
     ArcSource->Highlighted = true;
     ArcSource->Draw(canvas);
     DrawRubberArc(canvas);
@@ -84,10 +94,12 @@ void TPetryNet::TrackArc(int x, int y, QPainter &canvas)
     if (node && node != ArcSource && node->Kind != ArcSource->Kind) {
         if (node != ArcTarget) {
             if (ArcTarget) {
+                ElementChanging(ArcTarget);
                 ArcTarget->Highlighted = false;
                 ArcTarget->Draw(canvas);
             }
             ArcTarget = node;
+            ElementChanging(ArcTarget);
             ArcTarget->Highlighted = true;
             ArcTarget->Draw(canvas);
         }
@@ -95,6 +107,7 @@ void TPetryNet::TrackArc(int x, int y, QPainter &canvas)
         RubberLine.Y2 = ArcTarget->CanvasY();
     } else {
         if (ArcTarget) {
+            ElementChanging(ArcTarget);
             ArcTarget->Highlighted = false;
             ArcTarget->Draw(canvas);
             ArcTarget = nullptr;
@@ -114,10 +127,12 @@ void TPetryNet::EndArc(QPainter &canvas)
     TStaticNetElement *target = ArcTarget;
     ArcSource = nullptr;
     ArcTarget = nullptr;
+    ElementChanging(source);
     source->Highlighted = false;
     source->Draw(canvas);
     if (!target)
         return;
+    ElementChanging(target);
     target->Highlighted = false;
     target->Draw(canvas);
 
@@ -141,8 +156,10 @@ void TPetryNet::EndArc(QPainter &canvas)
 void TPetryNet::CancelArc()
 {
     for (TStaticNetElement *node : {ArcSource, ArcTarget})
-        if (node)
+        if (node) {
+            ElementChanging(node);
             node->Highlighted = false;
+        }
     ArcSource = nullptr;
     ArcTarget = nullptr;
 }
@@ -211,7 +228,7 @@ bool TPetryNet::BeginDrag(int x, int y, QPainter &canvas)
         if (!arc->Selected) {
             ClearSelection();
             arc->SetSelected(true);
-            Draw(canvas, true);
+            Draw(canvas, true, CanvasArea(canvas));
         }
         break;
     }
@@ -231,7 +248,7 @@ bool TPetryNet::BeginDrag(int x, int y, QPainter &canvas)
     if (!node->Selected) {
         ClearSelection();
         node->SetSelected(true);
-        Draw(canvas, true);
+        Draw(canvas, true, CanvasArea(canvas));
         NotifySelectionChange();
     }
     SaveUndo();

@@ -68,6 +68,7 @@ void TPetryNet::UnfileElement(TNetElement *element) const
 
 void TPetryNet::ElementMoving(TNetElement *element)
 {
+    ElementChanging(element);
     auto take = [this](TNetElement *e) {
         if (!GridValid || e->GridState != TNetElement::Filed)
             return;
@@ -84,6 +85,7 @@ void TPetryNet::ElementMoving(TNetElement *element)
 
 void TPetryNet::ElementDestroyed(TNetElement *element)
 {
+    ElementVanishing(element);
     if (element->GridState == TNetElement::NotFiled)
         return;
     if (GridValid) {

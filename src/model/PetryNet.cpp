@@ -42,6 +42,7 @@ void TPetryNet::DestroyElements()
 
 void TPetryNet::InstallElements(TElementLists &lists)
 {
+    MarkAllDirty();
     DropGrid();
     DestroyElements();
     Places = std::exchange(lists.Places, {});
@@ -165,11 +166,6 @@ int TPetryNet::IndexOfElement(const TNetElement *element) const
     case KindArc: return IndexOf(Arcs, element);
     default: return -1;
     }
-}
-
-TPetryNet::TDirtyArea TPetryNet::TakeDirtyArea()
-{
-    return {};
 }
 
 // ---- Hit testing

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QSet>
 #include <QString>
 
 #include <array>
@@ -69,6 +70,9 @@ public:
     // destroyed, so the net's account of its selection stays in step.
     void ElementSelecting(TNetElement *element, bool value);
     void ElementLeavingSelection(TNetElement *element);
+    // Elements call this before their look changes in place (selection,
+    // highlight, tokens, multiplicity, direction), so the canvas repaints it.
+    void ElementChanging(TNetElement *element);
     // Marks the document as having unsaved changes.
     void MarkChanged() { Saved = false; }
     void SetNetName(const QString &value);
@@ -130,6 +134,8 @@ public:
         QRect Rect;
     };
     TDirtyArea TakeDirtyArea();
+    // Everything counts as changed until the next TakeDirtyArea.
+    void MarkAllDirty() { DirtyWhole = true; }
 
     // Drawing and gestures
     void Draw(QPainter &canvas, bool elementsOnly) const;
@@ -275,6 +281,18 @@ private:
     // drawing order: arcs, places, transitions, each in list order.
     std::vector<TNetElement *> ElementsIn(const QRect &rect) const;
     void DrawSheet(QPainter &canvas, bool elementsOnly) const;
+
+    // What changed since TakeDirtyArea (NetDirty.cpp), in net coordinates so
+    // that scrolling leaves it valid: the union of the old looks, and the
+    // elements whose new look is measured when the area is taken. Sizes and
+    // modelling are compared with those seen last time.
+    bool DirtyWhole = true;
+    QRect DirtyRect;
+    QSet<TNetElement *> DirtyPending;
+    std::array<qint32, 7> DirtyLook{};
+    void AddDirty(const QRect &canvasRect);
+    QRect PaintedRect(const TNetElement *element) const;
+    void ElementVanishing(TNetElement *element);
 
     int UndoGroupDepth = 0;
     bool UndoGroupTaken = false;

@@ -691,7 +691,7 @@ void TCanvasTest::instrumentShortcutEndsGesture()
     QCOMPARE(f.Doc->Canvas().CanvasHints(), Drv(f.Doc).Instrument() == 0);
     // What is on the screen is exactly the net: no feedback was left behind.
     const QImage shown = f.Doc->Canvas().CanvasScreen().copy();
-    f.Doc->Canvas().RepaintCanvas();
+    f.Doc->Canvas().RedrawCanvas();
     QCOMPARE(shown, f.Doc->Canvas().CanvasScreen());
 }
 

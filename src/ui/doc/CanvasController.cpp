@@ -257,7 +257,7 @@ void TCanvasController::ScrollScreen(QPoint shift)
     // the sheet, so with any shown the whole picture is composed again.
     const bool feedback = BandShown || Net->IsDragging() || Net->IsDrawingArc();
     if (!current || feedback || !whole || qAbs(shift.x()) >= DocArea->width() || qAbs(shift.y()) >= DocArea->height()) {
-        RepaintCanvas();
+        RedrawCanvas();
         return;
     }
     ShiftImage(Screen, shift * qRound(ratio));
@@ -275,13 +275,57 @@ void TCanvasController::ScrollScreen(QPoint shift)
         for (const QRect &strip : exposed)
             ComposeRect(s, strip);
     }
+    // A change not shown yet is composed where it now lies.
+    RepaintCanvas();
     DocArea->update();
 }
 
 void TCanvasController::RepaintCanvas()
 {
+    const qreal ratio = Screen.devicePixelRatio();
+    // At a fractional ratio an area's border falls between device pixels.
+    if (!HasNet() || ScreenStale || (!ScreenPainter && !Fits(Screen, DocArea)) || ratio != qRound(ratio)) {
+        RedrawCanvas();
+        return;
+    }
+    const TPetryNet::TDirtyArea dirty = Net->TakeDirtyArea();
+    if (dirty.Whole) {
+        RedrawCanvas();
+        return;
+    }
+    const QRect area = dirty.Rect & QRect(QPoint(), DocArea->size());
+    if (area.isEmpty())
+        return;
+    ComposeArea(area);
+    DocArea->update(area);
+}
+
+void TCanvasController::RedrawCanvas()
+{
     ComposeCanvas();
     DocArea->update();
+}
+
+void TCanvasController::ComposeArea(const QRect &r)
+{
+    auto compose = [&](QPainter &s) {
+        s.save();
+        s.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        ComposeRect(s, r);
+        // Feedback is inverted onto the picture: inside r it is gone now and
+        // is inverted once more there, outside r it stays as it was.
+        s.setClipRect(r);
+        DrawGestureFeedback(s);
+        s.restore();
+    };
+    if (ScreenPainter) {
+        // Inside a gesture step (a net notification): the gesture's painter
+        // is the only one Screen may have.
+        compose(*ScreenPainter);
+        return;
+    }
+    QPainter s(&Screen);
+    compose(s);
 }
 
 void TCanvasController::ComposeRect(QPainter &p, const QRect &r) const
@@ -306,6 +350,9 @@ void TCanvasController::ComposeRect(QPainter &p, const QRect &r) const
 
 void TCanvasController::ComposeCanvas()
 {
+    // Everything changed so far is in the picture composed now.
+    if (HasNet())
+        Net->TakeDirtyArea();
     const QSize size = DocArea->size();
     if (ScreenPainter) {
         // Redrawn from inside a gesture step (a net notification): paint

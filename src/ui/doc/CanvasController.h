@@ -42,7 +42,8 @@ public:
 // how it scrolls, the cursor instrument, the mouse gestures and the hints.
 //
 // The canvas keeps its picture in Screen. A full redraw composes the sheet
-// and the elements in view straight onto Screen; a scroll moves the picture
+// and the elements in view straight onto Screen; after a change only the
+// area the net reports changed is composed again; a scroll moves the picture
 // and draws only the strip that came into view;
 // gesture feedback is inverted straight onto Screen and erased by drawing it
 // again. The widget's paint event only shows Screen.
@@ -54,7 +55,11 @@ public:
     ~TCanvasController() override;
 
     // The net shown; none in the empty frame.
-    void SetNet(TPetryNet *net) { Net = net; }
+    void SetNet(TPetryNet *net)
+    {
+        Net = net;
+        ScreenStale = true;
+    }
     // The canvas widget, with its scroll bars and the properties button.
     TGKPanel *Area() const { return DocArea; }
     TGKSpeedButton *PropertiesButton() const { return PropCall; }
@@ -65,7 +70,12 @@ public:
     void SetInstrument(TInstrument instrument) { CurrentInstrument = instrument; }
 
     void LayoutSheet(int width, int height);
+    // Composes again what the net reports changed since the last composition
+    // (all of it when the net cannot say, or the picture is out of date) and
+    // shows it.
     void RepaintCanvas();
+    // Composes the whole picture again and shows it.
+    void RedrawCanvas();
     // Scrolls the sheet by one step per axis (-1, 0, 1); answers the steps taken.
     QPoint ScrollCanvasBy(int dx, int dy);
 
@@ -110,6 +120,9 @@ private:
     void RightScrollBarScroll(int position);
     void DocContentPaint(TGKPanel *panel);
     void ComposeCanvas();
+    // Composes the part r of Screen again, with the gesture feedback that
+    // crosses it.
+    void ComposeArea(const QRect &r);
     // Composes the part r of the picture onto p.
     void ComposeRect(QPainter &p, const QRect &r) const;
     // Moves the picture with the sheet and draws only what came into view.
