@@ -58,11 +58,11 @@ void Families(benchmark::internal::Benchmark *b)
 {
     // family 0: Kanban, 1: dining philosophers.
     b->ArgNames({"family", "n", "threads"});
-    for (int n : {3, 4, 5})
-        b->Args({0, n, 1});
-    b->Args({1, 10, 1});
-    b->Args({0, 5, 2});
-    b->Args({1, 10, 2});
+    for (int threads : {1, 2}) {
+        for (int n : {3, 4, 5})
+            b->Args({0, n, threads});
+        b->Args({1, 10, threads});
+    }
     b->Unit(benchmark::kMillisecond);
     b->MeasureProcessCPUTime();
 }
