@@ -31,17 +31,17 @@ public:
     {
         if (size_t(Count + 1) * 2 > Slots.size())
             Rehash(Slots.size() * 2);
-        const size_t hash = qHash(id, QHashSeed::globalSeed());
+        const quint32 hash = Hash(id);
         TSlot &slot = Find(id, hash);
         if (slot.Text)
             return false;
-        slot = {id.data(), id.size(), hash, ref};
+        slot = {id.data(), hash, qint32(id.size()), ref};
         ++Count;
         return true;
     }
     qint32 Value(QStringView id, qint32 fallback) const
     {
-        const TSlot &slot = const_cast<TPnmlIds *>(this)->Find(id, qHash(id, QHashSeed::globalSeed()));
+        const TSlot &slot = const_cast<TPnmlIds *>(this)->Find(id, Hash(id));
         return slot.Text ? slot.Ref : fallback;
     }
 
@@ -49,12 +49,13 @@ private:
     struct TSlot
     {
         const QChar *Text = nullptr; // empty slot: ids are never empty
-        qsizetype Size = 0;
-        size_t Hash = 0;
+        quint32 Hash = 0;
+        qint32 Size = 0; // documents are far below 2^31 characters
         qint32 Ref = 0;
     };
+    static quint32 Hash(QStringView id) { return quint32(qHash(id, QHashSeed::globalSeed())); }
     // The slot holding id, or the empty one where it belongs.
-    TSlot &Find(QStringView id, size_t hash)
+    TSlot &Find(QStringView id, quint32 hash)
     {
         const size_t mask = Slots.size() - 1;
         for (size_t i = hash & mask;; i = (i + 1) & mask) {
@@ -95,6 +96,8 @@ struct TPnmlNode
     qint32 Own = -1; // index into TPnmlDocument::OwnElements
 };
 
+Q_DECLARE_TYPEINFO(TPnmlNode, Q_RELOCATABLE_TYPE);
+
 struct TPnmlArc
 {
     QString Id;
@@ -109,6 +112,7 @@ struct TPnmlArc
     QList<QPointF> Points;
     qint32 Own = -1; // index into TPnmlDocument::OwnElements
 };
+Q_DECLARE_TYPEINFO(TPnmlArc, Q_RELOCATABLE_TYPE);
 
 // An element's facts only this program's own block carries.
 struct TPnmlOwnElement

@@ -219,6 +219,13 @@ void TestPnml::dialects_data()
                        .replace(QStringLiteral("</graphics>"), QStringLiteral("<dimension x=\"40\" y=\"40\"/></graphics>"))
                    + Node("transition", "t", 200, 60) + arc)
         << 1 << "x" << 0 << 1 << QPoint(120, 80) << 0;
+    QTest::newRow("arc before its nodes; of two own entries the later names the place")
+        << QStringLiteral("<pnml><net id=\"n\" type=\"%1\"><toolspecific tool=\"petrinets-editor\" version=\"1.0\">"
+                          "<element ref=\"p\" name=\"A\"/><element ref=\"p\" name=\"B\"/><element ref=\"pg\" name=\"C\"/>"
+                          "</toolspecific><page id=\"pg\">%2%3</page></net></pnml>")
+               .arg(PtType, arc, Pair())
+               .toUtf8()
+        << 1 << "B" << 0 << 1 << QPoint(100, 60) << 0;
     QTest::newRow("unknown toolspecific ignored")
         << OnePage(Pair(QStringLiteral("<toolspecific tool=\"other\" version=\"9\"><place id=\"z\"/><arc/></toolspecific>"))
                    + arc)
@@ -303,6 +310,8 @@ void TestPnml::refusals_data()
     QTest::newRow("duplicate id") << OnePage(Pair() + Node("place", "t", 1, 1)) << "Идентификатор «t» встречается в документе дважды";
     QTest::newRow("missing arc end")
         << OnePage(Pair() + QStringLiteral("<arc id=\"a\" source=\"p\" target=\"x\"/>")) << "Дуга «a»: узел «x» не найден";
+    QTest::newRow("arc end naming an arc")
+        << OnePage(Pair() + arc + QStringLiteral("<arc id=\"b\" source=\"t\" target=\"a\"/>")) << "Дуга «b»: узел «a» не найден";
     QTest::newRow("arc without ends") << OnePage(Pair() + QStringLiteral("<arc id=\"a\"/>")) << "Дуга «a» не называет свои концы";
     QTest::newRow("reference cycle")
         << OnePage(Pair() + QStringLiteral("<referencePlace id=\"r1\" ref=\"r2\"/><referencePlace id=\"r2\" ref=\"r1\"/>"))
