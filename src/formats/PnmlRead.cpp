@@ -1,5 +1,6 @@
 #include "PnmlDocument.h"
 
+#include <QBuffer>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -54,8 +55,14 @@ class TPnmlReader
 {
 public:
     TPnmlReader(const QByteArray &bytes, TPnmlDocument &doc)
-        : Xml(bytes), Doc(doc)
+        : Doc(doc)
     {
+        // Through a device the reader decodes the document a few kilobytes at
+        // a time instead of into one string twice its size: fewer fresh pages,
+        // and the text it parses stays in the cache.
+        Source.setData(bytes);
+        Source.open(QIODevice::ReadOnly);
+        Xml.setDevice(&Source);
         // Every editor writes well over 256 bytes an element with an id
         // (name, graphics, indentation); the table grows beyond that.
         Doc.Ids = TPnmlIds(bytes.size() / 256);
@@ -107,6 +114,7 @@ private:
             SkipElement();
     }
 
+    QBuffer Source;
     QXmlStreamReader Xml;
     TPnmlDocument &Doc;
     int Depth = 0;
