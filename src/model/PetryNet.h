@@ -300,10 +300,12 @@ private:
     // The records of the last snapshot taken or restored, which the next one
     // shares wherever an element has not changed since.
     mutable TSnapshotPtr SnapshotRecords;
-    // Position of each transition in Transitions while modelling, so that
-    // recording a firing needs no walk over the list.
+    // Position of each transition and place in its list while modelling, so
+    // that recording a firing needs no walk over the lists.
     QHash<const TNetElement *, int> TransitionIndex;
     int TransitionIndexOf(const TTransfer *transition);
+    int PlaceIndexOf(const TPosition *place);
+    void IndexNodes();
     void WriteElementsNoting(TNetMemoryStream &stream, std::vector<qint64> *tokenOffsets) const;
     bool RestoreSnapshot(const TSnapshotPtr &snapshot);
 

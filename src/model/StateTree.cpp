@@ -11,13 +11,33 @@ auto FindSlot(TChildren &children, int t)
                             [](const TNetStateTreeNode::TChild &c, int key) { return c.Transition < key; });
 }
 
+// One place's share of a marking's hash; the hash is the sum over places, so
+// a change of one count updates it in constant time.
+quint64 MarkingTerm(int k, qint32 n)
+{
+    quint64 x = (quint64(quint32(k)) << 32 | quint32(n)) + 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+template <class TChanges>
+auto FindPlace(TChanges &changes, int k)
+{
+    return std::lower_bound(changes.begin(), changes.end(), k,
+                            [](const std::pair<qint32, qint32> &c, int key) { return c.first < key; });
+}
+
 } // namespace
 
 TNetStateTreeNode::TNetStateTreeNode(int placeCount, int transitionCount, const QString &caption)
-    : Marking(std::max(placeCount, 0), 0)
-    , FireCounts(std::max(transitionCount, 0), 0)
-    , Caption(caption)
+    : Caption(caption)
+    , Places(std::max(placeCount, 0))
+    , Transitions(std::max(transitionCount, 0))
+    , RootMarking(Places, 0)
 {
+    for (int k = 0; k < Places; ++k)
+        Hash += MarkingTerm(k, 0);
 }
 
 TNetStateTreeNode::~TNetStateTreeNode()
@@ -40,18 +60,93 @@ TNetStateTreeNode::~TNetStateTreeNode()
 
 qint32 TNetStateTreeNode::Tokens(int k) const
 {
-    return k >= 0 && k < Marking.size() ? Marking.at(k) : 0;
+    if (k < 0 || k >= Places)
+        return 0;
+    const TNetStateTreeNode *node = this;
+    for (; node->Parent; node = node->Parent) {
+        const auto it = FindPlace(node->ChangedPlaces, k);
+        if (it != node->ChangedPlaces.end() && it->first == k)
+            return it->second;
+    }
+    return node->RootMarking.at(k);
 }
 
 void TNetStateTreeNode::SetTokens(int k, qint32 n)
 {
-    if (k >= 0 && k < Marking.size())
-        Marking[k] = n;
+    if (k < 0 || k >= Places)
+        return;
+    const qint32 before = Tokens(k);
+    Hash += MarkingTerm(k, n) - MarkingTerm(k, before);
+    if (!Parent) {
+        RootMarking[k] = n;
+        return;
+    }
+    const auto it = FindPlace(ChangedPlaces, k);
+    if (it != ChangedPlaces.end() && it->first == k)
+        it->second = n;
+    else
+        ChangedPlaces.insert(it, {k, n});
+}
+
+void TNetStateTreeNode::NoteChange(int k, qint32 before, qint32 after)
+{
+    if (k < 0 || k >= Places || !Parent)
+        return;
+    const auto it = FindPlace(ChangedPlaces, k);
+    if (it != ChangedPlaces.end() && it->first == k)
+        return;
+    ChangedPlaces.insert(it, {k, after});
+    Hash += MarkingTerm(k, after) - MarkingTerm(k, before);
+}
+
+QVector<qint32> TNetStateTreeNode::Marking() const
+{
+    // The path's nodes from the root down, each writing its changes over.
+    std::vector<const TNetStateTreeNode *> chain;
+    const TNetStateTreeNode *node = this;
+    for (; node->Parent; node = node->Parent)
+        chain.push_back(node);
+    QVector<qint32> marking = node->RootMarking;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        for (const auto &[k, n] : (*it)->ChangedPlaces)
+            marking[k] = n;
+    return marking;
+}
+
+bool TNetStateTreeNode::HasMarking(const QList<qint32> &marking) const
+{
+    if (marking.size() != Places)
+        return false;
+    quint64 hash = 0;
+    for (int k = 0; k < Places; ++k)
+        hash += MarkingTerm(k, marking.at(k));
+    return hash == Hash && Marking() == marking;
 }
 
 qint32 TNetStateTreeNode::FireCount(int t) const
 {
-    return t >= 0 && t < FireCounts.size() ? FireCounts.at(t) : 0;
+    if (t < 0 || t >= Transitions)
+        return 0;
+    for (const TNetStateTreeNode *node = this; node->Parent; node = node->Parent)
+        if (node->Transition == t)
+            return node->TransitionFireCount;
+    return 0;
+}
+
+QVector<qint32> TNetStateTreeNode::FireCounts() const
+{
+    QVector<qint32> counts(Transitions, 0);
+    for (const TNetStateTreeNode *node = this; node->Parent; node = node->Parent)
+        ++counts[node->Transition];
+    return counts;
+}
+
+QList<qint32> TNetStateTreeNode::Path() const
+{
+    QList<qint32> path(Depth);
+    for (const TNetStateTreeNode *node = this; node->Parent; node = node->Parent)
+        path[node->Depth - 1] = node->Transition;
+    return path;
 }
 
 TNetStateTreeNode *TNetStateTreeNode::Child(int t) const
@@ -72,11 +167,13 @@ TNetStateTreeNode *TNetStateTreeNode::GetOrAddChild(int t, const QString &captio
     auto it = FindSlot(Children, t);
     if (it != Children.end() && it->Transition == t)
         return it->Node.get();
-    auto node = std::make_unique<TNetStateTreeNode>(PlaceCount(), 0, caption);
+    auto node = std::make_unique<TNetStateTreeNode>(0, 0, caption);
+    node->Places = Places;
+    node->Transitions = Transitions;
     node->Parent = this;
-    node->Path = Path;
-    node->Path.append(t);
-    node->FireCounts = FireCounts;
-    node->FireCounts[t] = FireCounts[t] + 1;
+    node->Transition = t;
+    node->Depth = Depth + 1;
+    node->TransitionFireCount = FireCount(t) + 1;
+    node->Hash = Hash;
     return Children.insert(it, TChild{t, std::move(node)})->Node.get();
 }

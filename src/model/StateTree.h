@@ -5,12 +5,16 @@
 #include <QVector>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
-// One recorded marking of the token game. A node owns its children, at most
-// one per transition, kept sorted by the index of the fired transition so
-// that one is found by binary search; a node holds only the children that
-// exist, however many transitions the net has.
+// One recorded marking of the token game. The root holds the whole marking;
+// every other node holds only the places whose counts its firing changed, so
+// recording a firing costs as much as the transition's arcs, however large
+// the net. A whole marking, the fire counts and the path are rebuilt from
+// the chain of parents when asked for. A node owns its children, at most one
+// per transition, kept sorted by the index of the fired transition so that
+// one is found by binary search.
 class TNetStateTreeNode
 {
 public:
@@ -21,12 +25,25 @@ public:
 
     qint32 Tokens(int k) const;
     void SetTokens(int k, qint32 n);
+    // Records that the firing into this node took place k from before to
+    // after tokens; the first note of a place counts. No walk up the tree.
+    void NoteChange(int k, qint32 before, qint32 after);
+    // The places this node's firing changed, ascending, with their counts.
+    const std::vector<std::pair<qint32, qint32>> &Changes() const { return ChangedPlaces; }
+    QVector<qint32> Marking() const;
+    // Whether the node's marking is the given one; most others are told apart
+    // by a hash kept with each node.
+    bool HasMarking(const QList<qint32> &marking) const;
     qint32 FireCount(int t) const;
+    QVector<qint32> FireCounts() const;
+    // Indices of the transitions fired from the root to this node.
+    QList<qint32> Path() const;
     TNetStateTreeNode *Child(int t) const;
     bool HasChild(int t) const;
+    // The child reached by firing t, added with this node's marking when new.
     TNetStateTreeNode *GetOrAddChild(int t, const QString &caption);
-    int PlaceCount() const { return int(Marking.size()); }
-    int TransitionCount() const { return int(FireCounts.size()); }
+    int PlaceCount() const { return Places; }
+    int TransitionCount() const { return Transitions; }
     int ChildCount() const { return int(Children.size()); }
 
     struct TChild
@@ -35,10 +52,17 @@ public:
         std::unique_ptr<TNetStateTreeNode> Node;
     };
 
-    QVector<qint32> Marking;
-    QVector<qint32> FireCounts;
     std::vector<TChild> Children; // ascending by Transition
     TNetStateTreeNode *Parent = nullptr;
-    QList<qint32> Path;
     QString Caption;
+    qint32 Transition = -1; // the one fired from the parent
+    qint32 Depth = 0;
+
+private:
+    qint32 Places = 0;
+    qint32 Transitions = 0;
+    QVector<qint32> RootMarking;                               // the root's only
+    std::vector<std::pair<qint32, qint32>> ChangedPlaces;      // others': place, count
+    qint32 TransitionFireCount = 0; // how often Transition has fired up to here
+    quint64 Hash = 0;               // sum of every place's term, see MarkingTerm
 };

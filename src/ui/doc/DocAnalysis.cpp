@@ -25,7 +25,7 @@ TNetStateTreeNode *FindState(TNetStateTreeNode *node, const QList<qint32> &marki
 {
     if (!node)
         return nullptr;
-    if (node->Marking == marking)
+    if (node->HasMarking(marking))
         return node;
     for (const TNetStateTreeNode::TChild &child : node->Children)
         if (TNetStateTreeNode *found = FindState(child.Node.get(), marking))

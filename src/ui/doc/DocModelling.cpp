@@ -116,7 +116,7 @@ void TDocForm::ShowStateInfo(const TNetStateTreeNode *node)
     }
     if (node->Parent) {
         QStringList numbers;
-        for (qint32 t : node->Path)
+        for (qint32 t : node->Path())
             numbers << QString::number(t + 1);
         RunsPanel->SetCaption(QStringLiteral("Последовательность запусков: ") + numbers.join(QStringLiteral(", ")));
     } else {

@@ -93,9 +93,11 @@ void TNetStatePanel::Layout()
 
 QString TNetStatePanel::StateItemText(const TNetStateTreeNode *node) const
 {
+    // The marking is rebuilt from the tree once, not looked up place by place.
+    const QVector<qint32> marking = node->Marking();
     QStringList tokens;
     for (int k = 0; k < Net->PlaceCount(); ++k)
-        tokens << QString::number(node->Tokens(k));
+        tokens << QString::number(k < marking.size() ? marking[k] : 0);
     return QLatin1Char('(') + tokens.join(QStringLiteral(", ")) + QStringLiteral(") - ") + node->Caption;
 }
 
