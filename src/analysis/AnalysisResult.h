@@ -39,7 +39,7 @@ struct TAnalysisOptions
     double MaxSeconds = 0;                  // 0: no time limit
     int MaxInvariantRows = 20'000;          // intermediate rows of the Farkas method
     int GraphLimit = 500;                   // graphs up to this many states are kept for drawing
-    int Threads = 1;                        // reserved: the search runs on the calling thread today
+    int Threads = 1;                        // workers sharing each large search level (0: one per core); same result
     bool Behaviour = true;                  // state space and its properties
     bool Structure = true;                  // incidence matrix and invariants
     // Transitions without input places are never enabled in the token game;

@@ -64,6 +64,13 @@ void TAnalyseCommandTest::analyse_data()
     QTest::newRow("no file") << QStringList{QStringLiteral("--json")} << 2 << QStringList{} << 0;
     QTest::newRow("bad limit") << QStringList{QStringLiteral("--max-states"), QStringLiteral("-5"), era} << 2
                                << QStringList{} << 0;
+    QTest::newRow("two threads") << QStringList{kanban, QStringLiteral("--threads"), QStringLiteral("2"),
+                                                QStringLiteral("--max-states"), QStringLiteral("100000"),
+                                                QStringLiteral("--json")}
+                                 << 0 << QStringList{QStringLiteral("complete=false"), QStringLiteral("states=100000")}
+                                 << -1;
+    QTest::newRow("bad threads") << QStringList{QStringLiteral("--threads"), QStringLiteral("0"), era} << 2
+                                 << QStringList{} << 0;
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--fast"), era} << 2 << QStringList{} << 0;
 }
 

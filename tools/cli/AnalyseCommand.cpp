@@ -12,11 +12,12 @@
 namespace {
 
 const char AnalyseUsage[] =
-    "использование: petrinets-cli analyse ФАЙЛ... [--json] [--max-states N] [--timeout S]\n"
+    "использование: petrinets-cli analyse ФАЙЛ... [--json] [--max-states N] [--timeout S] [--threads N]\n"
     "  Граф достижимости (или покрытия для неограниченной сети), свойства сети\n"
     "  с их свидетельствами и инварианты, по блоку на файл (.qvx или .pnml).\n"
     "  --max-states N  предел числа состояний (по умолчанию 10000000);\n"
-    "  --timeout S     предел времени на один файл, в секундах.\n"
+    "  --timeout S     предел времени на один файл, в секундах;\n"
+    "  --threads N     сколько потоков ищут состояния (по умолчанию 1; ответ тот же).\n"
     "  С --json выводит объект JSON на файл (массив, если файлов несколько);\n"
     "  ключи описаны в README. Анализ, остановленный пределом, помечен complete: false.\n";
 
@@ -42,13 +43,16 @@ int AnalyseCommand(const QStringList &args)
         const QString &a = args[i];
         if (a == u"--json") {
             json = true;
-        } else if (a == u"--max-states" || a == u"--timeout") {
+        } else if (a == u"--max-states" || a == u"--timeout" || a == u"--threads") {
             if (i + 1 == args.size())
                 return Usage(QStringLiteral("после %1 нужно число").arg(a));
             bool ok = false;
             if (a == u"--max-states") {
                 options.MaxStates = args[++i].toLongLong(&ok);
                 ok = ok && options.MaxStates > 0;
+            } else if (a == u"--threads") {
+                options.Threads = args[++i].toInt(&ok);
+                ok = ok && options.Threads > 0 && options.Threads <= 16;
             } else {
                 options.MaxSeconds = args[++i].toDouble(&ok);
                 ok = ok && options.MaxSeconds > 0 && options.MaxSeconds < 1e9;
