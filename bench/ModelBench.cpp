@@ -228,6 +228,52 @@ void BM_Undo(benchmark::State &state)
 }
 BENCHMARK(BM_Undo)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
 
+// Undo of one added place and of one changed token count (the snapshot
+// before each edit is not timed).
+void BM_UndoEdit(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    const bool add = state.range(1) != 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (add)
+            net->AddPlace(net->OriginX() + 20, net->OriginY() + 20);
+        else
+            net->Place(0)->SetTokens(net->Place(0)->Tokens + 1);
+        state.ResumeTiming();
+        net->Undo();
+    }
+}
+BENCHMARK(BM_UndoEdit)
+    ->ArgsProduct({{1000, 100000, 1000000}, {0, 1}})
+    ->ArgNames({"n", "add"})
+    ->Unit(benchmark::kMillisecond);
+
+// Heap an undo snapshot takes per element: the first of a session, and one
+// after a token count changed (a quarter of the elements are places).
+void BM_SnapshotMemory(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    double first = 0, next = 0;
+    for (auto _ : state) {
+        auto net = BuildNet(n);
+        net->UndoStack.Snapshots.clear();
+        malloc_trim(0);
+        const size_t before = mallinfo2().uordblks;
+        net->SaveUndo();
+        // A snapshot is taken before its change, so the second one holds the first change.
+        net->Place(0)->SetTokens(net->Place(0)->Tokens + 1);
+        const size_t middle = mallinfo2().uordblks;
+        net->Place(0)->SetTokens(net->Place(0)->Tokens + 1);
+        const size_t after = mallinfo2().uordblks;
+        first = double(middle - before) / net->ElementCount();
+        next = double(after - middle) / net->ElementCount();
+    }
+    state.counters["first_bytes_per_element"] = first;
+    state.counters["next_bytes_per_element"] = next;
+}
+BENCHMARK(BM_SnapshotMemory)->Arg(100000)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 // Snapshot taken before an edit of a large net (every edit pays this once).
 void BM_SaveUndo(benchmark::State &state)
 {

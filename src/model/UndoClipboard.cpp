@@ -118,9 +118,11 @@ void TPetryNet::Redo()
 bool TPetryNet::RestoreSnapshot(const TSnapshotPtr &snapshot)
 {
     const TNetSnapshot &s = *snapshot;
-    if (HasSnapshotShape(*this, s)) {
-        // The same elements: only what differs is written back, and the
-        // lists, the spatial index and every pointer to an element stay.
+    if (HasSnapshotPrefix(*this, s)) {
+        // The same elements, perhaps with some added since (which go): only
+        // what differs is written back, and the lists, the spatial index and
+        // every pointer to a remaining element stay.
+        DropAppended(*this, s);
         RestoreRecordsInPlace(*this, s);
         PlaceCounter += PlaceCount();
         TransitionCounter += TransitionCount();

@@ -167,10 +167,11 @@ void RestoreArc(TPetryNet &net, TArc &e, const TArcRecord &r)
     RestoreHeader(net, e, r, told);
 }
 
+// Whether the list starts with the records' elements.
 template <class TElement, class TRecordPtr>
 bool SameIds(const QList<TElement *> &list, const std::vector<TRecordPtr> &records)
 {
-    if (size_t(list.size()) != records.size())
+    if (size_t(list.size()) < records.size())
         return false;
     for (size_t i = 0; i < records.size(); ++i)
         if (records[i]->Id != list[qsizetype(i)])
@@ -212,6 +213,14 @@ std::shared_ptr<const TNetSnapshot> TakeNetSnapshot(const TPetryNet &net, const 
 
 bool HasSnapshotShape(const TPetryNet &net, const TNetSnapshot &snapshot)
 {
+    if (size_t(net.PlaceCount()) != snapshot.Places->size() || size_t(net.TransitionCount()) != snapshot.Transitions->size()
+        || size_t(net.ArcCount()) != snapshot.Arcs->size())
+        return false;
+    return HasSnapshotPrefix(net, snapshot);
+}
+
+bool HasSnapshotPrefix(const TPetryNet &net, const TNetSnapshot &snapshot)
+{
     if (!SameIds(net.Places, *snapshot.Places) || !SameIds(net.Transitions, *snapshot.Transitions)
         || !SameIds(net.Arcs, *snapshot.Arcs))
         return false;
@@ -222,6 +231,18 @@ bool HasSnapshotShape(const TPetryNet &net, const TNetSnapshot &snapshot)
             return false;
     }
     return true;
+}
+
+void DropAppended(TPetryNet &net, const TNetSnapshot &snapshot)
+{
+    // From the back, arcs first, so that every element leaves its list in
+    // constant time.
+    while (size_t(net.ArcCount()) > snapshot.Arcs->size())
+        delete net.Arcs.last();
+    while (size_t(net.PlaceCount()) > snapshot.Places->size())
+        delete net.Places.last();
+    while (size_t(net.TransitionCount()) > snapshot.Transitions->size())
+        delete net.Transitions.last();
 }
 
 void RestoreRecordsInPlace(TPetryNet &net, const TNetSnapshot &snapshot)

@@ -70,6 +70,14 @@ std::shared_ptr<const TNetSnapshot> TakeNetSnapshot(const TPetryNet &net, const 
 // same order and with the same arc ends, so that it can be restored in place.
 bool HasSnapshotShape(const TPetryNet &net, const TNetSnapshot &snapshot);
 
+// Whether the net's lists start with the snapshot's elements (those added
+// since follow them), with the same arc ends.
+bool HasSnapshotPrefix(const TPetryNet &net, const TNetSnapshot &snapshot);
+
+// Destroys the elements that follow the snapshot's in each list; for a net
+// that HasSnapshotPrefix, it then has the snapshot's shape.
+void DropAppended(TPetryNet &net, const TNetSnapshot &snapshot);
+
 // Writes back every field that differs from its record, telling the net of
 // each element that changes; every element ends unselected and without
 // highlight. Only for a net of the snapshot's shape.

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <numeric>
+
 // The token game: starting and ending, firing under a point, and the tree of
 // recorded states.
 class TModellingTest : public QObject
@@ -21,6 +23,8 @@ private slots:
     void goToStateRestoresMarking();
     void nodeBounds();
     void snapshotsWhileModelling();
+    void randomRunsKeepTreeInStep_data();
+    void randomRunsKeepTreeInStep();
 };
 
 namespace {
@@ -256,6 +260,53 @@ void TModellingTest::snapshotsWhileModelling()
     net->Undo();
     QCOMPARE(net->SaveToBytes(), document);
     QCOMPARE(net->UndoStack.Count(), snapshots);
+}
+
+void TModellingTest::randomRunsKeepTreeInStep_data()
+{
+    QTest::addColumn<int>("arcs");
+    QTest::newRow("sparse") << 10;
+    QTest::newRow("dense, places on both sides") << 40;
+}
+
+void TModellingTest::randomRunsKeepTreeInStep()
+{
+    // Random firings and jumps back to recorded states: each state keeps only
+    // its changes, yet the current one always shows the places' marking, is
+    // told apart from others by it, and counts its path's firings.
+    QFETCH(int, arcs);
+    for (quint32 seed = 1; seed <= 20; ++seed) {
+        auto net = MakeNet();
+        FillRandomNet(*net, seed, 8, 5, arcs);
+        net->StartModelling();
+        QRandomGenerator rng(seed);
+        QList<TNetStateTreeNode *> seen{net->RootState.get()};
+        for (int step = 0; step < 60; ++step) {
+            if (rng.bounded(5) == 0) {
+                net->GoToState(seen[int(rng.bounded(seen.size()))]);
+            } else {
+                QList<TTransfer *> enabled;
+                for (TTransfer *t : net->Transitions)
+                    if (t->IsEnabled())
+                        enabled.append(t);
+                if (enabled.isEmpty())
+                    continue;
+                enabled[int(rng.bounded(enabled.size()))]->Fire();
+                seen.append(net->CurrentState);
+            }
+            const TNetStateTreeNode *state = net->CurrentState;
+            QCOMPARE(state->Marking(), Marking(*net));
+            QVERIFY(state->HasMarking(Marking(*net)));
+            if (state->Parent && state->Parent->Marking() != Marking(*net))
+                QVERIFY(!state->Parent->HasMarking(Marking(*net)));
+            const QList<qint32> path = state->Path();
+            QCOMPARE(path.size(), state->Depth);
+            const QVector<qint32> counts = state->FireCounts();
+            QCOMPARE(std::accumulate(counts.begin(), counts.end(), 0), state->Depth);
+            for (int t = 0; t < net->TransitionCount(); ++t)
+                QCOMPARE(state->FireCount(t), counts[t]);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TModellingTest)
