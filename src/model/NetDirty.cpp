@@ -93,33 +93,27 @@ void TPetryNet::ElementChanging(TNetElement *element)
 {
     if (DirtyWhole)
         return;
-    auto note = [this](TNetElement *e) {
-        // The picture is drawn through the index, which files every element
-        // in the lists first: one not filed in a valid index is not in the
-        // picture yet (a node being added or pasted) and has no old look.
-        if (!GridValid || e->GridState != TNetElement::NotFiled)
-            AddDirty(PaintedRect(e));
-        DirtyPending.insert(e);
-    };
+    // The picture is drawn through the index, which files every element in
+    // the lists first: one not filed in a valid index is not in the picture
+    // yet (a node being added or pasted) and has no old look.
+    if (!GridValid || element->GridState != TNetElement::NotFiled)
+        AddDirty(PaintedRect(element));
+    DirtyPending.insert(element);
+    if (DirtyPending.size() > PendingLimit)
+        MarkAllDirty();
+    if (!Modelling)
+        return;
     // Whether a transition may fire, which it shows while modelling, follows
     // the tokens of its places and the weights of its arcs.
     auto noteTransitionOf = [this](const TArc *arc) {
         if (const TStaticNetElement *t = arc->TransitionEnd(); t && t->Kind == KindTransition)
             AddDirty(PaintedRect(t));
     };
-    note(element);
-    if (element->Kind == KindArc) {
+    if (element->Kind == KindArc)
         noteTransitionOf(static_cast<TArc *>(element));
-    } else {
-        // A node's arcs end at its centre and move with it.
-        for (TArc *arc : static_cast<TStaticNetElement *>(element)->ArcList) {
-            note(arc);
-            if (element->Kind == KindPlace)
-                noteTransitionOf(arc);
-        }
-    }
-    if (DirtyPending.size() > PendingLimit)
-        MarkAllDirty();
+    else if (element->Kind == KindPlace)
+        for (const TArc *arc : static_cast<TStaticNetElement *>(element)->ArcList)
+            noteTransitionOf(arc);
 }
 
 void TPetryNet::ElementVanishing(TNetElement *element)

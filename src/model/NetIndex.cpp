@@ -68,8 +68,8 @@ void TPetryNet::UnfileElement(TNetElement *element) const
 
 void TPetryNet::ElementMoving(TNetElement *element)
 {
-    ElementChanging(element);
     auto take = [this](TNetElement *e) {
+        ElementChanging(e); // the canvas repaints the old outline and the new
         if (!GridValid || e->GridState != TNetElement::Filed)
             return;
         UnfileElement(e);
