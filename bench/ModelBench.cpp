@@ -193,8 +193,9 @@ void BM_FireTenOutputs(benchmark::State &state)
         net->Arcs.append(TArc::CreateBetween(net.get(), t, out));
     }
     net->StartModelling();
-    // The first snapshot of a modelling session encodes the whole net (as
-    // SaveUndo below measures); every later one copies it.
+    // The first snapshot records every element (as SaveUndo below
+    // measures); every later one compares the places' counts with it and
+    // shares the rest.
     t->Fire();
     int fired = 0;
     for (auto _ : state) {
