@@ -267,14 +267,14 @@ bool TPetryNet::SetSelectionInRect(const TSides &r, bool value)
             near.push_back(e);
         }
     });
-    for (TNetElement *e : near)
-        e->Selected.Bits &= ~TSelectionMark::IsVisited;
     bool any = false;
-    for (TNetElement *e : near)
+    for (TNetElement *e : near) {
+        e->Selected.Bits &= ~TSelectionMark::IsVisited;
         if (e->IntersectsRect(r.Left, r.Top, r.Right, r.Bottom)) {
             e->SetSelected(value);
             any = true;
         }
+    }
     NotifySelectionChange();
     return any;
 }
@@ -312,16 +312,22 @@ void TPetryNet::SelectAll()
 
 void TPetryNet::ClearSelection()
 {
-    // Only the selected elements change; a copy of the list is walked, since
-    // unselecting may tidy the list itself.
+    // Only the listed elements are visited. Each leaves the list as it is
+    // unselected, so the list is dropped in one piece afterwards rather than
+    // tidied again and again; entries are only ever appended meanwhile.
     EnsureSelection();
-    const std::vector<TNetElement *> listed = SelectedList;
+    const size_t listed = SelectedList.size();
     int told = 0;
-    for (TNetElement *e : listed)
+    for (size_t i = 0; i < listed; ++i) {
+        TNetElement *e = SelectedList[i];
+        e->Selected.Bits &= ~TSelectionMark::IsListed;
         if (e->Selected) {
             e->SetSelected(false);
             ++told;
         }
+    }
+    SelectedList.erase(SelectedList.begin(), SelectedList.begin() + qsizetype(listed));
+    SelectedListStale = 0;
     // Every element of the net is told once, as when each was unselected in turn.
     if (OnSelectionChange)
         for (int i = told; i < ElementCount(); ++i)
