@@ -1,4 +1,5 @@
 #include "PnmlDocument.h"
+#include "PnmlValues.h"
 
 #include <QBuffer>
 #include <QXmlStreamReader>
@@ -8,6 +9,8 @@
 #include <limits>
 
 namespace {
+
+using namespace PnmlValues;
 
 // Deeper nesting of pages than any editor makes; deeper documents are refused
 // rather than walked.
@@ -29,13 +32,6 @@ QString Quoted(QStringView s)
 QString NodeWord(bool place)
 {
     return place ? QStringLiteral("Позиция") : QStringLiteral("Переход");
-}
-
-// Element names compared inline: every element of the document is compared
-// with a few of them, most often of the same length.
-inline bool Is(QStringView name, QStringView literal)
-{
-    return name.size() == literal.size() && std::equal(name.begin(), name.end(), literal.begin());
 }
 
 TPnmlKind NodeKind(bool place)
@@ -283,24 +279,6 @@ TLabel TPnmlReader::ReadLabel()
     return label;
 }
 
-// Nearly all coordinates are short integers, read here exactly as Qt would
-// read them; anything else goes to Qt's conversion.
-double Coordinate(QStringView s, bool *ok)
-{
-    const qsizetype sign = s.startsWith(u'-') ? 1 : 0;
-    if (s.size() > sign && s.size() <= 9) {
-        qint32 v = 0;
-        qsizetype k = sign;
-        for (; k < s.size() && s[k] >= u'0' && s[k] <= u'9'; ++k)
-            v = v * 10 + (s[k].unicode() - u'0');
-        if (k == s.size()) {
-            *ok = true;
-            return sign ? -double(v) : double(v);
-        }
-    }
-    return s.toDouble(ok);
-}
-
 QPointF TPnmlReader::ReadXY(TPnmlKind kind, const QString &id)
 {
     // Parsed from views into the attributes: positions are the most
@@ -334,19 +312,6 @@ void TPnmlReader::ReadNodeGraphics(TPnmlNode &node)
             SkipElement();
         }
     }
-}
-
-// A marking, inscription or capacity. Empty text counts as absent (*present
-// false); some editors write "Default,1", the number following the last comma.
-qint64 ParseCount(const QString &text, bool *ok, bool *present)
-{
-    QStringView v = QStringView(text).trimmed();
-    const qsizetype comma = v.lastIndexOf(u',');
-    if (comma >= 0)
-        v = v.mid(comma + 1).trimmed();
-    *present = !v.isEmpty();
-    *ok = true;
-    return *present ? v.toLongLong(ok) : 0;
 }
 
 void TPnmlReader::ReadNode(bool place)
@@ -459,13 +424,6 @@ void TPnmlReader::ReadArc()
         }
     }
     Doc.Arcs.append(std::move(arc));
-}
-
-qint32 IntAttr(const QString &v, qint32 fallback)
-{
-    bool ok = false;
-    const int n = v.toInt(&ok);
-    return ok ? n : fallback;
 }
 
 // This program's own block: what PNML has no place for.
