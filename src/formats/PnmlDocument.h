@@ -26,12 +26,16 @@ class TPnmlIds
 public:
     explicit TPnmlIds(qsizetype expected = 0) { Rehash(std::bit_ceil(size_t(std::max<qsizetype>(expected, 8)) * 2)); }
 
+    static quint32 Hash(QStringView id) { return quint32(qHash(id, QHashSeed::globalSeed())); }
+    // Starts loading the slot where the search for a hash begins, so that an
+    // Insert a little later finds it in the cache.
+    void Prefetch(quint32 hash) const { __builtin_prefetch(&Slots[hash & (Slots.size() - 1)]); }
     // False, adding nothing, when the id is already there.
-    bool Insert(QStringView id, qint32 ref)
+    bool Insert(QStringView id, qint32 ref) { return Insert(id, Hash(id), ref); }
+    bool Insert(QStringView id, quint32 hash, qint32 ref)
     {
         if (size_t(Count + 1) * 2 > Slots.size())
             Rehash(Slots.size() * 2);
-        const quint32 hash = Hash(id);
         TSlot &slot = Find(id, hash);
         if (slot.Text)
             return false;
@@ -53,7 +57,6 @@ private:
         qint32 Size = 0; // documents are far below 2^31 characters
         qint32 Ref = 0;
     };
-    static quint32 Hash(QStringView id) { return quint32(qHash(id, QHashSeed::globalSeed())); }
     // The slot holding id, or the empty one where it belongs.
     TSlot &Find(QStringView id, quint32 hash)
     {

@@ -67,7 +67,12 @@ public:
     QString Read();
 
 private:
-    [[noreturn]] void Refuse(const QString &reason) { throw TRefusal{reason}; }
+    [[noreturn]] void Refuse(const QString &reason)
+    {
+        // A repeated id of the element being read comes before anything in it.
+        CommitId();
+        throw TRefusal{reason};
+    }
     QString XmlError() const
     {
         return QStringLiteral("Ошибка XML в строке %1: %2").arg(Xml.lineNumber()).arg(Xml.errorString());
@@ -86,6 +91,7 @@ private:
     bool HasAttr(const char *name) const { return Xml.attributes().hasAttribute(QString::fromLatin1(name)); }
     void AddId(const QString &id, qint32 ref);
     QString RequireId(const QString &what, qint32 ref);
+    void CommitId();
     void OptionalId(); // nets and pages: some editors leave their ids out
     qint32 NodeRef(QStringView id) const
     {
@@ -114,6 +120,17 @@ private:
     QXmlStreamReader Xml;
     TPnmlDocument &Doc;
     int Depth = 0;
+    // The id of the node or arc being read: entered into the table when the
+    // element ends (or is refused), by which time its slot is in the cache.
+    struct TPendingId
+    {
+        QStringView Text;
+        quint32 Hash = 0;
+        qint32 Ref = 0;
+        bool Active = false;
+    } Pending;
+    // Ends of the arc being read, resolved when it ends, for the same reason.
+    QString SourceText, TargetText;
 };
 
 // Advances to the next start element (true) or to the end of the current one
@@ -179,8 +196,19 @@ QString TPnmlReader::RequireId(const QString &what, qint32 ref)
     if (view.isEmpty())
         Refuse(QStringLiteral("%1 в строке %2 не имеет идентификатора.").arg(what).arg(Xml.lineNumber()));
     QString id = view.toString();
-    AddId(id, ref);
+    // The view stays valid: the caller keeps id, or a copy sharing it, in the document.
+    Pending = {id, TPnmlIds::Hash(id), ref, true};
+    Doc.Ids.Prefetch(Pending.Hash);
     return id;
+}
+
+void TPnmlReader::CommitId()
+{
+    if (!Pending.Active)
+        return;
+    Pending.Active = false;
+    if (!Doc.Ids.Insert(Pending.Text, Pending.Hash, Pending.Ref))
+        Refuse(QStringLiteral("Идентификатор %1 встречается в документе дважды.").arg(Quoted(Pending.Text)));
 }
 
 QString TPnmlReader::Read()
@@ -347,6 +375,7 @@ void TPnmlReader::ReadNode(bool place)
             SkipElement();
         }
     }
+    CommitId();
     Doc.Nodes.append(std::move(node));
 }
 
@@ -355,6 +384,7 @@ void TPnmlReader::ReadReference(bool place)
     const QString id = RequireId(place ? QStringLiteral("Ссылка на позицию") : QStringLiteral("Ссылка на переход"),
                                  PnmlOtherRef);
     Doc.OtherIds.append(id);
+    CommitId();
     const QString ref = Attr("ref");
     if (ref.isEmpty())
         Refuse(QStringLiteral("Ссылка %1 не называет узел.").arg(Quoted(id)));
@@ -390,13 +420,12 @@ void TPnmlReader::ReadArc()
         Refuse(QStringLiteral("%1 имеет вид %2; открываются только обычные дуги.").arg(owner(), Quoted(attrType)));
     if (source.isEmpty() || target.isEmpty())
         Refuse(QStringLiteral("%1 не называет свои концы.").arg(owner()));
-    // Usually both ends are nodes already read; the builder resolves the rest.
-    arc.SourceNode = NodeRef(source);
-    if (arc.SourceNode < 0)
-        arc.Source = source.toString();
-    arc.TargetNode = NodeRef(target);
-    if (arc.TargetNode < 0)
-        arc.Target = target.toString();
+    SourceText.resize(0);
+    SourceText.append(source);
+    TargetText.resize(0);
+    TargetText.append(target);
+    Doc.Ids.Prefetch(TPnmlIds::Hash(source));
+    Doc.Ids.Prefetch(TPnmlIds::Hash(target));
     while (Next()) {
         const QStringView n = Xml.name();
         if (Is(n, u"inscription")) {
@@ -423,6 +452,14 @@ void TPnmlReader::ReadArc()
             SkipElement();
         }
     }
+    // Usually both ends are nodes already read; the builder resolves the rest.
+    arc.SourceNode = NodeRef(SourceText);
+    if (arc.SourceNode < 0)
+        arc.Source = SourceText;
+    arc.TargetNode = NodeRef(TargetText);
+    if (arc.TargetNode < 0)
+        arc.Target = TargetText;
+    CommitId();
     Doc.Arcs.append(std::move(arc));
 }
 

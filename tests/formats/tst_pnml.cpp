@@ -308,6 +308,12 @@ void TestPnml::refusals_data()
     QTest::newRow("two nets") << QByteArray("<pnml><net id=\"a\"/><net id=\"b\"/></pnml>") << "больше одной сети";
     QTest::newRow("missing id") << OnePage(QStringLiteral("<place/>")) << "Позиция в строке 1 не имеет идентификатора";
     QTest::newRow("duplicate id") << OnePage(Pair() + Node("place", "t", 1, 1)) << "Идентификатор «t» встречается в документе дважды";
+    QTest::newRow("duplicate id before a fault inside its element")
+        << OnePage(Pair() + Node("place", "t", 1, 1, QStringLiteral("<initialMarking><text>-1</text></initialMarking>")))
+        << "Идентификатор «t» встречается в документе дважды";
+    QTest::newRow("arc with a node's id before a fault inside it")
+        << OnePage(Pair() + QStringLiteral("<arc id=\"p\" source=\"p\" target=\"t\"><inscription><text>0</text></inscription></arc>"))
+        << "Идентификатор «p» встречается в документе дважды";
     QTest::newRow("missing arc end")
         << OnePage(Pair() + QStringLiteral("<arc id=\"a\" source=\"p\" target=\"x\"/>")) << "Дуга «a»: узел «x» не найден";
     QTest::newRow("arc end naming an arc")
