@@ -1,16 +1,13 @@
-#include "PnmlDocument.h"
+#include "PnmlReader.h"
 #include "PnmlValues.h"
-
-#include <QBuffer>
-#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-namespace {
-
 using namespace PnmlValues;
+
+namespace {
 
 // Deeper nesting of pages than any editor makes; deeper documents are refused
 // rather than walked.
@@ -18,11 +15,6 @@ constexpr int MaxPageDepth = 64;
 // Any element: the reader keeps state per open element, so depth is bounded
 // to keep memory bounded (and the recursive skipping shallow).
 constexpr int MaxElementDepth = 256;
-
-struct TRefusal
-{
-    QString Reason;
-};
 
 QString Quoted(QStringView s)
 {
@@ -39,99 +31,7 @@ TPnmlKind NodeKind(bool place)
     return place ? TPnmlKind::Place : TPnmlKind::Transition;
 }
 
-// Text of a label (name, initialMarking, inscription, capacity): its <text> or
-// <value>, wherever its <graphics> stands; a <structure> marks a coloured term.
-struct TLabel
-{
-    QString Text;
-    bool Structured = false;
-};
-
-class TPnmlReader
-{
-public:
-    TPnmlReader(const QByteArray &bytes, TPnmlDocument &doc)
-        : Doc(doc)
-    {
-        // Through a device the reader decodes the document a few kilobytes at
-        // a time instead of into one string twice its size: fewer fresh pages,
-        // and the text it parses stays in the cache.
-        Source.setData(bytes);
-        Source.open(QIODevice::ReadOnly);
-        Xml.setDevice(&Source);
-        // Every editor writes well over 256 bytes an element with an id
-        // (name, graphics, indentation); the table grows beyond that.
-        Doc.Ids = TPnmlIds(bytes.size() / 256);
-    }
-
-    QString Read();
-
-private:
-    [[noreturn]] void Refuse(const QString &reason)
-    {
-        // A repeated id of the element being read comes before anything in it.
-        CommitId();
-        throw TRefusal{reason};
-    }
-    QString XmlError() const
-    {
-        return QStringLiteral("Ошибка XML в строке %1: %2").arg(Xml.lineNumber()).arg(Xml.errorString());
-    }
-    bool Next(QString *text = nullptr);
-    QString ReadText();
-    // The attribute's value, a view valid until the next token.
-    QStringView AttrView(QStringView name) const
-    {
-        for (const QXmlStreamAttribute &a : Xml.attributes())
-            if (a.qualifiedName() == name)
-                return a.value();
-        return {};
-    }
-    QString Attr(const char *name) const { return Xml.attributes().value(QLatin1StringView(name)).toString(); }
-    bool HasAttr(const char *name) const { return Xml.attributes().hasAttribute(QString::fromLatin1(name)); }
-    void AddId(const QString &id, qint32 ref);
-    QString RequireId(const QString &what, qint32 ref);
-    void CommitId();
-    void OptionalId(); // nets and pages: some editors leave their ids out
-    qint32 NodeRef(QStringView id) const
-    {
-        const qint32 ref = Doc.Ids.Value(id, PnmlOtherRef);
-        return ref >= 0 ? ref : -1;
-    }
-    void AttachOwnElements();
-    void ReadNet();
-    void ReadContainer(int depth);
-    void ReadNode(bool place);
-    void ReadReference(bool place);
-    void ReadArc();
-    TLabel ReadLabel();
-    void ReadNodeGraphics(TPnmlNode &node);
-    void ReadArcGraphics(TPnmlArc &arc);
-    QPointF ReadXY(TPnmlKind kind, const QString &id);
-    void ReadOwnBlock();
-    // Skips the current element through Next(), so its depth is checked too.
-    void SkipElement()
-    {
-        while (Next())
-            SkipElement();
-    }
-
-    QBuffer Source;
-    QXmlStreamReader Xml;
-    TPnmlDocument &Doc;
-    int Depth = 0;
-    // The id of the node or arc being read: entered into the table when the
-    // element ends (or is refused), by which time its slot is in the cache.
-    struct TPendingId
-    {
-        QStringView Text;
-        quint32 Hash = 0;
-        qint32 Ref = 0;
-        bool Active = false;
-    } Pending;
-    // Ends of the arc being read, resolved when it ends, for the same reason.
-    QString SourceText, TargetText;
-};
+} // namespace
 
 // Advances to the next start element (true) or to the end of the current one
 // (false), adding character data to *text when given. Refuses what PNML never
@@ -238,7 +138,7 @@ QString TPnmlReader::Read()
         if (!haveNet)
             Refuse(QStringLiteral("Документ PNML не содержит сети."));
         AttachOwnElements();
-    } catch (const TRefusal &r) {
+    } catch (const TPnmlRefusal &r) {
         return r.Reason;
     }
     return {};
@@ -291,9 +191,9 @@ void TPnmlReader::ReadContainer(int depth)
     }
 }
 
-TLabel TPnmlReader::ReadLabel()
+TPnmlLabel TPnmlReader::ReadLabel()
 {
-    TLabel label;
+    TPnmlLabel label;
     while (Next()) {
         const QStringView n = Xml.name();
         if (Is(n, u"text") || Is(n, u"value"))
@@ -356,7 +256,7 @@ void TPnmlReader::ReadNode(bool place)
         } else if (Is(n, u"graphics")) {
             ReadNodeGraphics(node);
         } else if (place && Is(n, u"initialMarking")) {
-            const TLabel label = ReadLabel();
+            const TPnmlLabel label = ReadLabel();
             if (label.Structured)
                 Refuse(QStringLiteral("%1: разметка с цветами; открываются только сети P/T.").arg(owner()));
             bool ok = false, present = false;
@@ -429,7 +329,7 @@ void TPnmlReader::ReadArc()
     while (Next()) {
         const QStringView n = Xml.name();
         if (Is(n, u"inscription")) {
-            const TLabel label = ReadLabel();
+            const TPnmlLabel label = ReadLabel();
             bool ok = false, present = false;
             const qint64 v = ParseCount(label.Text, &ok, &present);
             if (label.Structured || !ok || (present && (v <= 0 || v > std::numeric_limits<qint32>::max())))
@@ -510,8 +410,6 @@ void TPnmlReader::AttachOwnElements()
             Doc.Arcs[-2 - ref].Own = qint32(i);
     }
 }
-
-} // namespace
 
 QString PnmlOwner(TPnmlKind kind, const QString &id)
 {

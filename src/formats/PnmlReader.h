@@ -1,0 +1,110 @@
+#pragma once
+
+// The reader that parses a PNML document into a TPnmlDocument; internal to
+// the formats library (PnmlRead.cpp implements it).
+
+#include "PnmlDocument.h"
+
+#include <QBuffer>
+#include <QXmlStreamReader>
+
+// Thrown by the reader to stop at the first fault, with its Russian reason.
+struct TPnmlRefusal
+{
+    QString Reason;
+};
+
+// Text of a label (name, initialMarking, inscription, capacity): its <text> or
+// <value>, wherever its <graphics> stands; a <structure> marks a coloured term.
+struct TPnmlLabel
+{
+    QString Text;
+    bool Structured = false;
+};
+
+class TPnmlReader
+{
+public:
+    TPnmlReader(const QByteArray &bytes, TPnmlDocument &doc)
+        : Doc(doc)
+    {
+        // Through a device the reader decodes the document a few kilobytes at
+        // a time instead of into one string twice its size: fewer fresh pages,
+        // and the text it parses stays in the cache.
+        Source.setData(bytes);
+        Source.open(QIODevice::ReadOnly);
+        Xml.setDevice(&Source);
+        // Every editor writes well over 256 bytes an element with an id
+        // (name, graphics, indentation); the table grows beyond that.
+        Doc.Ids = TPnmlIds(bytes.size() / 256);
+    }
+
+    QString Read();
+
+private:
+    [[noreturn]] void Refuse(const QString &reason)
+    {
+        // A repeated id of the element being read comes before anything in it.
+        CommitId();
+        throw TPnmlRefusal{reason};
+    }
+    QString XmlError() const
+    {
+        return QStringLiteral("Ошибка XML в строке %1: %2").arg(Xml.lineNumber()).arg(Xml.errorString());
+    }
+    bool Next(QString *text = nullptr);
+    QString ReadText();
+    // The attribute's value, a view valid until the next token.
+    QStringView AttrView(QStringView name) const
+    {
+        for (const QXmlStreamAttribute &a : Xml.attributes())
+            if (a.qualifiedName() == name)
+                return a.value();
+        return {};
+    }
+    QString Attr(const char *name) const { return Xml.attributes().value(QLatin1StringView(name)).toString(); }
+    bool HasAttr(const char *name) const { return Xml.attributes().hasAttribute(QString::fromLatin1(name)); }
+    void AddId(const QString &id, qint32 ref);
+    QString RequireId(const QString &what, qint32 ref);
+    void CommitId();
+    void OptionalId(); // nets and pages: some editors leave their ids out
+    qint32 NodeRef(QStringView id) const
+    {
+        const qint32 ref = Doc.Ids.Value(id, PnmlOtherRef);
+        return ref >= 0 ? ref : -1;
+    }
+    void AttachOwnElements();
+    void ReadNet();
+    void ReadContainer(int depth);
+    void ReadNode(bool place);
+    void ReadReference(bool place);
+    void ReadArc();
+    TPnmlLabel ReadLabel();
+    void ReadNodeGraphics(TPnmlNode &node);
+    void ReadArcGraphics(TPnmlArc &arc);
+    QPointF ReadXY(TPnmlKind kind, const QString &id);
+    void ReadOwnBlock();
+    // Skips the current element through Next(), so its depth is checked too.
+    void SkipElement()
+    {
+        while (Next())
+            SkipElement();
+    }
+
+    QBuffer Source;
+    QXmlStreamReader Xml;
+    TPnmlDocument &Doc;
+    int Depth = 0;
+    // The id of the node or arc being read: entered into the table when the
+    // element ends (or is refused), by which time its slot is in the cache.
+    struct TPendingId
+    {
+        QStringView Text;
+        quint32 Hash = 0;
+        qint32 Ref = 0;
+        bool Active = false;
+    } Pending;
+    // Ends of the arc being read, resolved when it ends, for the same reason.
+    QString SourceText, TargetText;
+};
+
