@@ -293,7 +293,7 @@ void TExchangeTest::showInModellingPlaysPath()
     // From editing: the modelling starts and the path appears in the state tree.
     emit dialog->ShowInModelling({0, 1});
     QVERIFY(w->GetNet()->Modelling);
-    QCOMPARE(w->GetNet()->CurrentState->Path, (QList<qint32>{0, 1}));
+    QCOMPARE(w->GetNet()->CurrentState->Path(), (QList<qint32>{0, 1}));
     QCOMPARE(Drv(w).StateTree()->topLevelItemCount(), 1);
     QCOMPARE(Drv(w).StateTree()->topLevelItem(0)->child(0)->childCount(), 1);
     // While running: the run pauses, goes back to the start marking and plays the new path.
@@ -302,7 +302,7 @@ void TExchangeTest::showInModellingPlaysPath()
     emit dialog->ShowInModelling({0});
     QVERIFY(!w->ModellingRunning());
     QVERIFY(!Drv(w).ExecTimer()->isActive());
-    QCOMPARE(w->GetNet()->CurrentState->Path, QList<qint32>{0});
+    QCOMPARE(w->GetNet()->CurrentState->Path(), QList<qint32>{0});
     QCOMPARE(w->GetNet()->Places[1]->Tokens, 1);
 
     // Editing the net outdates the analysis; closing the document closes its dialog.
