@@ -22,10 +22,24 @@ constexpr int CountColumnWidth = 50;
 // Width of the marker strip at the left of a row; a click there fires.
 constexpr int MarkerWidth = 10;
 
-TNetStateTreeNode *RowState(const QListWidgetItem *item)
+// A row of the transition list. Every row lists the state the panel shows,
+// kept once in the panel, so showing another state leaves the rows alone.
+class TTransferRow : public QListWidgetItem
 {
-    return item ? reinterpret_cast<TNetStateTreeNode *>(item->data(Qt::UserRole).value<quintptr>()) : nullptr;
-}
+public:
+    TTransferRow(const QString &name, TNetStateTreeNode *const &state, QListWidget *list)
+        : QListWidgetItem(name, list)
+        , State(state)
+    {
+    }
+    QVariant data(int role) const override
+    {
+        return role == Qt::UserRole ? QVariant::fromValue(quintptr(State)) : QListWidgetItem::data(role);
+    }
+
+private:
+    TNetStateTreeNode *const &State;
+};
 } // namespace
 
 TNetStatePanel::TNetStatePanel(TGKPanel *content, const TXPColorMap &map, TFocusFrames &frames)
@@ -91,16 +105,6 @@ void TNetStatePanel::Layout()
                                      qMax(StateScrollPanelHeight, Content->height()));
 }
 
-QString TNetStatePanel::StateItemText(const TNetStateTreeNode *node) const
-{
-    // The marking is rebuilt from the tree once, not looked up place by place.
-    const QVector<qint32> marking = node->Marking();
-    QStringList tokens;
-    for (int k = 0; k < Net->PlaceCount(); ++k)
-        tokens << QString::number(k < marking.size() ? marking[k] : 0);
-    return QLatin1Char('(') + tokens.join(QStringLiteral(", ")) + QStringLiteral(") - ") + node->Caption;
-}
-
 QTreeWidgetItem *TNetStatePanel::FindStateItem(const TNetStateTreeNode *node) const
 {
     return StateItems.value(node);
@@ -111,7 +115,6 @@ void TNetStatePanel::ShowCurrentState()
     TNetStateTreeNode *node = Net ? Net->CurrentState : nullptr;
     if (!node)
         return;
-    const QString text = StateItemText(node);
     {
         // Showing the state is not a pick by the user.
         const QSignalBlocker blocker(StateTree);
@@ -119,16 +122,16 @@ void TNetStatePanel::ShowCurrentState()
         QTreeWidgetItem *item = nullptr;
         if (StateTree->topLevelItemCount() == 0) {
             StateItems.clear();
-            item = new TStateTreeItem(node, text);
+            item = new TStateTreeItem(node, Net->PlaceCount());
             StateTree->addTopLevelItem(item);
             StateItems.insert(node, item);
         } else {
             item = FindStateItem(node);
             if (!item) {
                 // A firing starts from the selected state, so the new state goes under it.
-                item = new TStateTreeItem(node, text);
+                item = new TStateTreeItem(node, Net->PlaceCount());
                 if (QTreeWidgetItem *parent = StateTree->currentItem())
-                    parent->insertChild(TStateTreeItem::SortedIndex(parent, text), item);
+                    parent->insertChild(TStateTreeItem::SortedIndex(parent, item), item);
                 else
                     StateTree->addTopLevelItem(item);
                 StateItems.insert(node, item);
@@ -163,23 +166,38 @@ void TNetStatePanel::Clear()
         StateItems.clear();
     }
     TransfersInfo->clear();
+    ShownState = nullptr;
 }
 
 void TNetStatePanel::FillTransfersInfo(TNetStateTreeNode *node, bool selectFirst)
 {
-    TransfersInfo->setUpdatesEnabled(false);
     const QListWidgetItem *current = TransfersInfo->currentItem();
     int row = current && current->isSelected() ? TransfersInfo->currentRow() : -1;
     if (row < 0 && selectFirst)
         row = 0;
-    TransfersInfo->clear();
-    for (const TTransfer *t : Net->Transitions) {
-        auto *rowItem = new QListWidgetItem(t->Name, TransfersInfo);
-        rowItem->setData(Qt::UserRole, QVariant::fromValue(quintptr(node)));
+    ShownState = node;
+    // The rows are made once per modelling: the transitions do not change
+    // while it lasts, and each row reads the shown state from the panel.
+    if (TransfersInfo->count() != Net->TransitionCount()) {
+        TransfersInfo->setUpdatesEnabled(false);
+        TransfersInfo->clear();
+        for (const TTransfer *t : Net->Transitions)
+            new TTransferRow(t->Name, ShownState, TransfersInfo);
+        if (row >= 0 && row < TransfersInfo->count())
+            TransfersInfo->setCurrentRow(row);
+        TransfersInfo->setUpdatesEnabled(true);
+        return;
     }
-    if (row >= 0 && row < TransfersInfo->count())
+    // The same rows as a refill would leave: the row alone current and
+    // selected, or none, and the current row in view.
+    if (row >= 0 && row < TransfersInfo->count()) {
         TransfersInfo->setCurrentRow(row);
-    TransfersInfo->setUpdatesEnabled(true);
+        TransfersInfo->scrollToItem(TransfersInfo->item(row));
+    } else if (TransfersInfo->currentItem() || !TransfersInfo->selectedItems().isEmpty()) {
+        TransfersInfo->setCurrentRow(-1);
+    }
+    // Markers and counts follow the state: the visible rows are painted anew.
+    TransfersInfo->viewport()->update();
 }
 
 void TNetStatePanel::TransfersInfoDrawBackground(QPainter &canvas)
@@ -230,7 +248,7 @@ void TNetStatePanel::TransfersInfoDrawItem(QPainter &canvas, int index, const QR
 
     const QRect column(columnLeft, rect.top(), rect.right() - columnLeft + 1, rect.height());
     canvas.fillRect(column, marked ? Map.BtnFrameColor : darken(window, 20));
-    const TNetStateTreeNode *state = RowState(TransfersInfo->item(index));
+    const TNetStateTreeNode *state = ShownState;
     canvas.setPen(font);
     canvas.drawText(QRect(column.left() + 4, rect.top() + 1, column.width() - 4, rect.height() - 1),
                     Qt::AlignLeft | Qt::AlignTop, QString::number(state ? state->FireCount(index) : 0));

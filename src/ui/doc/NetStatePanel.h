@@ -42,7 +42,6 @@ signals:
 
 private:
     void Layout();
-    QString StateItemText(const TNetStateTreeNode *node) const;
     QTreeWidgetItem *FindStateItem(const TNetStateTreeNode *node) const;
     void FillTransfersInfo(TNetStateTreeNode *node, bool selectFirst);
     void TransfersInfoDrawItem(QPainter &canvas, int index, const QRect &rect, bool selected, bool focused);
@@ -57,6 +56,8 @@ private:
     TOwnerDrawList *TransfersInfo = nullptr;
     // The item of each state shown, so a state is found without a walk of the tree.
     QHash<const TNetStateTreeNode *, QTreeWidgetItem *> StateItems;
+    // The state whose transitions the list shows; every row refers to it.
+    TNetStateTreeNode *ShownState = nullptr;
     // An item was collapsed since a state was last shown.
     bool AncestorCollapsed = false;
 };

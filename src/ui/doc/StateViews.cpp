@@ -1,20 +1,56 @@
 #include "StateViews.h"
 
+#include "StateTree.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-TStateTreeItem::TStateTreeItem(TNetStateTreeNode *node, const QString &text)
-    : QTreeWidgetItem(QStringList{text})
+TStateTreeItem::TStateTreeItem(TNetStateTreeNode *node, int placeCount)
+    : QTreeWidgetItem(QStringList{QString()})
     , Node(node)
+    , Places(placeCount)
 {
 }
 
-int TStateTreeItem::SortedIndex(const QTreeWidgetItem *parent, const QString &text)
+QVariant TStateTreeItem::data(int column, int role) const
+{
+    if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole))
+        return Text(role == Qt::DisplayRole ? DisplayLength : -1);
+    return QTreeWidgetItem::data(column, role);
+}
+
+QString TStateTreeItem::Text(qsizetype length) const
+{
+    if (!WholeText.isNull())
+        return length >= 0 && WholeText.size() > length ? WholeText.left(length) : WholeText;
+    // The marking is rebuilt from the tree once, not looked up place by place.
+    const QVector<qint32> marking = Node->Marking();
+    QString text;
+    text.reserve(length >= 0 ? length + 16 : 3 * Places + Node->Caption.size() + 8);
+    text += QLatin1Char('(');
+    for (int k = 0; k < Places; ++k) {
+        if (k > 0)
+            text += QStringLiteral(", ");
+        text += QString::number(k < marking.size() ? marking[k] : 0);
+        if (length >= 0 && text.size() > length)
+            return text.left(length);
+    }
+    text += QStringLiteral(") - ") + Node->Caption;
+    if (length >= 0 && text.size() > length)
+        return text.left(length);
+    WholeText = text;
+    return text;
+}
+
+int TStateTreeItem::SortedIndex(const QTreeWidgetItem *parent, const QTreeWidgetItem *item)
 {
     // The children are kept in order, so a binary search finds the place
-    // after every child that does not sort after text.
+    // after every child that does not sort after the item's text.
     int low = 0, high = parent->childCount();
+    if (high == 0)
+        return 0;
+    const QString text = item->text(0);
     while (low < high) {
         const int middle = low + (high - low) / 2;
         if (QString::localeAwareCompare(parent->child(middle)->text(0), text) <= 0)
@@ -25,9 +61,30 @@ int TStateTreeItem::SortedIndex(const QTreeWidgetItem *parent, const QString &te
     return low;
 }
 
+namespace {
+// Paints a row with its text cut a little beyond what the row can show: the
+// row elides it there anyway (every character of a marking is wider than a
+// quarter pixel), so the pixels are the same while a marking of a large net
+// is neither made nor measured in full.
+class TStateTreeDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        TStateTreeItem::DisplayLength = 64 + 4 * qsizetype(qMax(option->rect.width(), 0));
+        QStyledItemDelegate::initStyleOption(option, index);
+        TStateTreeItem::DisplayLength = -1;
+    }
+};
+} // namespace
+
 TStateTreeView::TStateTreeView(QWidget *parent)
     : QTreeWidget(parent)
 {
+    setItemDelegate(new TStateTreeDelegate(this));
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(false);

@@ -7,16 +7,29 @@
 
 class TNetStateTreeNode;
 
-// An item of the state tree: one recorded marking. Items under one parent are
-// ordered by their texts as the locale compares them.
+// An item of the state tree: one recorded marking, shown as
+// "(m1, m2, ..., mP) - caption". Items under one parent are ordered by their
+// texts as the locale compares them. The text of a large net's marking runs
+// to megabytes, so it is made only when asked for, and a row being painted
+// gets it cut where the row elides it anyway.
 class TStateTreeItem : public QTreeWidgetItem
 {
 public:
-    TStateTreeItem(TNetStateTreeNode *node, const QString &text);
-    // Where a child with this text belongs among the parent's children.
-    static int SortedIndex(const QTreeWidgetItem *parent, const QString &text);
+    TStateTreeItem(TNetStateTreeNode *node, int placeCount);
+    QVariant data(int column, int role) const override;
+    // The text, or its first length characters when length is not negative.
+    QString Text(qsizetype length = -1) const;
+    // Where item belongs among the parent's children.
+    static int SortedIndex(const QTreeWidgetItem *parent, const QTreeWidgetItem *item);
 
     TNetStateTreeNode *Node;
+    // While not negative, the displayed text is cut to this length (set by
+    // the view while it paints a row).
+    static inline qsizetype DisplayLength = -1;
+
+private:
+    int Places;
+    mutable QString WholeText; // made once asked for in full
 };
 
 // The tree of visited markings: read-only, whole rows, no lines, no decoration
