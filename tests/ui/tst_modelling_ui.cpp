@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QTimer>
 
@@ -147,6 +148,8 @@ private slots:
     void startTexts();
     void hiddenStatePanelStaysHidden();
     void transfersInfoDrawing();
+    void stateRowPixels_data();
+    void stateRowPixels();
     void closingWhileRunning();
 };
 
@@ -403,6 +406,48 @@ void TModellingUiTest::transfersInfoDrawing()
     // The shaded column goes on below the last row.
     QCOMPARE(pixel(width - 3, row1.bottom() + 20), darken(window, 20));
     QCOMPARE(pixel(width - 60, row1.bottom() + 20), window);
+}
+
+void TModellingUiTest::stateRowPixels_data()
+{
+    QTest::addColumn<int>("places");
+    QTest::newRow("short text, shown whole") << 3;
+    QTest::newRow("long text, elided") << 3000;
+}
+
+// A state row paints the same pixels as a plain tree row holding the whole
+// text, although a long marking reaches the painting cut.
+void TModellingUiTest::stateRowPixels()
+{
+    QFETCH(int, places);
+    TFixture f;
+    TDocForm *d = f.Doc;
+    TPetryNet &net = *d->GetNet();
+    for (int i = 0; i < places; ++i)
+        net.AddPlace(net.OriginX() + 40 + 60 * (i % 50), net.OriginY() + 40 + 60 * (i / 50))->Tokens = 1 + i % 12;
+    TTransfer *t = net.AddTransition(net.OriginX() + 40, net.OriginY() + 4000);
+    net.Arcs << TArc::CreateBetween(&net, net.Place(0), t);
+    d->Execute(d->Commands().ActionModelingStart);
+    t->Fire();
+    QVERIFY(QTest::qWaitForWindowExposed(d));
+
+    QTreeWidget *tree = Drv(d).StateTree();
+    QStringList tokens{u"0"_s}; // the firing took place 0's token
+    for (int i = 1; i < places; ++i)
+        tokens << QString::number(1 + i % 12);
+    QCOMPARE(tree->currentItem()->text(0), u"("_s + tokens.join(u", "_s) + u") - "_s + t->Name);
+
+    TStateTreeView plain;
+    plain.setItemDelegate(new QStyledItemDelegate(&plain));
+    plain.setFont(tree->font());
+    plain.resize(tree->size());
+    auto *root = new QTreeWidgetItem(QStringList{tree->topLevelItem(0)->text(0)});
+    plain.addTopLevelItem(root);
+    auto *child = new QTreeWidgetItem(QStringList{tree->currentItem()->text(0)});
+    root->addChild(child);
+    root->setExpanded(true);
+    plain.setCurrentItem(child);
+    QCOMPARE(tree->viewport()->grab().toImage(), plain.viewport()->grab().toImage());
 }
 
 void TModellingUiTest::closingWhileRunning()
