@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QRandomGenerator>
 #include <QStyledItemDelegate>
 #include <QTest>
 #include <QTimer>
@@ -150,6 +151,7 @@ private slots:
     void transfersInfoDrawing();
     void stateRowPixels_data();
     void stateRowPixels();
+    void enabledCountFollowsFirings();
     void closingWhileRunning();
 };
 
@@ -448,6 +450,44 @@ void TModellingUiTest::stateRowPixels()
     root->setExpanded(true);
     plain.setCurrentItem(child);
     QCOMPARE(tree->viewport()->grab().toImage(), plain.viewport()->grab().toImage());
+}
+
+// The count of enabled transitions in the info caption, kept in step with
+// firings, matches a full count through firings and picks of earlier states.
+void TModellingUiTest::enabledCountFollowsFirings()
+{
+    TFixture f;
+    TDocForm *d = f.Doc;
+    TPetryNet &net = *d->GetNet();
+    // A ring of 6 places; transition i takes from places i and i+1 and gives to i+2.
+    constexpr int Size = 6;
+    for (int i = 0; i < Size; ++i)
+        net.AddPlace(net.OriginX() + 40 + 80 * i, net.OriginY() + 40)->Tokens = i % 3;
+    for (int i = 0; i < Size; ++i) {
+        TTransfer *t = net.AddTransition(net.OriginX() + 40 + 80 * i, net.OriginY() + 160);
+        net.Arcs << TArc::CreateBetween(&net, net.Place(i), t) << TArc::CreateBetween(&net, net.Place((i + 1) % Size), t)
+                 << TArc::CreateBetween(&net, t, net.Place((i + 2) % Size));
+    }
+    net.NotifyChange();
+    d->Execute(d->Commands().ActionModelingStart);
+    QRandomGenerator random(15);
+    for (int step = 0; step < 60; ++step) {
+        QList<TTransfer *> enabled;
+        for (TTransfer *t : net.Transitions)
+            if (t->IsEnabled())
+                enabled << t;
+        const QString expected = enabled.isEmpty()          ? u"Тупиковое состояние."_s
+                                 : net.CurrentState->Parent ? u"Готово к запуску: "_s + QString::number(enabled.size())
+                                                            : u"Исходное состояние."_s;
+        QCOMPARE(Drv(d).InfoPanel()->Caption(), expected);
+        QTreeWidget *tree = Drv(d).StateTree();
+        if (enabled.isEmpty() || random.bounded(5) == 0) {
+            const QList<QTreeWidgetItem *> items = tree->findItems(u"*"_s, Qt::MatchWildcard | Qt::MatchRecursive);
+            tree->setCurrentItem(items[random.bounded(int(items.size()))]);
+        } else {
+            enabled[random.bounded(int(enabled.size()))]->Fire();
+        }
+    }
 }
 
 void TModellingUiTest::closingWhileRunning()

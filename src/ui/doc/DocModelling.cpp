@@ -84,7 +84,7 @@ void TDocForm::ActionModelingEndExecute()
 void TDocForm::ExecTimerTimer()
 {
     // With no enabled transition, or a choice of several, the run waits.
-    if (!HasDoc() || !Net->Modelling || Net->EnabledCount() != 1)
+    if (!HasDoc() || !Net->Modelling || StatePanel->EnabledCount() != 1)
         return;
     for (TTransfer *t : Net->Transitions)
         if (t->IsEnabled()) {
@@ -105,7 +105,7 @@ void TDocForm::SetInfoPanelStyle(bool deadEnd)
 void TDocForm::ShowStateInfo(const TNetStateTreeNode *node)
 {
     SetInfoPanelStyle(false);
-    const int enabled = Net->EnabledCount();
+    const int enabled = StatePanel->EnabledCount();
     if (enabled == 0) {
         SetInfoPanelStyle(true);
         InfoPanel->SetCaption(QStringLiteral("Тупиковое состояние."));

@@ -121,7 +121,9 @@ void TNetStatePanel::ShowCurrentState()
         StateTree->setUpdatesEnabled(false);
         QTreeWidgetItem *item = nullptr;
         if (StateTree->topLevelItemCount() == 0) {
+            // A new modelling: no count so far belongs to it.
             StateItems.clear();
+            CountedState = nullptr;
             item = new TStateTreeItem(node, Net->PlaceCount());
             StateTree->addTopLevelItem(item);
             StateItems.insert(node, item);
@@ -167,6 +169,50 @@ void TNetStatePanel::Clear()
     }
     TransfersInfo->clear();
     ShownState = nullptr;
+    TransferRows.clear();
+    Enabled.clear();
+    CountedState = nullptr;
+}
+
+int TNetStatePanel::EnabledCount()
+{
+    if (!Net || !Net->Modelling)
+        return 0;
+    const TNetStateTreeNode *node = Net->CurrentState;
+    const int count = Net->TransitionCount();
+    const bool counted = node && CountedState && int(Enabled.size()) == count && TransferRows.size() == count;
+    if (counted && node == CountedState)
+        return EnabledTotal;
+    if (counted && node->Parent == CountedState) {
+        // A transition may fire or not by the tokens of its own places alone.
+        for (const auto &[k, n] : node->Changes()) {
+            const TPosition *place = Net->Place(k);
+            for (const TArc *arc : place ? place->ArcList : QList<TArc *>()) {
+                const int row = TransferRows.value(arc->TransitionEnd(), -1);
+                if (row < 0)
+                    continue;
+                const bool enabled = Net->Transition(row)->IsEnabled();
+                EnabledTotal += int(enabled) - int(Enabled[row]);
+                Enabled[row] = enabled;
+            }
+        }
+        CountedState = node;
+        return EnabledTotal;
+    }
+    if (TransferRows.size() != count) {
+        TransferRows.clear();
+        TransferRows.reserve(count);
+        for (int i = 0; i < count; ++i)
+            TransferRows.insert(Net->Transition(i), i);
+    }
+    Enabled.assign(count, false);
+    EnabledTotal = 0;
+    for (int i = 0; i < count; ++i) {
+        Enabled[i] = Net->Transition(i)->IsEnabled();
+        EnabledTotal += Enabled[i];
+    }
+    CountedState = node;
+    return EnabledTotal;
 }
 
 void TNetStatePanel::FillTransfersInfo(TNetStateTreeNode *node, bool selectFirst)

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QObject>
 
+#include <vector>
+
 class QListWidget;
 class QPainter;
 class QTreeWidget;
@@ -12,6 +14,7 @@ class TGKPanel;
 class TNetStateTreeNode;
 class TOwnerDrawList;
 class TPetryNet;
+class TStaticNetElement;
 class TStateTreeView;
 struct TXPColorMap;
 
@@ -27,7 +30,11 @@ public:
     TNetStatePanel(TGKPanel *content, const TXPColorMap &map, TFocusFrames &frames);
     ~TNetStatePanel() override;
 
-    void SetNet(TPetryNet *net) { Net = net; }
+    void SetNet(TPetryNet *net)
+    {
+        Net = net;
+        CountedState = nullptr;
+    }
     // Shows the net's current state: adds its item under the selected one when
     // it is new, selects it and lists the transitions, the first row selected
     // when no row is.
@@ -36,6 +43,10 @@ public:
     void ShowPickedState();
     // Forgets every item and row; they refer to states the net is about to destroy.
     void Clear();
+    // How many transitions may fire in the net's current state. After a
+    // firing from the state counted last only the transitions joined to the
+    // places it changed are checked again; any other state is counted in full.
+    int EnabledCount();
 
 signals:
     void StatePicked(TNetStateTreeNode *node);
@@ -58,6 +69,11 @@ private:
     QHash<const TNetStateTreeNode *, QTreeWidgetItem *> StateItems;
     // The state whose transitions the list shows; every row refers to it.
     TNetStateTreeNode *ShownState = nullptr;
+    // The row of each transition, and whether it may fire in CountedState.
+    QHash<const TStaticNetElement *, int> TransferRows;
+    std::vector<bool> Enabled;
+    int EnabledTotal = 0;
+    const TNetStateTreeNode *CountedState = nullptr;
     // An item was collapsed since a state was last shown.
     bool AncestorCollapsed = false;
 };
