@@ -165,27 +165,54 @@ void BM_WindowSelectAll(benchmark::State &state)
 }
 BENCHMARK(BM_WindowSelectAll)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
 
-// A rubber band over the left half of the sheet, answered as the release of
-// the band answers it: one selection batch, then the canvas.
-void BM_WindowSelectInRectHalf(benchmark::State &state)
+// A rubber band over the left half (or tenth) of the sheet, answered as the
+// release of the band answers it: one selection batch, then the canvas.
+TSides LeftPart(const TPetryNet &net, int divisor)
+{
+    return {net.OriginX(), net.OriginY(), net.OriginX() + net.SheetWidth / divisor, net.MaxY()};
+}
+
+void SelectInBand(TWindow &w, const TSides &band)
+{
+    {
+        const TDocForm::TRefreshBatch batch(*w.Doc);
+        w.Doc->GetNet()->SelectInRect(band);
+    }
+    w.Doc->Canvas().RepaintCanvas();
+    TWindow::Settle();
+}
+
+void BM_WindowSelectInRect(benchmark::State &state)
 {
     TWindow w(int(state.range(0)));
-    TPetryNet &net = *w.Doc->GetNet();
-    const TSides band{net.OriginX(), net.OriginY(), net.OriginX() + net.SheetWidth / 2, net.MaxY()};
+    const TSides band = LeftPart(*w.Doc->GetNet(), int(state.range(1)));
     for (auto _ : state) {
         state.PauseTiming();
         w.CancelSelection();
         state.ResumeTiming();
-        {
-            const TDocForm::TRefreshBatch batch(*w.Doc);
-            net.SelectInRect(band);
-        }
-        w.Doc->Canvas().RepaintCanvas();
-        TWindow::Settle();
+        SelectInBand(w, band);
     }
     w.Report(state);
 }
-BENCHMARK(BM_WindowSelectInRectHalf)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowSelectInRect)
+    ->ArgsProduct({{100, 1000, 10000, 100000, 1000000}, {2, 10}})
+    ->ArgNames({"n", "part"})
+    ->Unit(benchmark::kMillisecond);
+
+// Cancelling the selection that a rubber band over a tenth of the sheet made.
+void BM_WindowCancelTenth(benchmark::State &state)
+{
+    TWindow w(int(state.range(0)));
+    const TSides band = LeftPart(*w.Doc->GetNet(), 10);
+    for (auto _ : state) {
+        state.PauseTiming();
+        SelectInBand(w, band);
+        state.ResumeTiming();
+        w.CancelSelection();
+    }
+    w.Report(state);
+}
+BENCHMARK(BM_WindowCancelTenth)->Apply(SizeArgs)->Unit(benchmark::kMillisecond);
 
 // The Cancel selection command with every element selected.
 void BM_WindowCancelSelection(benchmark::State &state)
