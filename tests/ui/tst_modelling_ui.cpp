@@ -151,7 +151,7 @@ private slots:
     void transfersInfoDrawing();
     void stateRowPixels_data();
     void stateRowPixels();
-    void enabledCountFollowsFirings();
+    void captionsFollowFirings();
     void closingWhileRunning();
 };
 
@@ -452,9 +452,10 @@ void TModellingUiTest::stateRowPixels()
     QCOMPARE(tree->viewport()->grab().toImage(), plain.viewport()->grab().toImage());
 }
 
-// The count of enabled transitions in the info caption, kept in step with
-// firings, matches a full count through firings and picks of earlier states.
-void TModellingUiTest::enabledCountFollowsFirings()
+// The count of enabled transitions and the firing path in the captions, kept
+// in step with firings, match ones made in full through firings and picks of
+// earlier states.
+void TModellingUiTest::captionsFollowFirings()
 {
     TFixture f;
     TDocForm *d = f.Doc;
@@ -480,6 +481,11 @@ void TModellingUiTest::enabledCountFollowsFirings()
                                  : net.CurrentState->Parent ? u"Готово к запуску: "_s + QString::number(enabled.size())
                                                             : u"Исходное состояние."_s;
         QCOMPARE(Drv(d).InfoPanel()->Caption(), expected);
+        QStringList path;
+        for (qint32 t : net.CurrentState->Path())
+            path << QString::number(t + 1);
+        QCOMPARE(Drv(d).RunsPanel()->Caption(), path.isEmpty() ? u"Запусков не было."_s
+                                                                : u"Последовательность запусков: "_s + path.join(u", "_s));
         QTreeWidget *tree = Drv(d).StateTree();
         if (enabled.isEmpty() || random.bounded(5) == 0) {
             const QList<QTreeWidgetItem *> items = tree->findItems(u"*"_s, Qt::MatchWildcard | Qt::MatchRecursive);

@@ -114,12 +114,8 @@ void TDocForm::ShowStateInfo(const TNetStateTreeNode *node)
     } else {
         InfoPanel->SetCaption(QStringLiteral("Исходное состояние."));
     }
-    if (node->Parent) {
-        QStringList numbers;
-        for (qint32 t : node->Path())
-            numbers << QString::number(t + 1);
-        RunsPanel->SetCaption(QStringLiteral("Последовательность запусков: ") + numbers.join(QStringLiteral(", ")));
-    } else {
+    if (node->Parent)
+        RunsPanel->SetCaption(QStringLiteral("Последовательность запусков: ") + StatePanel->FiringPath(node));
+    else
         RunsPanel->SetCaption(QStringLiteral("Запусков не было."));
-    }
 }

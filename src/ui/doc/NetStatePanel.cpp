@@ -124,6 +124,7 @@ void TNetStatePanel::ShowCurrentState()
             // A new modelling: no count so far belongs to it.
             StateItems.clear();
             CountedState = nullptr;
+            PathState = nullptr;
             item = new TStateTreeItem(node, Net->PlaceCount());
             StateTree->addTopLevelItem(item);
             StateItems.insert(node, item);
@@ -149,7 +150,7 @@ void TNetStatePanel::ShowCurrentState()
         }
         AncestorCollapsed = false;
         StateTree->setCurrentItem(item);
-        StateTree->scrollToItem(item);
+        StateTree->ScrollToExpandedItem(item);
         StateTree->setUpdatesEnabled(true);
     }
     FillTransfersInfo(node, true);
@@ -172,6 +173,25 @@ void TNetStatePanel::Clear()
     TransferRows.clear();
     Enabled.clear();
     CountedState = nullptr;
+    PathState = nullptr;
+}
+
+QString TNetStatePanel::FiringPath(const TNetStateTreeNode *node)
+{
+    if (node == PathState)
+        return PathText;
+    if (PathState && node->Parent == PathState) {
+        if (!PathText.isEmpty())
+            PathText += QStringLiteral(", ");
+        PathText += QString::number(node->Transition + 1);
+    } else {
+        QStringList numbers;
+        for (qint32 t : node->Path())
+            numbers << QString::number(t + 1);
+        PathText = numbers.join(QStringLiteral(", "));
+    }
+    PathState = node;
+    return PathText;
 }
 
 int TNetStatePanel::EnabledCount()

@@ -34,6 +34,7 @@ public:
     {
         Net = net;
         CountedState = nullptr;
+        PathState = nullptr;
     }
     // Shows the net's current state: adds its item under the selected one when
     // it is new, selects it and lists the transitions, the first row selected
@@ -47,6 +48,9 @@ public:
     // firing from the state counted last only the transitions joined to the
     // places it changed are checked again; any other state is counted in full.
     int EnabledCount();
+    // The numbers of the transitions fired from the root to node ("1, 2, 1"),
+    // extended by one number after a firing from the state asked for last.
+    QString FiringPath(const TNetStateTreeNode *node);
 
 signals:
     void StatePicked(TNetStateTreeNode *node);
@@ -74,6 +78,8 @@ private:
     std::vector<bool> Enabled;
     int EnabledTotal = 0;
     const TNetStateTreeNode *CountedState = nullptr;
+    QString PathText; // the path of PathState
+    const TNetStateTreeNode *PathState = nullptr;
     // An item was collapsed since a state was last shown.
     bool AncestorCollapsed = false;
 };

@@ -102,6 +102,15 @@ TStateTreeView::TStateTreeView(QWidget *parent)
     setPalette(p);
 }
 
+void TStateTreeView::ScrollToExpandedItem(QTreeWidgetItem *item)
+{
+    // The view expands the ancestors only while it is in no other state.
+    const State before = state();
+    setState(ExpandingState);
+    scrollToItem(item);
+    setState(before);
+}
+
 namespace {
 // Hands every row to the list's owner; no focus rectangle is drawn.
 class TOwnerDrawDelegate : public QStyledItemDelegate

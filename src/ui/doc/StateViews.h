@@ -40,6 +40,10 @@ class TStateTreeView : public QTreeWidget
 public:
     explicit TStateTreeView(QWidget *parent = nullptr);
     TStateTreeItem *StateItem(QTreeWidgetItem *item) const { return static_cast<TStateTreeItem *>(item); }
+    // Scrolls item into view when every ancestor of it is expanded: the
+    // view's own walk up the ancestors to expand them, as long as the tree
+    // is deep, is left out.
+    void ScrollToExpandedItem(QTreeWidgetItem *item);
 };
 
 // An owner-drawn list with fixed 16-pixel rows. Rows and the space below the
