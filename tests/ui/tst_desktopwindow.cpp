@@ -215,7 +215,7 @@ void TDesktopWindowTest::recoveredDocumentSavesToItsFile()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), edited);
     // The saved document's copy goes; the untitled one's stays while unsaved.
-    QTRY_COMPARE(TRecoveryStore(folder).Entries().size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(TRecoveryStore(folder).Entries().size(), 1, 15000);
     QCOMPARE(TRecoveryStore(folder).Entries()[0].Title, u"СетьПетри1"_s);
     f.Shell->Session = nullptr;
 }
