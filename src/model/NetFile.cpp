@@ -69,18 +69,11 @@ void ApplyNetSizes(TPetryNet &net, const TNetSizes &s)
 
 void TPetryNet::WriteElements(TNetMemoryStream &stream) const
 {
-    WriteElementsNoting(stream, nullptr);
-}
-
-void TPetryNet::WriteElementsNoting(TNetMemoryStream &stream, std::vector<qint64> *tokenOffsets) const
-{
     // Arcs name their ends by position; one index table keeps this linear.
     TAddressIndex index(PlaceCount() + TransitionCount());
     stream.WriteInteger(PlaceCount());
     for (int i = 0; i < PlaceCount(); ++i) {
         Places[i]->SaveToStream(stream);
-        if (tokenOffsets) // the count ends a place's record
-            tokenOffsets->push_back(stream.Position() - qint64(sizeof(qint32)));
         index.Insert(Places[i], i);
     }
     stream.WriteInteger(TransitionCount());

@@ -306,7 +306,6 @@ private:
     int TransitionIndexOf(const TTransfer *transition);
     int PlaceIndexOf(const TPosition *place);
     void IndexNodes();
-    void WriteElementsNoting(TNetMemoryStream &stream, std::vector<qint64> *tokenOffsets) const;
     bool RestoreSnapshot(const TSnapshotPtr &snapshot);
 
     // Set while DeleteSelection destroys elements it has already taken out of
