@@ -9,6 +9,7 @@
 #include "doc/DocForm.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QTest>
@@ -35,6 +36,20 @@ struct TShellFixture
     std::unique_ptr<TAppMainForm> Shell;
     int Ended = 0;
 };
+
+// A file's bytes; empty when it cannot be read.
+inline QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
 
 // Shows a window and waits until it is the active one; for a dialog, what
 // exec would do, without the modal loop.

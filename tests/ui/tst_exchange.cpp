@@ -22,19 +22,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QByteArray FileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // P1 (one token) -> T1 -> P2, with or without positions.
 QByteArray SmallPnml(bool positions, const QByteArray &netType = "http://www.pnml.org/version-2009/grammar/ptnet")
 {

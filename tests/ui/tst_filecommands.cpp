@@ -28,19 +28,6 @@ struct TFixture : TShellFixture
     }
 };
 
-QByteArray FileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // Runs a save while files may grow to at most limit bytes (root ignores
 // folder permissions, but not this limit).
 bool SaveWithFileLimit(TDocForm *w, rlim_t limit)
