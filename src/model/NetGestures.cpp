@@ -366,3 +366,31 @@ void TPetryNet::DrawGestureFeedback(QPainter &canvas) const
     for (TArc *arc : DragArcs)
         arc->DrawDragFeedback(0, 0, false, canvas);
 }
+
+QRect TPetryNet::GestureFeedbackRect() const
+{
+    QRect r;
+    if (ArcSource) {
+        // The band's line, and the head's barbs (20 pixels, drawn 2 wide) at its tip.
+        r |= QRect(QPoint(RubberLine.X1, RubberLine.Y1), QPoint(RubberLine.X2, RubberLine.Y2))
+                 .normalized()
+                 .adjusted(-24, -24, 24, 24);
+    }
+    if (!Dragging)
+        return r;
+    if (DraggingBendPoint) {
+        if (const TArc *arc = Arc(DragArcIndex))
+            r |= PaintedRect(arc);
+        return r;
+    }
+    // Outlines lie within what the elements paint, and the arcs' drag lines
+    // within their bounds as they stand now, ends and bend points followed.
+    constexpr qsizetype Many = 4096;
+    if (DragNodes.size() + DragArcs.size() > Many)
+        return QRect(QPoint(-(1 << 28), -(1 << 28)), QPoint(1 << 28, 1 << 28));
+    for (const TStaticNetElement *node : DragNodes)
+        r |= PaintedRect(node);
+    for (const TArc *arc : DragArcs)
+        r |= PaintedRect(arc);
+    return r;
+}

@@ -158,6 +158,9 @@ public:
     // Inverts the feedback of the gesture under way (arc band or drag
     // outlines) once more, onto a canvas composed afresh.
     void DrawGestureFeedback(QPainter &canvas) const;
+    // Where that feedback lies (canvas coordinates, perhaps more): what a
+    // gesture step repaints on the screen. Very large for a drag of many.
+    QRect GestureFeedbackRect() const;
 
     // Gesture state, read-only outside the net
     bool IsDrawingArc() const { return ArcSource != nullptr; }

@@ -8,6 +8,7 @@
 
 #include <QActionGroup>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -77,6 +78,23 @@ QPoint PointOf(const TNetElement *e)
         return (line[0] + line[1]) / 2;
     }
     return static_cast<const TStaticNetElement *>(e)->CanvasCenter();
+}
+
+// What the window shows of the canvas, as last painted (not painted anew),
+// and the picture it should show, inside the border and the scroll bars.
+bool ShowsScreen(TCanvasController &canvas)
+{
+    QCoreApplication::processEvents();
+    QWidget *area = canvas.Area();
+    QWidget *top = area->window();
+    const QPoint at = area->mapTo(top, QPoint());
+    const QRect inner(1, 1, area->width() - 22, area->height() - 22);
+    const QImage shown = top->screen()
+                             ->grabWindow(top->winId(), at.x() + inner.x(), at.y() + inner.y(), inner.width(),
+                                          inner.height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    return shown == canvas.CanvasScreen().copy(inner).convertToFormat(QImage::Format_RGB32);
 }
 
 enum TChange {
@@ -174,10 +192,13 @@ void TCanvasViewTest::changeMatchesFullComposition()
         QTest::mousePress(area, b, m, p);
         QTest::mouseRelease(area, b, m, p);
     };
-    auto drag = [area](QPoint from, QPoint to) {
+    // Mid-gesture, the window shows the feedback as the picture holds it.
+    bool midGestureShown = true;
+    auto drag = [&](QPoint from, QPoint to) {
         QTest::mousePress(area, Qt::LeftButton, {}, from);
         QTest::mouseMove(area, from);
         QTest::mouseMove(area, (from + to) / 2);
+        midGestureShown = midGestureShown && ShowsScreen(canvas);
         QTest::mouseMove(area, to);
         QTest::mouseRelease(area, Qt::LeftButton, {}, to);
     };
@@ -258,6 +279,8 @@ void TCanvasViewTest::changeMatchesFullComposition()
     // The change shows (only a name, which the canvas does not draw, leaves
     // the picture as it was) ...
     QCOMPARE(shown == before, change == Rename);
+    QVERIFY(midGestureShown);
+    QVERIFY(ShowsScreen(canvas));
     // ... and the picture is the one a full composition gives.
     canvas.RedrawCanvas();
     QCOMPARE(shown, canvas.CanvasScreen());

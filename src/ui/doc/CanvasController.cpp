@@ -390,15 +390,28 @@ void TCanvasController::OnScreen(const std::function<void(QPainter &)> &paint)
         paint(*ScreenPainter);
         return;
     }
-    if (ScreenStale || !Fits(Screen, DocArea))
+    const bool whole = ScreenStale || !Fits(Screen, DocArea);
+    if (whole)
         ComposeCanvas();
+    // Feedback is erased where it was and drawn where it is now; whatever
+    // else changes on the way is composed and shown by its own repaint.
+    const bool band = BandShown;
+    auto feedback = [this] { return HasNet() ? Net->GestureFeedbackRect() : QRect(); };
+    QRect area = whole ? QRect() : feedback();
     {
         QPainter s(&Screen);
         ScreenPainter = &s;
         paint(s);
         ScreenPainter = nullptr;
     }
-    DocArea->update();
+    if (whole) {
+        DocArea->update();
+        return;
+    }
+    area |= feedback();
+    if (band || BandShown)
+        area |= BandRect(Click, Track);
+    DocArea->update(area.adjusted(-2, -2, 2, 2) & QRect(QPoint(), DocArea->size()));
 }
 
 void TCanvasController::DrawGestureFeedback(QPainter &canvas)

@@ -182,7 +182,12 @@ void TCanvasController::DocAreaMouseMove(QPoint p)
     if (Pressed && !CaptureOn) {
         // The first move with the button held starts a drag or a band at once.
         bool dragging = false;
+        const std::pair selection(Net->SelectedCount(), Net->FirstSelected());
         OnScreen([&](QPainter &s) { dragging = Net->BeginDrag(p.x(), p.y(), s); });
+        // Grabbing an element not selected selects it alone and draws the
+        // elements anew over the whole view.
+        if (selection != std::pair(Net->SelectedCount(), Net->FirstSelected()))
+            DocArea->update();
         if (dragging) {
             StartCapture();
             SetCanvasHints(false);
