@@ -10,17 +10,46 @@
 
 #include <algorithm>
 #include <bit>
+#include <memory>
 #include <vector>
 
 // The name of this program's toolspecific blocks.
 inline constexpr char16_t PnmlToolName[] = u"petrinets-editor";
 inline constexpr char16_t PnmlToolVersion[] = u"1.0";
 
+// The texts the document keeps (ids, names, arc ends): copied into large
+// blocks that never move, so a view stays valid as long as the document and
+// a hundred thousand short texts cost a few allocations instead of one each.
+class TPnmlTexts
+{
+public:
+    QStringView Add(QStringView text)
+    {
+        if (text.size() > Room) {
+            const qsizetype size = std::max<qsizetype>(BlockSize, text.size());
+            Blocks.push_back(std::make_unique<QChar[]>(size));
+            Free = Blocks.back().get();
+            Room = size;
+        }
+        QChar *const start = Free;
+        std::copy(text.begin(), text.end(), start);
+        Free += text.size();
+        Room -= text.size();
+        return QStringView(start, text.size());
+    }
+
+private:
+    static constexpr qsizetype BlockSize = 32768;
+    std::vector<std::unique_ptr<QChar[]>> Blocks;
+    QChar *Free = nullptr;
+    qsizetype Room = 0;
+};
+
 // Every id of the document, by its text: finds duplicates while reading and
 // resolves arc ends without a copy of each id. Ids are the most numerous keys
 // of a document, so they live in one array of plain slots probed linearly,
 // where a general hash table costs two cache misses a probe. The texts are
-// views of strings the document keeps; hashes are Qt's, seeded per process.
+// views into the document's TPnmlTexts; hashes are Qt's, seeded per process.
 class TPnmlIds
 {
 public:
@@ -85,11 +114,12 @@ private:
 inline constexpr qint32 PnmlOtherRef = -1;
 inline constexpr qint32 PnmlArcRef(qsizetype arc) { return qint32(-2 - arc); }
 
+// Ids, names and unresolved arc ends view the document's TPnmlTexts.
 struct TPnmlNode
 {
-    QString Id;
+    QStringView Id;
     bool IsPlace = true;
-    QString Name;
+    QStringView Name;
     bool HasName = false;
     qint32 Tokens = 0;
     bool HasPosition = false;
@@ -103,13 +133,13 @@ Q_DECLARE_TYPEINFO(TPnmlNode, Q_RELOCATABLE_TYPE);
 
 struct TPnmlArc
 {
-    QString Id;
+    QStringView Id;
     // Ends naming a node read before the arc are resolved while reading;
     // the others (references, nodes further on) keep their ids.
     qint32 SourceNode = -1, TargetNode = -1;
-    QString Source;
-    QString Target;
-    QString Name;
+    QStringView Source;
+    QStringView Target;
+    QStringView Name;
     bool HasName = false;
     qint32 Weight = 1;
     QList<QPointF> Points;
@@ -146,20 +176,20 @@ struct TPnmlDocument
     QList<TPnmlNode> Nodes;             // document order, places and transitions mixed
     QList<TPnmlArc> Arcs;
     QHash<QString, QString> References; // reference node id -> the id it names
+    QList<QString> ReferenceOrder;      // reference node ids in document order
     TPnmlOwnBlock Own;
     bool OwnNetName = false;                       // the own block named the net
     // Attached to their nodes and arcs once the document is read; of two for
     // one element the later counts.
     QList<TPnmlOwnElement> OwnElements;
-    // Every id of the document: the keys view the records' own strings and
-    // OtherIds, which keeps those of the net, pages and references.
+    // Every id of the document, and the texts its keys and the records view.
+    TPnmlTexts Texts;
     TPnmlIds Ids;
-    QList<QString> OtherIds;
 };
 
 // What an offending element is, for refusal messages; composed only when refusing.
 enum class TPnmlKind { Place, Transition, Arc, Reference };
-QString PnmlOwner(TPnmlKind kind, const QString &id); // e.g. "Позиция «p1»"
+QString PnmlOwner(TPnmlKind kind, QStringView id); // e.g. "Позиция «p1»"
 
 // Parses the XML into doc. Answers an empty string on success, else the
 // Russian reason of the refusal.

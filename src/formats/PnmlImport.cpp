@@ -24,9 +24,15 @@ constexpr int DefaultSheetHeight = 510;
 constexpr QSizeF CornerPlaceSize(30, 30);
 constexpr QSizeF CornerTransitionSize(10, 30);
 
-QString Quoted(const QString &s)
+QString Quoted(QStringView s)
 {
-    return QStringLiteral("«") + s + QStringLiteral("»");
+    return QStringLiteral("«") + s.toString() + QStringLiteral("»");
+}
+
+// A view of the document's texts as the string the stream writes, without a copy.
+QString Borrowed(QStringView s)
+{
+    return QString::fromRawData(s.data(), s.size());
 }
 
 struct TRefusal
@@ -61,7 +67,7 @@ private:
     } Sizes;
 
     [[noreturn]] void Refuse(const QString &reason) { throw TRefusal{reason}; }
-    int ResolveNode(const QString &id, TPnmlKind ownerKind, const QString &ownerId);
+    int ResolveNode(QStringView id, TPnmlKind ownerKind, QStringView ownerId);
     void ResolveArcs();
     bool CornerDialect() const;
     void PlaceForeignNodes(bool &laidOut);
@@ -76,7 +82,7 @@ private:
         return std::fabs(p.x() - centre.x()) <= size.width() / 2 + 2 && std::fabs(p.y() - centre.y()) <= size.height() / 2 + 2;
     }
     QByteArray Compose();
-    void WriteHeader(TNetMemoryStream &s, const QString &id, qint32 own, bool hasName, const QString &name,
+    void WriteHeader(TNetMemoryStream &s, QStringView id, qint32 own, bool hasName, QStringView name,
                      quint8 kind) const;
 
     TPnmlDocument &Doc;
@@ -86,9 +92,9 @@ private:
     QList<QList<QPointF>> Bends;     // per arc, flow source to flow target
 };
 
-int TPnmlBuilder::ResolveNode(const QString &id, TPnmlKind ownerKind, const QString &ownerId)
+int TPnmlBuilder::ResolveNode(QStringView id, TPnmlKind ownerKind, QStringView ownerId)
 {
-    QString current = id;
+    QString current = id.toString();
     // A reference may name another reference; a chain longer than all of them is a cycle.
     for (qsizetype hops = 0; hops <= Doc.References.size(); ++hops) {
         const qint32 node = Doc.Ids.Value(current, PnmlOtherRef);
@@ -264,8 +270,9 @@ QByteArray TPnmlBuilder::Build(bool &laidOut)
 {
     laidOut = false;
     // References must name nodes of their own kind; arcs may end at them.
-    for (auto it = Doc.References.cbegin(); it != Doc.References.cend(); ++it)
-        ResolveNode(it.key(), TPnmlKind::Reference, it.key());
+    // In document order, so that the first offender is the one named.
+    for (const QString &id : std::as_const(Doc.ReferenceOrder))
+        ResolveNode(id, TPnmlKind::Reference, id);
     ResolveArcs();
     if (Doc.Own.Present) {
         // Our own documents store centres and exact bend points.
@@ -287,18 +294,18 @@ QByteArray TPnmlBuilder::Build(bool &laidOut)
 }
 
 // Name, description and kind: the start of every element record.
-void TPnmlBuilder::WriteHeader(TNetMemoryStream &s, const QString &id, qint32 own, bool hasName,
-                               const QString &name, quint8 kind) const
+void TPnmlBuilder::WriteHeader(TNetMemoryStream &s, QStringView id, qint32 own, bool hasName,
+                               QStringView name, quint8 kind) const
 {
     static const TPnmlOwnElement none;
     const TPnmlOwnElement &e = own >= 0 ? Doc.OwnElements[own] : none;
-    s.WriteString(e.HasName ? e.Name : hasName ? name : id);
+    s.WriteString(e.HasName ? e.Name : Borrowed(hasName ? name : id));
     s.WriteInteger(e.HasDescription ? 1 : 0);
     s.WriteString(e.Description);
     s.WriteByte(kind);
 }
 
-QPoint ToNet(QPointF p, TPnmlKind kind, const QString &id)
+QPoint ToNet(QPointF p, TPnmlKind kind, QStringView id)
 {
     const QPoint q(qRound64(std::clamp(p.x(), -2e9, 2e9)), qRound64(std::clamp(p.y(), -2e9, 2e9)));
     if (!InCoordinateRange(q))

@@ -64,9 +64,8 @@ bool TPnmlReader::Next(QString *text)
     return false;
 }
 
-// The id's key views id's own characters, so id (or a copy sharing them) must
-// stay in the document.
-void TPnmlReader::AddId(const QString &id, qint32 ref)
+// id views the document's texts.
+void TPnmlReader::AddId(QStringView id, qint32 ref)
 {
     if (!Doc.Ids.Insert(id, ref))
         Refuse(QStringLiteral("Идентификатор %1 встречается в документе дважды.").arg(Quoted(id)));
@@ -77,26 +76,23 @@ void TPnmlReader::OptionalId()
     const QStringView id = AttrView(u"id");
     if (id.isEmpty())
         return;
-    Doc.OtherIds.append(id.toString());
-    AddId(Doc.OtherIds.last(), PnmlOtherRef);
+    AddId(Doc.Texts.Add(id), PnmlOtherRef);
 }
 
-// The character data of the current element; child elements are skipped.
-QString TPnmlReader::ReadText()
+// The character data of the current element into LabelText; child elements are skipped.
+void TPnmlReader::ReadText()
 {
-    QString text;
-    while (Next(&text))
+    LabelText.resize(0);
+    while (Next(&LabelText))
         SkipElement();
-    return text;
 }
 
-QString TPnmlReader::RequireId(const QString &what, qint32 ref)
+QStringView TPnmlReader::RequireId(const QXmlStreamAttributes &attributes, const QString &what, qint32 ref)
 {
-    const QStringView view = AttrView(u"id");
+    const QStringView view = AttrView(attributes, u"id");
     if (view.isEmpty())
         Refuse(QStringLiteral("%1 в строке %2 не имеет идентификатора.").arg(what).arg(Xml.lineNumber()));
-    QString id = view.toString();
-    // The view stays valid: the caller keeps id, or a copy sharing it, in the document.
+    const QStringView id = Doc.Texts.Add(view);
     Pending = {id, TPnmlIds::Hash(id), ref, true};
     Doc.Ids.Prefetch(Pending.Hash);
     return id;
@@ -150,9 +146,8 @@ void TPnmlReader::ReadNet()
     // P/T nets in the 2009 grammar and in older drafts all name "ptnet".
     if (!type.isEmpty() && !type.contains(u"ptnet", Qt::CaseInsensitive))
         Refuse(QStringLiteral("Сеть имеет тип %1; открываются только сети «позиция — переход» (P/T).").arg(Quoted(type)));
+    Doc.NetId = AttrView(u"id").toString();
     OptionalId();
-    if (!Doc.OtherIds.isEmpty())
-        Doc.NetId = Doc.OtherIds.first();
     ReadContainer(0);
 }
 
@@ -177,7 +172,7 @@ void TPnmlReader::ReadContainer(int depth)
         else if (Is(n, u"referenceTransition"))
             ReadReference(false);
         else if (Is(n, u"name") && depth == 0) {
-            const QString name = ReadLabel().Text;
+            const QString name = ReadLabel().Text.toString();
             if (!Doc.OwnNetName) { // the own block's copy keeps line breaks
                 Doc.NetName = name;
                 Doc.HasNetName = true;
@@ -194,24 +189,39 @@ void TPnmlReader::ReadContainer(int depth)
 TPnmlLabel TPnmlReader::ReadLabel()
 {
     TPnmlLabel label;
+    LabelText.resize(0);
     while (Next()) {
         const QStringView n = Xml.name();
         if (Is(n, u"text") || Is(n, u"value"))
-            label.Text = ReadText();
+            ReadText(); // of two, the later counts
         else {
             if (Is(n, u"structure"))
                 label.Structured = true;
             SkipElement();
         }
     }
+    label.Text = LabelText;
     return label;
 }
 
-QPointF TPnmlReader::ReadXY(TPnmlKind kind, const QString &id)
+QPointF TPnmlReader::ReadXY(TPnmlKind kind, QStringView id)
 {
     // Parsed from views into the attributes: positions are the most
     // numerous elements of a document.
-    const QStringView xs = AttrView(u"x"), ys = AttrView(u"y");
+    // The list is shared with the reader only while it is looked at: held
+    // across the next token, the reader would copy it. The views stay valid
+    // until that token.
+    QStringView xs, ys;
+    {
+        const QXmlStreamAttributes attributes = Xml.attributes();
+        for (const QXmlStreamAttribute &a : attributes) {
+            const QStringView n = a.qualifiedName();
+            if (Is(n, u"x"))
+                xs = a.value();
+            else if (Is(n, u"y"))
+                ys = a.value();
+        }
+    }
     bool okX = false, okY = false;
     const double x = Coordinate(xs, &okX);
     const double y = Coordinate(ys, &okY);
@@ -246,12 +256,12 @@ void TPnmlReader::ReadNode(bool place)
 {
     TPnmlNode node;
     node.IsPlace = place;
-    node.Id = RequireId(NodeWord(place), qint32(Doc.Nodes.size()));
+    node.Id = RequireId(Xml.attributes(), NodeWord(place), qint32(Doc.Nodes.size()));
     auto owner = [&] { return PnmlOwner(NodeKind(place), node.Id); };
     while (Next()) {
         const QStringView n = Xml.name();
         if (Is(n, u"name")) {
-            node.Name = ReadLabel().Text;
+            node.Name = Doc.Texts.Add(ReadLabel().Text);
             node.HasName = true;
         } else if (Is(n, u"graphics")) {
             ReadNodeGraphics(node);
@@ -281,14 +291,15 @@ void TPnmlReader::ReadNode(bool place)
 
 void TPnmlReader::ReadReference(bool place)
 {
-    const QString id = RequireId(place ? QStringLiteral("Ссылка на позицию") : QStringLiteral("Ссылка на переход"),
-                                 PnmlOtherRef);
-    Doc.OtherIds.append(id);
+    const QStringView id = RequireId(Xml.attributes(),
+                                     place ? QStringLiteral("Ссылка на позицию") : QStringLiteral("Ссылка на переход"),
+                                     PnmlOtherRef);
     CommitId();
     const QString ref = Attr("ref");
     if (ref.isEmpty())
         Refuse(QStringLiteral("Ссылка %1 не называет узел.").arg(Quoted(id)));
-    Doc.References.insert(id, ref);
+    Doc.References.insert(id.toString(), ref);
+    Doc.ReferenceOrder.append(id.toString());
     SkipElement();
 }
 
@@ -304,17 +315,20 @@ void TPnmlReader::ReadArcGraphics(TPnmlArc &arc)
 void TPnmlReader::ReadArc()
 {
     TPnmlArc arc;
-    arc.Id = RequireId(QStringLiteral("Дуга"), PnmlArcRef(Doc.Arcs.size()));
     auto owner = [&] { return PnmlOwner(TPnmlKind::Arc, arc.Id); };
     QStringView source, target, attrType;
-    for (const QXmlStreamAttribute &a : Xml.attributes()) {
-        const QStringView n = a.qualifiedName();
-        if (Is(n, u"source"))
-            source = a.value();
-        else if (Is(n, u"target"))
-            target = a.value();
-        else if (Is(n, u"type"))
-            attrType = a.value();
+    {
+        const QXmlStreamAttributes attributes = Xml.attributes(); // shared until the block ends
+        for (const QXmlStreamAttribute &a : attributes) {
+            const QStringView n = a.qualifiedName();
+            if (Is(n, u"source"))
+                source = a.value();
+            else if (Is(n, u"target"))
+                target = a.value();
+            else if (Is(n, u"type"))
+                attrType = a.value();
+        }
+        arc.Id = RequireId(attributes, QStringLiteral("Дуга"), PnmlArcRef(Doc.Arcs.size()));
     }
     if (!attrType.isEmpty() && attrType != u"normal")
         Refuse(QStringLiteral("%1 имеет вид %2; открываются только обычные дуги.").arg(owner(), Quoted(attrType)));
@@ -340,7 +354,7 @@ void TPnmlReader::ReadArc()
         } else if (Is(n, u"graphics")) {
             ReadArcGraphics(arc);
         } else if (Is(n, u"name")) {
-            arc.Name = ReadLabel().Text;
+            arc.Name = Doc.Texts.Add(ReadLabel().Text);
             arc.HasName = true;
         } else if (Is(n, u"type")) {
             // <type value="inhibitor"/> and friends from editors with more arc kinds.
@@ -355,10 +369,10 @@ void TPnmlReader::ReadArc()
     // Usually both ends are nodes already read; the builder resolves the rest.
     arc.SourceNode = NodeRef(SourceText);
     if (arc.SourceNode < 0)
-        arc.Source = SourceText;
+        arc.Source = Doc.Texts.Add(SourceText);
     arc.TargetNode = NodeRef(TargetText);
     if (arc.TargetNode < 0)
-        arc.Target = TargetText;
+        arc.Target = Doc.Texts.Add(TargetText);
     CommitId();
     Doc.Arcs.append(std::move(arc));
 }
@@ -411,7 +425,7 @@ void TPnmlReader::AttachOwnElements()
     }
 }
 
-QString PnmlOwner(TPnmlKind kind, const QString &id)
+QString PnmlOwner(TPnmlKind kind, QStringView id)
 {
     static const QString words[] = {QStringLiteral("Позиция"), QStringLiteral("Переход"), QStringLiteral("Дуга"),
                                     QStringLiteral("Ссылка")};

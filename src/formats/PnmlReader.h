@@ -4,6 +4,7 @@
 // the formats library (PnmlRead.cpp implements it).
 
 #include "PnmlDocument.h"
+#include "PnmlValues.h"
 
 #include <QBuffer>
 #include <QXmlStreamReader>
@@ -16,9 +17,10 @@ struct TPnmlRefusal
 
 // Text of a label (name, initialMarking, inscription, capacity): its <text> or
 // <value>, wherever its <graphics> stands; a <structure> marks a coloured term.
+// The text views the reader's buffer, valid until the next label is read.
 struct TPnmlLabel
 {
-    QString Text;
+    QStringView Text;
     bool Structured = false;
 };
 
@@ -53,19 +55,22 @@ private:
         return QStringLiteral("Ошибка XML в строке %1: %2").arg(Xml.lineNumber()).arg(Xml.errorString());
     }
     bool Next(QString *text = nullptr);
-    QString ReadText();
-    // The attribute's value, a view valid until the next token.
-    QStringView AttrView(QStringView name) const
+    void ReadText();
+    // The attribute's value, a view valid until the next token. The reader's
+    // list is shared, never iterated through a non-const copy: that would
+    // copy every attribute of the element.
+    static QStringView AttrView(const QXmlStreamAttributes &attributes, QStringView name)
     {
-        for (const QXmlStreamAttribute &a : Xml.attributes())
-            if (a.qualifiedName() == name)
+        for (const QXmlStreamAttribute &a : attributes)
+            if (PnmlValues::Is(a.qualifiedName(), name))
                 return a.value();
         return {};
     }
+    QStringView AttrView(QStringView name) const { return AttrView(Xml.attributes(), name); }
     QString Attr(const char *name) const { return Xml.attributes().value(QLatin1StringView(name)).toString(); }
     bool HasAttr(const char *name) const { return Xml.attributes().hasAttribute(QString::fromLatin1(name)); }
-    void AddId(const QString &id, qint32 ref);
-    QString RequireId(const QString &what, qint32 ref);
+    void AddId(QStringView id, qint32 ref);
+    QStringView RequireId(const QXmlStreamAttributes &attributes, const QString &what, qint32 ref);
     void CommitId();
     void OptionalId(); // nets and pages: some editors leave their ids out
     qint32 NodeRef(QStringView id) const
@@ -82,7 +87,7 @@ private:
     TPnmlLabel ReadLabel();
     void ReadNodeGraphics(TPnmlNode &node);
     void ReadArcGraphics(TPnmlArc &arc);
-    QPointF ReadXY(TPnmlKind kind, const QString &id);
+    QPointF ReadXY(TPnmlKind kind, QStringView id);
     void ReadOwnBlock();
     // Skips the current element through Next(), so its depth is checked too.
     void SkipElement()
@@ -106,5 +111,7 @@ private:
     } Pending;
     // Ends of the arc being read, resolved when it ends, for the same reason.
     QString SourceText, TargetText;
+    // The text of the label being read; keeps its capacity from label to label.
+    QString LabelText;
 };
 

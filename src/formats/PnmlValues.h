@@ -36,9 +36,9 @@ inline double Coordinate(QStringView s, bool *ok)
 
 // A marking, inscription or capacity. Empty text counts as absent (*present
 // false); some editors write "Default,1", the number following the last comma.
-inline qint64 ParseCount(const QString &text, bool *ok, bool *present)
+inline qint64 ParseCount(QStringView text, bool *ok, bool *present)
 {
-    QStringView v = QStringView(text).trimmed();
+    QStringView v = text.trimmed();
     const qsizetype comma = v.lastIndexOf(u',');
     if (comma >= 0)
         v = v.mid(comma + 1).trimmed();
