@@ -47,6 +47,16 @@ public:
     const int64_t *EffectDeltas(int t) const { return EffectDelta.data() + EffectStart[t]; }
     int EffectCount(int t) const { return EffectStart[t + 1] - EffectStart[t]; }
     int64_t TotalDelta(int t) const { return SumDelta[t]; }
+    int64_t MaxRaise() const { return LargestRaise; }
+    // The inputs of a transition and their weights.
+    const int32_t *InputPlaces(int t) const { return PrePlace.data() + PreStart[t]; }
+    const int32_t *InputWeights(int t) const { return PreWeight.data() + PreStart[t]; }
+    int InputCount(int t) const { return PreStart[t + 1] - PreStart[t]; }
+    // The transitions a place triggers (see above), with the weight each needs there.
+    const int32_t *Triggered(int p) const { return TriggerTransition.data() + TriggerStart[p]; }
+    const int32_t *TriggerWeights(int p) const { return TriggerWeight.data() + TriggerStart[p]; }
+    int TriggerCount(int p) const { return TriggerStart[p + 1] - TriggerStart[p]; }
+    const std::vector<int32_t> &SourceTransitions() const { return Sources; }
 
 private:
     int Places = 0;

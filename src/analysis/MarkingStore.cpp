@@ -4,6 +4,8 @@
 #include <bit>
 #include <thread>
 
+#include <sys/mman.h>
+
 namespace {
 
 constexpr int MinSlotsPerPartition = 64;
@@ -14,7 +16,41 @@ int WordsFor(int places, int perWord)
     return std::max(1, (places + perWord - 1) / perWord);
 }
 
+constexpr size_t HugePage = size_t(1) << 21;
+
 } // namespace
+
+void *AllocateHuge(size_t size, size_t &bytes)
+{
+    if (size < HugePage) {
+        bytes = 0;
+        return ::operator new(std::max<size_t>(size, 1));
+    }
+    // Map one huge page more than needed and cut the start to a huge page
+    // boundary, so every page of the array can be huge.
+    const size_t rounded = (size + HugePage - 1) / HugePage * HugePage, mapped = rounded + HugePage;
+    void *map = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (map == MAP_FAILED)
+        throw std::bad_alloc();
+    const uintptr_t at = uintptr_t(map), aligned = (at + HugePage - 1) & ~uintptr_t(HugePage - 1);
+    if (aligned > at)
+        munmap(map, aligned - at);
+    if (at + mapped > aligned + rounded)
+        munmap(reinterpret_cast<void *>(aligned + rounded), at + mapped - aligned - rounded);
+    madvise(reinterpret_cast<void *>(aligned), rounded, MADV_HUGEPAGE);
+    bytes = rounded;
+    return reinterpret_cast<void *>(aligned);
+}
+
+void FreeHuge(void *base, size_t bytes)
+{
+    if (!base)
+        return;
+    if (bytes == 0)
+        ::operator delete(base);
+    else
+        munmap(base, bytes);
+}
 
 TMarkingStore::TMarkingStore(int places, int64_t maxMarkings)
     : Places(places)
@@ -73,10 +109,10 @@ uint32_t TMarkingStore::Settle(int64_t slot, const uint8_t *packed, uint64_t has
     const uint32_t index = uint32_t(Data.Size());
     std::memcpy(Data.Append(), packed, size_t(Stride()));
     Slots[size_t(slot)] = index | Tag(hash);
-    // Linear probing stays short below three quarters full.
+    // Linear probing stays short below half full.
     const int part = PartitionOf(hash);
-    if (uint64_t(Data.Size()) * 4 > uint64_t(Slots.size()) * 3 || Crowded(++PartCount[part], 0))
-        Rehash(Slots.size() * 2);
+    if (uint64_t(Data.Size()) * 2 > uint64_t(Slots.Size()) || Crowded(++PartCount[part], 0))
+        Rehash(Slots.Size() * 2);
     return index;
 }
 
@@ -97,24 +133,23 @@ void TMarkingStore::Reserve(const int64_t *more, int workers)
     int64_t total = 0;
     for (int p = 0; p < Partitions; ++p)
         total += more[p];
-    size_t slots = Slots.size();
+    size_t slots = Slots.Size();
     for (;;) {
         const uint64_t perPartition = slots >> PartitionBits;
-        bool crowded = uint64_t(Data.Size() + total) * 4 > uint64_t(slots) * 3;
+        bool crowded = uint64_t(Data.Size() + total) * 2 > uint64_t(slots);
         for (int p = 0; p < Partitions && !crowded; ++p)
             crowded = uint64_t(PartCount[p] + more[p]) * 8 > perPartition * 7;
         if (!crowded)
             break;
         slots *= 2;
     }
-    if (slots == Slots.size())
+    if (slots == Slots.Size())
         return;
     if (workers < 2) {
         Rehash(slots);
         return;
     }
-    Slots.assign(slots, Empty);
-    Slots.shrink_to_fit();
+    Slots.Assign(slots, Empty);
     PartShift = std::countr_zero(slots) - PartitionBits;
     PartMask = (uint64_t(1) << PartShift) - 1;
     std::vector<std::thread> threads;
@@ -129,8 +164,23 @@ void TMarkingStore::RehashPartitions(int worker, int workers)
 {
     for (int p = worker; p < Partitions; p += workers)
         PartCount[p] = 0;
-    for (int64_t k = 0; k < Data.Size(); ++k) {
+    // The markings are read in order, the slots at random: the slot of a
+    // marking some places on is fetched while this one is put.
+    constexpr int64_t Ahead = 16;
+    uint64_t ahead[Ahead];
+    const int64_t count = Data.Size();
+    const auto fetch = [&](int64_t k) {
         const uint64_t hash = Hash(At(k));
+        ahead[k % Ahead] = hash;
+        if (PartitionOf(hash) % workers == worker)
+            __builtin_prefetch(Slots.Data() + Home(hash), 1);
+    };
+    for (int64_t k = 0; k < std::min(count, Ahead); ++k)
+        fetch(k);
+    for (int64_t k = 0; k < count; ++k) {
+        const uint64_t hash = ahead[k % Ahead];
+        if (k + Ahead < count)
+            fetch(k + Ahead);
         const int part = PartitionOf(hash);
         if (part % workers != worker)
             continue;
@@ -151,19 +201,10 @@ int64_t TMarkingStore::Extend(int64_t count)
 
 void TMarkingStore::Rehash(size_t slotCount)
 {
-    Slots.assign(slotCount, Empty);
-    Slots.shrink_to_fit();
+    Slots.Assign(slotCount, Empty);
     PartShift = std::countr_zero(slotCount) - PartitionBits;
     PartMask = (uint64_t(1) << PartShift) - 1;
-    std::fill(std::begin(PartCount), std::end(PartCount), 0);
-    for (int64_t k = 0; k < Data.Size(); ++k) {
-        const uint64_t hash = Hash(At(k));
-        ++PartCount[PartitionOf(hash)];
-        uint64_t i = Home(hash);
-        while (Slots[i] != Empty)
-            i = Next(i);
-        Slots[i] = uint32_t(k) | Tag(hash);
-    }
+    RehashPartitions(0, 1);
 }
 
 void TMarkingStore::WidenFor(int64_t count)
@@ -193,5 +234,5 @@ void TMarkingStore::Repack(int bits)
         }
         Pack(marking.data(), reinterpret_cast<uint8_t *>(Data.Append()));
     }
-    Rehash(Slots.size());
+    Rehash(Slots.Size());
 }

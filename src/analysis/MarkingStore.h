@@ -3,9 +3,48 @@
 // hash set over them.
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
+
+// Memory for THugeArray: on huge pages when large enough (bytes: what was
+// mapped, for FreeHuge).
+void *AllocateHuge(size_t size, size_t &bytes);
+void FreeHuge(void *base, size_t bytes);
+
+// A fixed-size array of trivially copyable items whose large instances sit
+// on huge pages: the hash set is read at random, and with small pages nearly
+// every look-up would also miss the address translation cache.
+template<typename T>
+class THugeArray
+{
+public:
+    THugeArray() = default;
+    THugeArray(const THugeArray &) = delete;
+    THugeArray &operator=(const THugeArray &) = delete;
+    ~THugeArray() { Free(); }
+    void Assign(size_t n, T value)
+    {
+        Free();
+        Base = AllocateHuge(n * sizeof(T), Bytes);
+        Items = static_cast<T *>(Base);
+        Count = n;
+        std::fill(Items, Items + n, value);
+    }
+    size_t Size() const { return Count; }
+    T *Data() { return Items; }
+    const T *Data() const { return Items; }
+    T &operator[](size_t i) { return Items[i]; }
+    T operator[](size_t i) const { return Items[i]; }
+
+private:
+    void Free() { FreeHuge(Base, Bytes); Base = nullptr; Items = nullptr; Count = 0; }
+    void *Base = nullptr;
+    size_t Bytes = 0;
+    T *Items = nullptr;
+    size_t Count = 0;
+};
 
 // An array that grows by fixed blocks, so growing never copies what it holds
 // and never keeps twice the memory it needs.
@@ -138,7 +177,7 @@ public:
     int64_t Find(const uint8_t *packed, uint64_t hash) const;
     // Re-packs every marking so counts up to `count` fit.
     void WidenFor(int64_t count);
-    void Prefetch(uint64_t hash) const { __builtin_prefetch(Slots.data() + Home(hash)); }
+    void Prefetch(uint64_t hash) const { __builtin_prefetch(Slots.Data() + Home(hash)); }
     // Once the slot is at hand: fetches the marking it most likely holds.
     void PrefetchMarking(uint64_t hash) const
     {
@@ -170,7 +209,7 @@ public:
     int64_t ClaimSlot(const uint8_t *packed, uint64_t hash, uint32_t ordinal, const TClaimed &claimed);
     uint32_t Settle(int64_t slot, const uint8_t *packed, uint64_t hash);
 
-    int64_t MemoryBytes() const { return Data.MemoryBytes() + int64_t(Slots.size()) * 4; }
+    int64_t MemoryBytes() const { return Data.MemoryBytes() + int64_t(Slots.Size()) * 4; }
 
 private:
     void Rehash(size_t slotCount);
@@ -196,7 +235,7 @@ private:
     int PerWord = 64;
     int WordCount = 1;
     TBlockArray<uint64_t> Data;
-    std::vector<uint32_t> Slots;
+    THugeArray<uint32_t> Slots;
     int PartShift = 0;
     uint64_t PartMask = 0;
     uint32_t IndexMask = UINT32_MAX;

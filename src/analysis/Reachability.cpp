@@ -49,6 +49,13 @@ void TReachability::LayOutEffects()
         }
         EffectStart.push_back(int32_t(EffectWord.size()));
     }
+    Rule.Build(Net, Store);
+    // A one-word marking takes the whole effect in one addition.
+    WordEffect.assign(size_t(Net.TransitionCount()), 0);
+    if (Store.Words() == 1)
+        for (int t = 0; t < Net.TransitionCount(); ++t)
+            for (int k = EffectStart[t]; k < EffectStart[t + 1]; ++k)
+                WordEffect[t] += EffectAdd[k];
 }
 
 void TReachability::TPending::Clear()
@@ -77,6 +84,20 @@ void TReachability::PackTargets(int64_t state, const std::vector<int32_t> &enabl
 {
     const size_t words = size_t(Store.Words());
     const uint8_t *source = Store.At(state);
+    if (words == 1) {
+        uint64_t word;
+        std::memcpy(&word, source, 8);
+        for (int32_t t : enabled) {
+            const uint64_t target = word + WordEffect[t];
+            const uint64_t hash = TMarkingStore::Mix(target);
+            Store.Prefetch(hash);
+            q.Words.push_back(target);
+            q.Hashes.push_back(hash);
+            q.Parents.push_back(uint32_t(state));
+            q.Transitions.push_back(t);
+        }
+        return;
+    }
     size_t at = q.Words.size();
     q.Words.resize(at + words * enabled.size());
     for (int32_t t : enabled) {
@@ -91,6 +112,51 @@ void TReachability::PackTargets(int64_t state, const std::vector<int32_t> &enabl
         q.Transitions.push_back(t);
         at += words;
     }
+}
+
+int64_t TReachability::EnabledAt(int64_t state, std::vector<int32_t> &cur, std::vector<int32_t> &enabled,
+                                 bool &wide) const
+{
+    const int places = Net.PlaceCount();
+    const int64_t limit = Store.WidthLimit();
+    wide = false;
+    if (!Rule.On()) {
+        Store.Unpack(state, cur.data());
+        Net.EnabledIn(cur.data(), enabled, limit);
+        for (int32_t t : enabled) {
+            const int32_t *pl = Net.EffectPlaces(t);
+            const int64_t *d = Net.EffectDeltas(t);
+            for (int k = 0; k < Net.EffectCount(t); ++k)
+                wide = wide || cur[pl[k]] + d[k] > limit;
+        }
+        return std::accumulate(cur.begin(), cur.begin() + places, int64_t(0));
+    }
+    uint64_t word;
+    std::memcpy(&word, Store.At(state), 8);
+    enabled.clear();
+    int64_t total = 0;
+    const int bits = Store.Bits();
+    for (int p = 0, shift = 0; p < places; ++p, shift += bits) {
+        const int64_t m = int64_t((word >> shift) & uint64_t(limit));
+        if (m == 0)
+            continue;
+        total += m;
+        const int32_t *triggered = Net.Triggered(p);
+        const int32_t *weights = Net.TriggerWeights(p);
+        for (int k = 0; k < Net.TriggerCount(p); ++k)
+            if (m >= weights[k] && Rule.IsEnabled(word, triggered[k]))
+                enabled.push_back(triggered[k]);
+    }
+    for (int32_t t : Net.SourceTransitions())
+        if (Rule.IsEnabled(word, t))
+            enabled.push_back(t);
+    for (int32_t t : enabled)
+        if (!Rule.Fits(word, t)) {
+            wide = true;
+            Store.Unpack(state, cur.data());
+            break;
+        }
+    return total;
 }
 
 int64_t TReachability::MemoryBytes() const
@@ -220,23 +286,23 @@ TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t en
                 return TStep::Stop;
             }
         }
-        Store.Unpack(i, cur.data());
-        MaxTotal = std::max(MaxTotal, std::accumulate(cur.begin(), cur.begin() + places, int64_t(0)));
-        Net.EnabledIn(cur.data(), enabled, Store.WidthLimit());
+        bool wide = false;
+        MaxTotal = std::max(MaxTotal, EnabledAt(i, cur, enabled, wide));
         if (enabled.empty() && DeadCount++ == 0)
             FirstDead = i;
         Firings += int64_t(enabled.size());
+        for (int32_t t : enabled)
+            Fired[t] = 1;
         // Widen before packing any firing of this state; what waits was
         // packed the old way and is looked up first.
-        int64_t largest = 0;
-        for (int32_t t : enabled) {
-            Fired[t] = 1;
-            const int32_t *pl = Net.EffectPlaces(t);
-            const int64_t *d = Net.EffectDeltas(t);
-            for (int k = 0; k < Net.EffectCount(t); ++k)
-                largest = std::max(largest, cur[pl[k]] + d[k]);
-        }
-        if (largest > Store.WidthLimit()) {
+        if (wide) {
+            int64_t largest = 0;
+            for (int32_t t : enabled) {
+                const int32_t *pl = Net.EffectPlaces(t);
+                const int64_t *d = Net.EffectDeltas(t);
+                for (int k = 0; k < Net.EffectCount(t); ++k)
+                    largest = std::max(largest, cur[pl[k]] + d[k]);
+            }
             if (!Advance(q, true, lookUp))
                 return step;
             q.Clear();

@@ -4,6 +4,7 @@
 #include "FiringNet.h"
 #include "MarkingStore.h"
 #include "SearchLimits.h"
+#include "WordRule.h"
 
 // States are numbered in the order found, which is breadth-first: the first
 // dead state is a nearest one, and parent links give shortest paths.
@@ -127,6 +128,11 @@ private:
     // Per transition, the words its firing changes and what it adds to each,
     // for the current packing (a count's change shifted into place).
     void LayOutEffects();
+    // A state's enabled transitions (in the order TFiringNet::EnabledIn
+    // gives) and the total of its counts; `wide` tells whether a firing
+    // passes the width of the packing. `cur` is filled when the state is
+    // unpacked (always unless the word rule holds).
+    int64_t EnabledAt(int64_t state, std::vector<int32_t> &cur, std::vector<int32_t> &enabled, bool &wide) const;
     // Queues the targets of the enabled transitions of a state with their
     // hashes, and fetches their slots ahead.
     void PackTargets(int64_t state, const std::vector<int32_t> &enabled, TPending &q) const;
@@ -139,6 +145,8 @@ private:
     std::vector<int64_t> NextCheck; // per place: the count at which to look for a covered ancestor again
     std::vector<int32_t> EffectStart, EffectWord;
     std::vector<uint64_t> EffectAdd;
+    std::vector<uint64_t> WordEffect;
+    TWordRule Rule;
     int LaidOutBits = 0;
 };
 

@@ -86,7 +86,6 @@ void TReachability::ExpandChunk(int64_t begin, int64_t end, int workers, TChunk 
 {
     const int places = Net.PlaceCount();
     const size_t words = size_t(Store.Words());
-    const int64_t limit = Store.WidthLimit();
     std::vector<int32_t> cur(size_t(places) + 1), enabled;
     chunk.Groups.resize(size_t(workers));
     const auto lookUp = [&](size_t k) {
@@ -108,21 +107,16 @@ void TReachability::ExpandChunk(int64_t begin, int64_t end, int workers, TChunk 
     q.Clear();
     seen.Clear();
     for (int64_t i = begin; i < end; ++i) {
-        Store.Unpack(i, cur.data());
-        chunk.MaxTotal = std::max(chunk.MaxTotal, std::accumulate(cur.begin(), cur.begin() + places, int64_t(0)));
-        Net.EnabledIn(cur.data(), enabled, limit);
+        bool wide = false;
+        chunk.MaxTotal = std::max(chunk.MaxTotal, EnabledAt(i, cur, enabled, wide));
         if (enabled.empty() && chunk.DeadCount++ == 0)
             chunk.FirstDead = i;
         chunk.Firings += int64_t(enabled.size());
-        for (int32_t t : enabled) {
+        for (int32_t t : enabled)
             fired[t] = 1;
-            const int32_t *pl = Net.EffectPlaces(t);
-            const int64_t *d = Net.EffectDeltas(t);
-            for (int k = 0; k < Net.EffectCount(t); ++k)
-                if (cur[pl[k]] + d[k] > limit) {
-                    chunk.NeedsWiderCounts = true;
-                    return;
-                }
+        if (wide) {
+            chunk.NeedsWiderCounts = true;
+            return;
         }
         PackTargets(i, enabled, q);
         Advance(q, false, lookUp);

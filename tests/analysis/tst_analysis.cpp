@@ -140,6 +140,16 @@ void TAnalysisTest::smallNets_data()
         Transition(net, QStringLiteral("t1"), {{1, INT32_MAX}}, {{0, INT32_MAX}});
         return net;
     }) << false << 2LL << 2LL << "ynnyyy" << "" << "" << "";
+    // A firing that passes the packing's width, and a weight no count of
+    // the narrow packing reaches.
+    QTest::newRow("counts outgrow their width") << TBuild([] {
+        TAnalysisNet net;
+        net.AddPlace(QStringLiteral("p0"), 1);
+        net.AddPlace(QStringLiteral("p1"), 0);
+        Transition(net, QStringLiteral("t0"), {{0, 1}}, {{1, 5}});
+        Transition(net, QStringLiteral("t1"), {{1, 9}}, {});
+        return net;
+    }) << false << 2LL << 1LL << "ynynny" << "" << "t1" << "t0";
     QTest::newRow("count at the 32-bit limit") << TBuild([] {
         TAnalysisNet net;
         net.AddPlace(QStringLiteral("p0"), INT32_MAX - 1);
