@@ -250,6 +250,43 @@ BENCHMARK(BM_UndoEdit)
     ->ArgNames({"n", "add"})
     ->Unit(benchmark::kMillisecond);
 
+// Undo (redo = 0) or Redo (redo = 1) of a delete: of one place with its arcs
+// (many = 0) or of the elements in 1 % of the sheet (many = 1). The timed
+// step ends with a hit test, which a repaint after it makes, so that a spatial
+// index left to be rebuilt is paid for here. The delete itself is not timed.
+void BM_UndoDelete(benchmark::State &state)
+{
+    auto net = BuildNet(int(state.range(0)));
+    const bool many = state.range(1) != 0, redo = state.range(2) != 0;
+    int next = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (many) {
+            net->SelectInRect(TSides{0, 0, net->SheetWidth / 10, net->SheetHeight / 10});
+        } else {
+            net->CancelSelection();
+            net->Place(next++ % net->PlaceCount())->SetSelected(true);
+        }
+        net->DeleteSelection();
+        benchmark::DoNotOptimize(net->ElementAt(0, 0));
+        if (redo) {
+            net->Undo();
+            benchmark::DoNotOptimize(net->ElementAt(0, 0));
+        }
+        state.ResumeTiming();
+        redo ? net->Redo() : net->Undo();
+        benchmark::DoNotOptimize(net->ElementAt(0, 0));
+        state.PauseTiming();
+        if (redo)
+            net->Undo();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_UndoDelete)
+    ->ArgsProduct({{1000, 100000, 1000000}, {0, 1}, {0, 1}})
+    ->ArgNames({"n", "many", "redo"})
+    ->Unit(benchmark::kMillisecond);
+
 // Heap an undo snapshot takes per element: the first of a session, and one
 // after a token count changed (a quarter of the elements are places).
 void BM_SnapshotMemory(benchmark::State &state)

@@ -13,6 +13,7 @@ TPetryNet::~TPetryNet()
 {
     RootState.reset();
     CurrentState = nullptr;
+    ReleaseParked(); // while the net they call on still stands
     DropGrid();
     DestroyElements();
 }
@@ -252,23 +253,30 @@ TTransfer *TPetryNet::AddTransition(int x, int y)
 void TPetryNet::DeleteSelection()
 {
     SaveUndo();
-    DropGrid(); // rebuilt once at the next look-up, not cell by cell
-    // Destroyed one by one, each element would search its list and close the
-    // gap it leaves: quadratic over a large selection. So the survivors are
-    // sorted out first, one pass per list, and the rest destroyed in the same
-    // order as before: selected places (with their arcs), selected
-    // transitions (with theirs), then the selected arcs still left.
+    // Taken out of the lists one by one, each element would search its list
+    // and close the gap it leaves: quadratic over a large selection. So the
+    // survivors are sorted out first, one pass per list: the selected nodes,
+    // and the arcs selected or touching one of them.
     auto selected = [](const TNetElement *e) { return e->Selected; };
     const QList<TPosition *> places = TakeOut(Places, selected);
     const QList<TTransfer *> transitions = TakeOut(Transitions, selected);
     auto withNode = [](const TArc *a) { return a->StartNode->Selected || a->EndNode->Selected; };
-    QList<TArc *> arcs = TakeOut(Arcs, [withNode](const TArc *a) { return a->Selected || withNode(a); });
-    arcs.removeIf(withNode); // these go with their nodes
+    const QList<TArc *> arcs = TakeOut(Arcs, [withNode](const TArc *a) { return a->Selected || withNode(a); });
+    // A large part of the net leaves the spatial index to be rebuilt once at
+    // the next look-up rather than emptied cell by cell.
+    const qsizetype gone = places.size() + transitions.size() + arcs.size();
+    if (gone * 16 > ElementCount())
+        DropGrid();
+    // Every selected element goes: the selection is empty, and an account
+    // that was in step stays so.
+    const bool known = SelectionInStep();
     DropSelectionAccount();
-    DetachingNothing = true;
-    qDeleteAll(places);
-    qDeleteAll(transitions);
-    qDeleteAll(arcs);
-    DetachingNothing = false;
+    SelectedCounts = {};
+    SelectionKnown = known;
+    // Kept by the snapshot just taken while an undo may bring them back.
+    std::vector<TNetElement *> parked(arcs.begin(), arcs.end());
+    parked.insert(parked.end(), places.begin(), places.end());
+    parked.insert(parked.end(), transitions.begin(), transitions.end());
+    ParkElements(std::move(parked), UndoStack.IsEmpty() ? nullptr : UndoStack.Snapshots.back().get());
     NotifyChange();
 }

@@ -2,6 +2,7 @@
 
 #include "Arc.h"
 #include "NetElements.h"
+#include "ParkedElements.h"
 #include "SpatialGrid.h"
 #include "StateTree.h"
 #include "UndoClipboard.h"
@@ -309,10 +310,22 @@ private:
     int TransitionIndexOf(const TTransfer *transition);
     int PlaceIndexOf(const TPosition *place);
     void IndexNodes();
-    bool RestoreSnapshot(const TSnapshotPtr &snapshot);
+    // Brings back the snapshot's state; current is the state it replaces,
+    // just taken, which keeps the elements that leave (UndoRestore.cpp).
+    bool RestoreSnapshot(const TSnapshotPtr &snapshot, const TSnapshotPtr &current);
+    bool RestoreInPlace(const TSnapshotPtr &snapshot, const TSnapshotPtr &current);
 
-    // Set while DeleteSelection destroys elements it has already taken out of
-    // the lists, so that their DetachElement has nothing to search for.
+    // Elements taken out of the lists that an undo may bring back: parked
+    // with holder, the snapshot of the state they leave, or destroyed at once
+    // without one. Nodes come after their arcs.
+    friend class TParkedElements;
+    std::shared_ptr<TParkingLot> Parking;
+    void ParkElements(std::vector<TNetElement *> elements, const TNetSnapshot *holder);
+    void DestroyParked(TNetElement *element);
+    void ReleaseParked();
+
+    // Set while elements already out of the lists (parked ones) are
+    // destroyed, so that their DetachElement has nothing to search for.
     bool DetachingNothing = false;
 
     struct TElementLists;

@@ -77,7 +77,7 @@ TPetryNet::TUndoGroup::~TUndoGroup()
 
 TSnapshotPtr TPetryNet::TakeSnapshot() const
 {
-    SnapshotRecords = TakeNetSnapshot(*this, SnapshotRecords.get());
+    SnapshotRecords = TakeNetSnapshot(*this, SnapshotRecords.get(), Parking.get());
     return SnapshotRecords;
 }
 
@@ -101,7 +101,7 @@ void TPetryNet::Undo()
     if (!snapshot)
         return;
     TSnapshotPtr current = TakeSnapshot();
-    if (RestoreSnapshot(snapshot))
+    if (RestoreSnapshot(snapshot, current))
         UndoStack.PushRedo(std::move(current));
 }
 
@@ -111,26 +111,25 @@ void TPetryNet::Redo()
     if (!snapshot)
         return;
     TSnapshotPtr current = TakeSnapshot();
-    if (RestoreSnapshot(snapshot))
+    if (RestoreSnapshot(snapshot, current))
         UndoStack.Push(std::move(current));
 }
 
-bool TPetryNet::RestoreSnapshot(const TSnapshotPtr &snapshot)
+bool TPetryNet::RestoreSnapshot(const TSnapshotPtr &snapshot, const TSnapshotPtr &current)
 {
     const TNetSnapshot &s = *snapshot;
-    if (HasSnapshotPrefix(*this, s)) {
-        // The same elements, perhaps with some added since (which go): only
-        // what differs is written back, and the lists, the spatial index and
-        // every pointer to a remaining element stay.
-        DropAppended(*this, s);
-        RestoreRecordsInPlace(*this, s);
+    if (RestoreInPlace(snapshot, current)) {
+        // The same elements, some perhaps parked or back from the parking
+        // lot: the lists, the spatial index and every pointer to a remaining
+        // element stay.
         PlaceCounter += PlaceCount();
         TransitionCounter += TransitionCount();
         ArcCounter += ArcCount();
         SnapshotRecords = snapshot;
     } else {
-        // Elements were added or deleted since: the lists are built again
-        // from the records, through the same reading as a document's.
+        // The snapshot names elements the net no longer has: the lists are
+        // built again from the records, through the same reading as a
+        // document's.
         TNetMemoryStream stream;
         WriteSnapshotElements(s, stream);
         stream.SetPosition(0);

@@ -1,6 +1,7 @@
 #include "UndoSnapshot.h"
 
 #include "AddressIndex.h"
+#include "ParkedElements.h"
 #include "PetryNet.h"
 
 #include <algorithm>
@@ -66,13 +67,14 @@ TArcRecordPtr MakeRecord(const TArc &e)
 }
 
 // The list's records: the previous one of an element when it still matches,
-// else a new one. Previous records are followed in step with the list; an
-// element not at the cursor is looked for a few records ahead, where it is
-// after elements before it were deleted. A list where nothing changed shares
-// the previous records whole.
+// else a new one. Previous records are followed in step with the list; those
+// of parked elements (deleted since) are passed over, and an element not at
+// the cursor then is looked for a few records ahead. A list where nothing
+// changed shares the previous records whole.
 template <class TElement, class TRecordPtr>
 std::shared_ptr<const std::vector<TRecordPtr>> TakeRecords(const QList<TElement *> &list,
-                                                           const std::shared_ptr<const std::vector<TRecordPtr>> &previous)
+                                                           const std::shared_ptr<const std::vector<TRecordPtr>> &previous,
+                                                           const TParkingLot *parked)
 {
     constexpr size_t LookAhead = 16;
     auto out = std::make_shared<std::vector<TRecordPtr>>();
@@ -80,6 +82,9 @@ std::shared_ptr<const std::vector<TRecordPtr>> TakeRecords(const QList<TElement 
     size_t j = 0, shared = 0;
     const size_t n = previous ? previous->size() : 0;
     for (const TElement *e : list) {
+        if (parked)
+            while (j < n && (*previous)[j]->Id != e && parked->Parked.contains((*previous)[j]->Id))
+                ++j;
         if (j < n && (*previous)[j]->Id != e) {
             for (size_t k = j + 1; k < std::min(n, j + LookAhead); ++k)
                 if ((*previous)[k]->Id == e) {
@@ -138,7 +143,9 @@ void RestoreHeader(TPetryNet &net, TNetElement &e, const TElementRecord &r, bool
         e.SetSelected(false);
 }
 
-void RestoreNode(TPetryNet &net, TStaticNetElement &e, const TNodeRecord &r)
+} // namespace
+
+void RestoreRecord(TPetryNet &net, TStaticNetElement &e, const TNodeRecord &r)
 {
     bool told = false;
     const qint32 tokens = TokensOf(e);
@@ -154,7 +161,7 @@ void RestoreNode(TPetryNet &net, TStaticNetElement &e, const TNodeRecord &r)
     RestoreHeader(net, e, r, told);
 }
 
-void RestoreArc(TPetryNet &net, TArc &e, const TArcRecord &r)
+void RestoreRecord(TPetryNet &net, TArc &e, const TArcRecord &r)
 {
     bool told = false;
     if (e.Multiplicity != r.Multiplicity || e.TransitionToPlace != r.TransitionToPlace || e.BendPoints != r.BendPoints) {
@@ -167,17 +174,29 @@ void RestoreArc(TPetryNet &net, TArc &e, const TArcRecord &r)
     RestoreHeader(net, e, r, told);
 }
 
-// Whether the list starts with the records' elements.
-template <class TElement, class TRecordPtr>
-bool SameIds(const QList<TElement *> &list, const std::vector<TRecordPtr> &records)
+void SetRecord(TStaticNetElement &e, const TNodeRecord &r)
 {
-    if (size_t(list.size()) < records.size())
-        return false;
-    for (size_t i = 0; i < records.size(); ++i)
-        if (records[i]->Id != list[qsizetype(i)])
-            return false;
-    return true;
+    e.Name = r.Name;
+    e.Description = r.Description;
+    e.HasDescription = r.HasDescription;
+    e.X = r.X;
+    e.Y = r.Y;
+    e.Highlighted = false;
+    if (e.Kind == KindPlace)
+        static_cast<TPosition &>(e).Tokens = r.Tokens;
 }
+
+void SetRecord(TArc &e, const TArcRecord &r)
+{
+    e.Name = r.Name;
+    e.Description = r.Description;
+    e.HasDescription = r.HasDescription;
+    e.Multiplicity = r.Multiplicity;
+    e.TransitionToPlace = r.TransitionToPlace;
+    e.BendPoints = r.BendPoints;
+}
+
+namespace {
 
 void WriteHeader(TNetMemoryStream &stream, const TElementRecord &r, quint8 kind)
 {
@@ -189,7 +208,8 @@ void WriteHeader(TNetMemoryStream &stream, const TElementRecord &r, quint8 kind)
 
 } // namespace
 
-std::shared_ptr<const TNetSnapshot> TakeNetSnapshot(const TPetryNet &net, const TNetSnapshot *previous)
+std::shared_ptr<const TNetSnapshot> TakeNetSnapshot(const TPetryNet &net, const TNetSnapshot *previous,
+                                                    const TParkingLot *parked)
 {
     auto s = std::make_shared<TNetSnapshot>();
     s->NetName = net.NetName;
@@ -205,54 +225,10 @@ std::shared_ptr<const TNetSnapshot> TakeNetSnapshot(const TPetryNet &net, const 
         s->Arcs = previous->Arcs;
         return s;
     }
-    s->Places = TakeRecords(net.Places, previous ? previous->Places : nullptr);
-    s->Transitions = TakeRecords(net.Transitions, previous ? previous->Transitions : nullptr);
-    s->Arcs = TakeRecords(net.Arcs, previous ? previous->Arcs : nullptr);
+    s->Places = TakeRecords(net.Places, previous ? previous->Places : nullptr, parked);
+    s->Transitions = TakeRecords(net.Transitions, previous ? previous->Transitions : nullptr, parked);
+    s->Arcs = TakeRecords(net.Arcs, previous ? previous->Arcs : nullptr, parked);
     return s;
-}
-
-bool HasSnapshotShape(const TPetryNet &net, const TNetSnapshot &snapshot)
-{
-    if (size_t(net.PlaceCount()) != snapshot.Places->size() || size_t(net.TransitionCount()) != snapshot.Transitions->size()
-        || size_t(net.ArcCount()) != snapshot.Arcs->size())
-        return false;
-    return HasSnapshotPrefix(net, snapshot);
-}
-
-bool HasSnapshotPrefix(const TPetryNet &net, const TNetSnapshot &snapshot)
-{
-    if (!SameIds(net.Places, *snapshot.Places) || !SameIds(net.Transitions, *snapshot.Transitions)
-        || !SameIds(net.Arcs, *snapshot.Arcs))
-        return false;
-    for (size_t i = 0; i < snapshot.Arcs->size(); ++i) {
-        const TArc *arc = net.Arcs[qsizetype(i)];
-        const TArcRecord &r = *(*snapshot.Arcs)[i];
-        if (r.Start != arc->StartNode || r.End != arc->EndNode)
-            return false;
-    }
-    return true;
-}
-
-void DropAppended(TPetryNet &net, const TNetSnapshot &snapshot)
-{
-    // From the back, arcs first, so that every element leaves its list in
-    // constant time.
-    while (size_t(net.ArcCount()) > snapshot.Arcs->size())
-        delete net.Arcs.last();
-    while (size_t(net.PlaceCount()) > snapshot.Places->size())
-        delete net.Places.last();
-    while (size_t(net.TransitionCount()) > snapshot.Transitions->size())
-        delete net.Transitions.last();
-}
-
-void RestoreRecordsInPlace(TPetryNet &net, const TNetSnapshot &snapshot)
-{
-    for (size_t i = 0; i < snapshot.Places->size(); ++i)
-        RestoreNode(net, *net.Places[qsizetype(i)], *(*snapshot.Places)[i]);
-    for (size_t i = 0; i < snapshot.Transitions->size(); ++i)
-        RestoreNode(net, *net.Transitions[qsizetype(i)], *(*snapshot.Transitions)[i]);
-    for (size_t i = 0; i < snapshot.Arcs->size(); ++i)
-        RestoreArc(net, *net.Arcs[qsizetype(i)], *(*snapshot.Arcs)[i]);
 }
 
 void WriteSnapshotElements(const TNetSnapshot &snapshot, TNetMemoryStream &stream)

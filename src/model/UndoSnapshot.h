@@ -10,8 +10,12 @@
 #include <memory>
 #include <vector>
 
+class TArc;
 class TNetMemoryStream;
+class TParkedElements;
+struct TParkingLot;
 class TPetryNet;
+class TStaticNetElement;
 
 // The state of one element as an undo snapshot keeps it. Records never change
 // once made, so consecutive snapshots share the records of every element that
@@ -60,28 +64,27 @@ struct TNetSnapshot
     // The element lists' storage when taken, so that a snapshot while
     // modelling sees whether only token counts can have changed since.
     std::array<const void *, 3> Lists{};
+    // Elements that left the net when it left this state, kept alive for as
+    // long as this snapshot may bring them back; not part of what it records.
+    mutable std::vector<std::shared_ptr<const TParkedElements>> Parked;
 };
 
 // The net as it is now; records equal to those of previous (the last
-// snapshot taken or restored) are shared rather than made again.
-std::shared_ptr<const TNetSnapshot> TakeNetSnapshot(const TPetryNet &net, const TNetSnapshot *previous);
+// snapshot taken or restored) are shared rather than made again. Elements in
+// parked were taken out since.
+std::shared_ptr<const TNetSnapshot> TakeNetSnapshot(const TPetryNet &net, const TNetSnapshot *previous,
+                                                    const TParkingLot *parked = nullptr);
 
-// Whether the net holds the very elements the snapshot was taken from, in the
-// same order and with the same arc ends, so that it can be restored in place.
-bool HasSnapshotShape(const TPetryNet &net, const TNetSnapshot &snapshot);
+// Writes back every field of an element of the net that differs from its
+// record, telling the net first; the element ends unselected and without
+// highlight.
+void RestoreRecord(TPetryNet &net, TStaticNetElement &node, const TNodeRecord &r);
+void RestoreRecord(TPetryNet &net, TArc &arc, const TArcRecord &r);
 
-// Whether the net's lists start with the snapshot's elements (those added
-// since follow them), with the same arc ends.
-bool HasSnapshotPrefix(const TPetryNet &net, const TNetSnapshot &snapshot);
-
-// Destroys the elements that follow the snapshot's in each list; for a net
-// that HasSnapshotPrefix, it then has the snapshot's shape.
-void DropAppended(TPetryNet &net, const TNetSnapshot &snapshot);
-
-// Writes back every field that differs from its record, telling the net of
-// each element that changes; every element ends unselected and without
-// highlight. Only for a net of the snapshot's shape.
-void RestoreRecordsInPlace(TPetryNet &net, const TNetSnapshot &snapshot);
+// Writes every field of an element out of the net (the arc's ends are not
+// among them) and clears its highlight.
+void SetRecord(TStaticNetElement &node, const TNodeRecord &r);
+void SetRecord(TArc &arc, const TArcRecord &r);
 
 // The snapshot's elements in the element sections' stream form, as the net
 // writes its own.

@@ -21,6 +21,8 @@ private slots:
     void redo();
     void randomEditsUndoAndRedo_data();
     void randomEditsUndoAndRedo();
+    void undoOfDeleteKeepsObjectsAndIndex_data();
+    void undoOfDeleteKeepsObjectsAndIndex();
     void copyNeedsNodes();
     void copiesOnlyArcsWithBothEnds_data();
     void copiesOnlyArcsWithBothEnds();
@@ -216,7 +218,7 @@ void TUndoClipboardTest::randomEditsUndoAndRedo()
             net->Saved = true; // every snapshot clears it
             TPosition *place = net->Place(int(rng.bounded(net->PlaceCount())));
             TArc *arc = net->ArcCount() > 0 ? net->Arc(int(rng.bounded(net->ArcCount()))) : nullptr;
-            const int op = modelling ? 7 + int(rng.bounded(2)) : int(rng.bounded(7));
+            const int op = modelling ? 8 + int(rng.bounded(2)) : int(rng.bounded(8));
             switch (op) {
             case 0: net->SaveUndo(); place->ShiftBy(int(rng.bounded(40)) - 20, int(rng.bounded(40)) - 20); break;
             case 1: place->SetTokens(place->Tokens + 1 + int(rng.bounded(5))); break;
@@ -227,20 +229,30 @@ void TUndoClipboardTest::randomEditsUndoAndRedo()
                 break;
             case 3: arc ? arc->AddPoint(0, 0, true) : void(net->AddPlace(300, 300)); break;
             case 4: net->AddTransition(20 + int(rng.bounded(600)), 20 + int(rng.bounded(400))); break;
-            case 5:
+            case 5: { // a place with its arcs, or an arc alone; never the last place
                 net->CancelSelection();
-                (net->PlaceCount() > 2 || !arc ? static_cast<TNetElement *>(place) : arc)->SetSelected(true);
+                TNetElement *doomed = net->PlaceCount() > 1 && (!arc || rng.bounded(2)) ? place : static_cast<TNetElement *>(arc);
+                if (doomed)
+                    doomed->SetSelected(true);
                 net->DeleteSelection();
                 break;
+            }
             case 6: arc ? arc->SetMultiplicity(arc->Multiplicity + 1) : place->SetTokens(place->Tokens + 1); break;
-            case 7:
+            case 7: { // whatever a band over a quarter of the sheet meets, but one place
+                const int x = int(rng.bounded(350)), y = int(rng.bounded(250));
+                net->SelectInRect({x, y, x + 355, y + 255});
+                net->Place(0)->SetSelected(false);
+                net->DeleteSelection();
+                break;
+            }
+            case 8:
                 for (TTransfer *t : net->Transitions)
                     if (t->IsEnabled()) {
                         t->Fire();
                         break;
                     }
                 break;
-            case 8: net->GoToState(net->RootState.get()); break;
+            case 9: net->GoToState(net->RootState.get()); break;
             }
             if (!net->Saved)
                 states.append(net->SaveToBytes());
@@ -256,6 +268,19 @@ void TUndoClipboardTest::randomEditsUndoAndRedo()
             net->Redo();
             QCOMPARE(net->SaveToBytes(), states[states.size() - 1 - k]);
         }
+        // Back halfway, a new change (which forgets what could be redone),
+        // and back from it and to the start.
+        const int half = kept / 2;
+        for (int k = 1; k <= half; ++k)
+            net->Undo();
+        net->CancelSelection();
+        net->Place(0)->SetSelected(true);
+        net->DeleteSelection();
+        QVERIFY(!net->CanRedo());
+        for (int k = half; k <= kept && net->CanUndo(); ++k) {
+            net->Undo();
+            QCOMPARE(net->SaveToBytes(), states[states.size() - 1 - k]);
+        }
         QCOMPARE(net->SelectedCount(), 0);
         const QPoint c = net->Place(0)->CanvasCenter();
         QCOMPARE(net->NodeAt(c.x(), c.y()) != nullptr, true);
@@ -263,6 +288,83 @@ void TUndoClipboardTest::randomEditsUndoAndRedo()
         net->Place(0)->SetTokens(net->Place(0)->Tokens + 1);
         net->Undo();
         QCOMPARE(net->SaveToBytes(), last);
+    }
+}
+
+void TUndoClipboardTest::undoOfDeleteKeepsObjectsAndIndex_data()
+{
+    // Steps: p deletes a place with its arcs, a an arc alone, b whatever a
+    // band over a quarter of the sheet meets; u undoes, r redoes, n adds a
+    // place over others after a hit test.
+    QTest::addColumn<QString>("steps");
+    QTest::newRow("place with its arcs") << u"pu"_s;
+    QTest::newRow("arc alone") << u"au"_s;
+    QTest::newRow("band of many") << u"bu"_s;
+    QTest::newRow("three deep") << u"pabuuu"_s;
+    QTest::newRow("redone and undone again") << u"bpuururu"_s;
+    QTest::newRow("new delete after an undo") << u"bpuauu"_s;
+    QTest::newRow("new places after undos") << u"pnbnuunu"_s;
+}
+
+void TUndoClipboardTest::undoOfDeleteKeepsObjectsAndIndex()
+{
+    // Undo and Redo of deletes bring back the very objects each state had;
+    // the arcs of every node, the hit tests and a band's selection are those
+    // of the same document freshly loaded.
+    QFETCH(QString, steps);
+    for (quint32 seed = 1; seed <= 8; ++seed) {
+        auto net = MakeNet();
+        FillRandomNet(*net, seed, 12, 10, 40);
+        QHash<QByteArray, QList<const void *>> objects;
+        auto note = [&] {
+            QList<const void *> all;
+            for (int i = 0; i < net->ElementCount(); ++i)
+                all.append(net->Element(i));
+            const auto it = objects.constFind(net->SaveToBytes());
+            if (it == objects.cend())
+                objects.insert(net->SaveToBytes(), all);
+            else
+                QCOMPARE(all, *it);
+        };
+        note();
+        for (const QChar step : steps) {
+            net->CancelSelection();
+            if (step == u'p')
+                net->Place(1)->SetSelected(true);
+            else if (step == u'a')
+                net->Arc(0)->SetSelected(true);
+            else if (step == u'b')
+                net->AddSelectInRect({200, 150, 555, 405});
+            if (step == u'n') {
+                const QPoint c = net->Place(0)->CanvasCenter();
+                net->ElementAt(c.x(), c.y());
+                net->AddPlace(c.x() + 3, c.y() + 3);
+            } else {
+                step == u'u' ? net->Undo() : step == u'r' ? net->Redo() : net->DeleteSelection();
+            }
+            note();
+        }
+        TPetryNet fresh;
+        QVERIFY(fresh.LoadFromBytes(net->SaveToBytes()));
+        auto arcsOf = [](const TPetryNet &n, const TStaticNetElement *node) {
+            QList<int> list;
+            for (const TArc *arc : node->ArcList)
+                list.append(n.IndexOfElement(arc));
+            return list;
+        };
+        for (int i = 0; i < net->PlaceCount() + net->TransitionCount(); ++i)
+            QCOMPARE(arcsOf(*net, static_cast<TStaticNetElement *>(net->Element(i))),
+                     arcsOf(fresh, static_cast<TStaticNetElement *>(fresh.Element(i))));
+        auto where = [](const TPetryNet &n, const TNetElement *e) { return e ? e->Kind * 1000 + n.IndexOfElement(e) : -1; };
+        for (int y = 0; y < 510; y += 5)
+            for (int x = 0; x < 710; x += 9)
+                QCOMPARE(where(*net, net->ElementAt(x, y)), where(fresh, fresh.ElementAt(x, y)));
+        for (TPetryNet *n : {net.get(), &fresh})
+            n->SelectInRect({100, 100, 400, 300});
+        for (const quint8 kind : {KindPlace, KindTransition, KindArc})
+            QCOMPARE(net->SelectedCountOf(kind), fresh.SelectedCountOf(kind));
+        QCOMPARE(where(*net, net->FirstSelected()), where(fresh, fresh.FirstSelected()));
+        QCOMPARE(where(*net, net->LastSelected()), where(fresh, fresh.LastSelected()));
     }
 }
 
