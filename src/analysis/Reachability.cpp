@@ -50,6 +50,10 @@ void TReachability::LayOutEffects()
         EffectStart.push_back(int32_t(EffectWord.size()));
     }
     Rule.Build(Net, Store);
+    // The hashes of the old packing name other markings now.
+    Recent.Hashes.clear();
+    if (Store.Words() == 1)
+        Recent.Reset(Store.Hash(Store.At(0)));
     // A one-word marking takes the whole effect in one addition.
     WordEffect.assign(size_t(Net.TransitionCount()), 0);
     if (Store.Words() == 1)
@@ -80,7 +84,8 @@ void TReachability::TPending::Compact(size_t words)
     Done = 0;
 }
 
-void TReachability::PackTargets(int64_t state, const std::vector<int32_t> &enabled, TPending &q) const
+void TReachability::PackTargets(int64_t state, const std::vector<int32_t> &enabled, TPending &q,
+                                const TRecent *recent) const
 {
     const size_t words = size_t(Store.Words());
     const uint8_t *source = Store.At(state);
@@ -90,6 +95,8 @@ void TReachability::PackTargets(int64_t state, const std::vector<int32_t> &enabl
         for (int32_t t : enabled) {
             const uint64_t target = word + WordEffect[t];
             const uint64_t hash = TMarkingStore::Mix(target);
+            if (recent && recent->Has(hash))
+                continue;
             Store.Prefetch(hash);
             q.Words.push_back(target);
             q.Hashes.push_back(hash);
@@ -257,17 +264,25 @@ TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t en
     TPending q;
     const int64_t maxStates = std::clamp<int64_t>(limits.Options.MaxStates, 1, UINT32_MAX - 2);
     TStep step = TStep::Go;
+    // Each level starts afresh, so what it finds (and where a limit stops
+    // it) does not hang on how the levels before were expanded.
+    TRecent &recent = Recent;
+    if (!recent.Hashes.empty())
+        recent.Reset(Store.Hash(Store.At(0)));
     const auto lookUp = [&](size_t k) {
         const uint8_t *target = reinterpret_cast<const uint8_t *>(q.Words.data() + k * size_t(Store.Words()));
         if (Store.Size() >= maxStates) {
             // Full: a marking not seen yet would be one too many.
-            if (Store.Find(target, q.Hashes[k]) >= 0)
+            if (Store.Find(target, q.Hashes[k]) >= 0) {
+                recent.Note(q.Hashes[k]);
                 return true;
+            }
             *stopReason = limits.StateLimitText(maxStates);
             step = TStep::Stop;
         } else {
             bool added = false;
             Store.Insert(target, q.Hashes[k], added);
+            recent.Note(q.Hashes[k]);
             if (!added || !NoteAdded(q.Parents[k], q.Transitions[k], target))
                 return true;
             step = TStep::Unbounded;
@@ -309,7 +324,7 @@ TReachability::TStep TReachability::ExpandSequentially(int64_t begin, int64_t en
             Store.WidenFor(largest);
             LayOutEffects();
         }
-        PackTargets(i, enabled, q);
+        PackTargets(i, enabled, q, recent.Hashes.empty() ? nullptr : &recent);
         AncestorBudget += 64;
         if (!Advance(q, false, lookUp))
             return step;

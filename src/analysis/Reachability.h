@@ -59,6 +59,24 @@ private:
     template<typename TLookUp>
     bool Advance(TPending &q, bool drain, const TLookUp &lookUp) const;
 
+    // One-word markings met lately, each known to be stored, by their
+    // one-to-one hash, in a table small enough to stay in cache: sibling
+    // states share many targets, and a target met again a few states later
+    // needs no look-up in the store. Each entry holds the last hash that
+    // came to it; at first the start marking's, which is always stored.
+    struct TRecent
+    {
+        static constexpr size_t Size = size_t(1) << 16;
+        std::vector<uint64_t> Hashes;
+        void Reset(uint64_t stored) { Hashes.assign(Size, stored); }
+        bool Has(uint64_t hash) const { return Hashes[hash & (Size - 1)] == hash; }
+        void Note(uint64_t hash)
+        {
+            if (!Hashes.empty())
+                Hashes[hash & (Size - 1)] = hash;
+        }
+    };
+
     // The candidates of one run of parents for the partitions one worker adds.
     struct TGroup
     {
@@ -123,7 +141,7 @@ private:
     bool ExpandInParallel(int64_t begin, int64_t end, int workers, const TSearchLimits &limits, TStep &step,
                           QString *stopReason);
     void ExpandChunk(int64_t begin, int64_t end, int workers, TChunk &chunk, std::vector<uint8_t> &fired, TPending &q,
-                     TRunSet &seen) const;
+                     TRunSet &seen, TRecent &recent) const;
     void ClaimPartitions(const std::vector<TChunk> &chunks, int worker, std::vector<TClaim> &claims);
     // Per transition, the words its firing changes and what it adds to each,
     // for the current packing (a count's change shifted into place).
@@ -134,8 +152,9 @@ private:
     // unpacked (always unless the word rule holds).
     int64_t EnabledAt(int64_t state, std::vector<int32_t> &cur, std::vector<int32_t> &enabled, bool &wide) const;
     // Queues the targets of the enabled transitions of a state with their
-    // hashes, and fetches their slots ahead.
-    void PackTargets(int64_t state, const std::vector<int32_t> &enabled, TPending &q) const;
+    // hashes, and fetches their slots ahead; targets found in `recent` are
+    // left out.
+    void PackTargets(int64_t state, const std::vector<int32_t> &enabled, TPending &q, const TRecent *recent) const;
     // Notes a marking just added: parent link, bounds, covered ancestors.
     bool NoteAdded(int64_t parent, int t, const uint8_t *packed);
     bool CoversAncestor(int64_t parent, int lastTransition, const int32_t *marking);
@@ -147,6 +166,7 @@ private:
     std::vector<uint64_t> EffectAdd;
     std::vector<uint64_t> WordEffect;
     TWordRule Rule;
+    TRecent Recent;
     int LaidOutBits = 0;
 };
 

@@ -82,7 +82,7 @@ void TReachability::TRunSet::Clear()
 }
 
 void TReachability::ExpandChunk(int64_t begin, int64_t end, int workers, TChunk &chunk, std::vector<uint8_t> &fired,
-                                TPending &q, TRunSet &seen) const
+                                TPending &q, TRunSet &seen, TRecent &recent) const
 {
     const int places = Net.PlaceCount();
     const size_t words = size_t(Store.Words());
@@ -93,8 +93,10 @@ void TReachability::ExpandChunk(int64_t begin, int64_t end, int workers, TChunk 
         const uint64_t *target = q.Words.data() + k * words;
         if (!seen.Add(target, words, hash))
             return true;
-        if (Store.Find(reinterpret_cast<const uint8_t *>(target), hash) >= 0)
+        if (Store.Find(reinterpret_cast<const uint8_t *>(target), hash) >= 0) {
+            recent.Note(hash);
             return true;
+        }
         TGroup &g = chunk.Groups[size_t(Store.PartitionOf(hash) % workers)];
         g.Words.insert(g.Words.end(), target, target + words);
         g.Hashes.push_back(hash);
@@ -118,7 +120,7 @@ void TReachability::ExpandChunk(int64_t begin, int64_t end, int workers, TChunk 
             chunk.NeedsWiderCounts = true;
             return;
         }
-        PackTargets(i, enabled, q);
+        PackTargets(i, enabled, q, words == 1 ? &recent : nullptr);
         Advance(q, false, lookUp);
     }
     Advance(q, true, lookUp);
@@ -160,9 +162,13 @@ bool TReachability::ExpandInParallel(int64_t begin, int64_t end, int workers, co
     auto expand = [&](int w) {
         TPending q;
         TRunSet seen;
+        TRecent recent;
+        if (Store.Words() == 1)
+            recent.Reset(Store.Hash(Store.At(0)));
         for (size_t k; !stop.load(std::memory_order_relaxed) && (k = nextChunk++) < chunks.size();) {
             const int64_t from = begin + int64_t(k) * ChunkStates;
-            ExpandChunk(from, std::min(end, from + ChunkStates), workers, chunks[k], fired[size_t(w)], q, seen);
+            ExpandChunk(from, std::min(end, from + ChunkStates), workers, chunks[k], fired[size_t(w)], q, seen,
+                        recent);
             if (chunks[k].NeedsWiderCounts
                 || (limits.Options.Cancel && limits.Options.Cancel->load(std::memory_order_relaxed)))
                 stop = true;
