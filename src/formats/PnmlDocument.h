@@ -27,12 +27,12 @@ public:
     {
         if (text.size() > Room) {
             const qsizetype size = std::max<qsizetype>(BlockSize, text.size());
-            Blocks.push_back(std::make_unique<QChar[]>(size));
+            Blocks.push_back(std::make_unique_for_overwrite<char16_t[]>(size)); // not zeroed first
             Free = Blocks.back().get();
             Room = size;
         }
-        QChar *const start = Free;
-        std::copy(text.begin(), text.end(), start);
+        char16_t *const start = Free;
+        std::copy(text.utf16(), text.utf16() + text.size(), start);
         Free += text.size();
         Room -= text.size();
         return QStringView(start, text.size());
@@ -40,8 +40,8 @@ public:
 
 private:
     static constexpr qsizetype BlockSize = 32768;
-    std::vector<std::unique_ptr<QChar[]>> Blocks;
-    QChar *Free = nullptr;
+    std::vector<std::unique_ptr<char16_t[]>> Blocks;
+    char16_t *Free = nullptr;
     qsizetype Room = 0;
 };
 
@@ -72,9 +72,10 @@ public:
         ++Count;
         return true;
     }
-    qint32 Value(QStringView id, qint32 fallback) const
+    qint32 Value(QStringView id, qint32 fallback) const { return Value(id, Hash(id), fallback); }
+    qint32 Value(QStringView id, quint32 hash, qint32 fallback) const
     {
-        const TSlot &slot = const_cast<TPnmlIds *>(this)->Find(id, Hash(id));
+        const TSlot &slot = const_cast<TPnmlIds *>(this)->Find(id, hash);
         return slot.Text ? slot.Ref : fallback;
     }
 

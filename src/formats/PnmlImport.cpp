@@ -9,7 +9,9 @@
 #include <QHash>
 #include <QSet>
 
+#include <bit>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -108,10 +110,34 @@ int TPnmlBuilder::ResolveNode(QStringView id, TPnmlKind ownerKind, QStringView o
     Refuse(QStringLiteral("%1: узел %2 не найден.").arg(PnmlOwner(ownerKind, ownerId), Quoted(id)));
 }
 
+// The ends of the arcs seen so far, as one number each, in a flat table
+// probed linearly: a set lookup per arc is the builder's largest cost.
+class TEndsSeen
+{
+public:
+    explicit TEndsSeen(qsizetype count) : Slots(std::bit_ceil(size_t(count) * 2 + 2), 0) {}
+    // False when the pair is already there.
+    bool Insert(int source, int target)
+    {
+        const quint64 key = ((quint64(quint32(source)) << 32) | quint32(target)) + 1; // 0 marks an empty slot
+        const size_t mask = Slots.size() - 1;
+        for (size_t i = size_t((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;; i = (i + 1) & mask) {
+            if (Slots[i] == key)
+                return false;
+            if (Slots[i] == 0) {
+                Slots[i] = key;
+                return true;
+            }
+        }
+    }
+
+private:
+    std::vector<quint64> Slots;
+};
+
 void TPnmlBuilder::ResolveArcs()
 {
-    QSet<quint64> seen;
-    seen.reserve(Doc.Arcs.size());
+    TEndsSeen seen(Doc.Arcs.size());
     Ends.reserve(Doc.Arcs.size());
     for (const TPnmlArc &arc : Doc.Arcs) {
         auto owner = [&] { return PnmlOwner(TPnmlKind::Arc, arc.Id); };
@@ -120,10 +146,8 @@ void TPnmlBuilder::ResolveArcs()
         e.Target = arc.TargetNode >= 0 ? arc.TargetNode : ResolveNode(arc.Target, TPnmlKind::Arc, arc.Id);
         if (Doc.Nodes[e.Source].IsPlace == Doc.Nodes[e.Target].IsPlace)
             Refuse(QStringLiteral("%1 соединяет два узла одного вида; дуга должна соединять позицию и переход.").arg(owner()));
-        const quint64 key = (quint64(e.Source) << 32) | quint32(e.Target);
-        if (seen.contains(key))
+        if (!seen.Insert(e.Source, e.Target))
             Refuse(QStringLiteral("%1 повторяет другую дугу с теми же концами и направлением.").arg(owner()));
-        seen.insert(key);
         Ends.append(e);
     }
 }
@@ -276,6 +300,8 @@ QByteArray TPnmlBuilder::Build(bool &laidOut)
     ResolveArcs();
     if (Doc.Own.Present) {
         // Our own documents store centres and exact bend points.
+        Centres.reserve(Doc.Nodes.size());
+        Bends.reserve(Doc.Arcs.size());
         bool missing = false;
         for (const TPnmlNode &n : Doc.Nodes) {
             Centres.append(n.Position);

@@ -338,8 +338,10 @@ void TPnmlReader::ReadArc()
     SourceText.append(source);
     TargetText.resize(0);
     TargetText.append(target);
-    Doc.Ids.Prefetch(TPnmlIds::Hash(source));
-    Doc.Ids.Prefetch(TPnmlIds::Hash(target));
+    SourceHash = TPnmlIds::Hash(source);
+    TargetHash = TPnmlIds::Hash(target);
+    Doc.Ids.Prefetch(SourceHash);
+    Doc.Ids.Prefetch(TargetHash);
     while (Next()) {
         const QStringView n = Xml.name();
         if (Is(n, u"inscription")) {
@@ -367,10 +369,10 @@ void TPnmlReader::ReadArc()
         }
     }
     // Usually both ends are nodes already read; the builder resolves the rest.
-    arc.SourceNode = NodeRef(SourceText);
+    arc.SourceNode = NodeRef(SourceText, SourceHash);
     if (arc.SourceNode < 0)
         arc.Source = Doc.Texts.Add(SourceText);
-    arc.TargetNode = NodeRef(TargetText);
+    arc.TargetNode = NodeRef(TargetText, TargetHash);
     if (arc.TargetNode < 0)
         arc.Target = Doc.Texts.Add(TargetText);
     CommitId();

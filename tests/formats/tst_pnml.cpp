@@ -319,9 +319,9 @@ void TestPnml::refusals_data()
     QTest::newRow("arc end naming an arc")
         << OnePage(Pair() + arc + QStringLiteral("<arc id=\"b\" source=\"t\" target=\"a\"/>")) << "Дуга «b»: узел «a» не найден";
     QTest::newRow("arc without ends") << OnePage(Pair() + QStringLiteral("<arc id=\"a\"/>")) << "Дуга «a» не называет свои концы";
-    QTest::newRow("reference cycle")
+    QTest::newRow("reference cycle: the first reference is named")
         << OnePage(Pair() + QStringLiteral("<referencePlace id=\"r1\" ref=\"r2\"/><referencePlace id=\"r2\" ref=\"r1\"/>"))
-        << ": узел «r";
+        << "Ссылка «r1»: узел «r1» не найден";
     QTest::newRow("ends of one kind")
         << OnePage(Pair() + Node("place", "q", 300, 60) + QStringLiteral("<arc id=\"a\" source=\"p\" target=\"q\"/>"))
         << "Дуга «a» соединяет два узла одного вида";
