@@ -180,6 +180,7 @@ bool TPetryNet::RestoreInPlace(const TSnapshotPtr &snapshot, const TSnapshotPtr 
     MarkAllDirty();
     // Nothing stays selected or highlighted.
     EnsureSelection();
+    const bool wasSelected = SelectedCounts != std::array<int, 3>{};
     for (TNetElement *e : SelectedList)
         e->Selected.Bits &= ~(TSelectionMark::IsSelected | TSelectionMark::IsListed);
     SelectedList.clear();
@@ -267,5 +268,7 @@ bool TPetryNet::RestoreInPlace(const TSnapshotPtr &snapshot, const TSnapshotPtr 
         refile(Places, places.Back, GridPlaces);
         refile(Transitions, transitions.Back, GridTransitions);
     }
+    if (wasSelected)
+        NotifySelectionChange();
     return true;
 }
