@@ -56,6 +56,8 @@ public:
     const int32_t *Triggered(int p) const { return TriggerTransition.data() + TriggerStart[p]; }
     const int32_t *TriggerWeights(int p) const { return TriggerWeight.data() + TriggerStart[p]; }
     int TriggerCount(int p) const { return TriggerStart[p + 1] - TriggerStart[p]; }
+    // Where each place's list begins in the lists of all places (one more than places).
+    const int32_t *TriggerStarts() const { return TriggerStart.data(); }
     const std::vector<int32_t> &SourceTransitions() const { return Sources; }
 
 private:

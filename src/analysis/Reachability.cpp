@@ -140,29 +140,39 @@ int64_t TReachability::EnabledAt(int64_t state, std::vector<int32_t> &cur, std::
     }
     uint64_t word;
     std::memcpy(&word, Store.At(state), 8);
+    const int64_t total = Rule.Narrow() ? EnabledInWord(Rule.Test<uint64_t>(), word, enabled)
+                                        : EnabledInWord(Rule.Test<TWordRule::TWide>(), word, enabled);
+    if (!Rule.Roomy(word))
+        for (int32_t t : enabled)
+            if (!Rule.Test<TWordRule::TWide>().Fits(word, t)) {
+                wide = true;
+                Store.Unpack(state, cur.data());
+                break;
+            }
+    return total;
+}
+
+template<typename TTest>
+int64_t TReachability::EnabledInWord(const TTest &test, uint64_t word, std::vector<int32_t> &enabled) const
+{
     enabled.clear();
     int64_t total = 0;
-    const int bits = Store.Bits();
+    const int places = Net.PlaceCount(), bits = Store.Bits();
+    const uint64_t limit = uint64_t(Store.WidthLimit());
+    const int32_t *start = Net.TriggerStarts();
+    const int32_t *triggered = Net.Triggered(0);
     for (int p = 0, shift = 0; p < places; ++p, shift += bits) {
-        const int64_t m = int64_t((word >> shift) & uint64_t(limit));
+        const uint64_t m = (word >> shift) & limit;
         if (m == 0)
             continue;
-        total += m;
-        const int32_t *triggered = Net.Triggered(p);
-        const int32_t *weights = Net.TriggerWeights(p);
-        for (int k = 0; k < Net.TriggerCount(p); ++k)
-            if (m >= weights[k] && Rule.IsEnabled(word, triggered[k]))
+        total += int64_t(m);
+        for (int k = start[p], last = start[p + 1]; k < last; ++k)
+            if (test.IsEnabled(word, triggered[k]))
                 enabled.push_back(triggered[k]);
     }
     for (int32_t t : Net.SourceTransitions())
-        if (Rule.IsEnabled(word, t))
+        if (test.IsEnabled(word, t))
             enabled.push_back(t);
-    for (int32_t t : enabled)
-        if (!Rule.Fits(word, t)) {
-            wide = true;
-            Store.Unpack(state, cur.data());
-            break;
-        }
     return total;
 }
 

@@ -151,6 +151,9 @@ private:
     // passes the width of the packing. `cur` is filled when the state is
     // unpacked (always unless the word rule holds).
     int64_t EnabledAt(int64_t state, std::vector<int32_t> &cur, std::vector<int32_t> &enabled, bool &wide) const;
+    // The same for a one-word marking by the word rule; answers the total.
+    template<typename TTest>
+    int64_t EnabledInWord(const TTest &test, uint64_t word, std::vector<int32_t> &enabled) const;
     // Queues the targets of the enabled transitions of a state with their
     // hashes, and fetches their slots ahead; targets found in `recent` are
     // left out.

@@ -8,8 +8,8 @@
 // Counts on even and on odd places are tested apart: masking out the other
 // half leaves a free bit above every count, set as a guard, so subtracting
 // the transition's needs (packed the same way) borrows a guard exactly where
-// a count is short. The guard of the last count may sit at bit 64, hence the
-// 128-bit arithmetic. The same test with the roles swapped tells whether a
+// a count is short. The guard of the last count may sit at bit 64: then the
+// test takes 128-bit arithmetic. The same test with the roles swapped tells whether a
 // firing keeps every count within the width of the packing.
 class TWordRule
 {
@@ -19,33 +19,42 @@ public:
     // Whether the rule holds for this packing: one word, and counts the
     // width allows never pass the 32-bit range by a firing.
     bool On() const { return Active; }
+    // Whether every guard sits within the word (64-bit arithmetic will do).
+    bool Narrow() const { return IsNarrow; }
+    // Whether no count of the marking is so high that a firing could pass
+    // the width: then no firing of it needs the Fits test.
+    bool Roomy(uint64_t marking) const
+    {
+        return NoBorrow<TWide>(Room[0], marking & Mask[0], Guard[0])
+               && NoBorrow<TWide>(Room[1], marking & Mask[1], Guard[1]);
+    }
 
     void Build(const TFiringNet &net, const TMarkingStore &store)
     {
         Active = store.Words() == 1 && store.WidthLimit() <= INT32_MAX - net.MaxRaise();
         const int transitions = net.TransitionCount();
-        Need.assign(size_t(transitions) * 2, 0);
-        Cap.assign(size_t(transitions) * 2, 0);
-        Raised.assign(size_t(transitions) * 2, 0);
-        Never.assign(size_t(transitions), 0);
-        Widens.assign(size_t(transitions), 0);
+        Entries.assign(size_t(transitions), TEntry());
         if (!Active)
             return;
         const uint64_t limit = uint64_t(store.WidthLimit());
-        Mask[0] = Mask[1] = 0;
+        Mask[0] = Mask[1] = Room[0] = Room[1] = 0;
         Guard[0] = Guard[1] = 0;
+        // A count up to the width less the largest raise stays within it.
+        const uint64_t room = limit > uint64_t(net.MaxRaise()) ? limit - uint64_t(net.MaxRaise()) : 0;
         for (int p = 0; p < net.PlaceCount(); ++p) {
             Mask[p & 1] |= limit << store.ShiftOf(p);
+            Room[p & 1] |= room << store.ShiftOf(p);
             Guard[p & 1] |= TWide(1) << (store.ShiftOf(p) + store.Bits());
         }
+        IsNarrow = net.PlaceCount() * store.Bits() < 64;
         for (int t = 0; t < transitions; ++t) {
             const int32_t *places = net.InputPlaces(t);
             const int32_t *weights = net.InputWeights(t);
             for (int k = 0; k < net.InputCount(t); ++k) {
                 if (uint64_t(weights[k]) > limit)
-                    Never[t] = 1;   // more than any count of this width
+                    Entries[t].Never = true;
                 else
-                    Need[2 * t + (places[k] & 1)] |= uint64_t(weights[k]) << store.ShiftOf(places[k]);
+                    Entries[t].Need[places[k] & 1] |= uint64_t(weights[k]) << store.ShiftOf(places[k]);
             }
             const int32_t *effectPlaces = net.EffectPlaces(t);
             const int64_t *deltas = net.EffectDeltas(t);
@@ -54,36 +63,80 @@ public:
                 if (deltas[k] <= 0)
                     continue;
                 if (uint64_t(deltas[k]) > limit) {
-                    Widens[t] = 1;
+                    Entries[t].Widens = true;
                     continue;
                 }
-                Cap[2 * t + (p & 1)] |= (limit - uint64_t(deltas[k])) << store.ShiftOf(p);
-                Raised[2 * t + (p & 1)] |= limit << store.ShiftOf(p);
+                Entries[t].Cap[p & 1] |= (limit - uint64_t(deltas[k])) << store.ShiftOf(p);
+                Entries[t].Raised[p & 1] |= limit << store.ShiftOf(p);
             }
         }
     }
 
-    bool IsEnabled(uint64_t marking, int t) const
+private:
+    // Per transition, for even places then odd ones: the weights it needs,
+    // how far the places it raises may be filled, and their masks; whether
+    // it needs more than a count of this width holds, and whether it raises
+    // a place by more.
+    struct TEntry
     {
-        return !Never[t] && NoBorrow(marking & Mask[0], Need[2 * t], Guard[0])
-               && NoBorrow(marking & Mask[1], Need[2 * t + 1], Guard[1]);
+        uint64_t Need[2] = {};
+        uint64_t Cap[2] = {};
+        uint64_t Raised[2] = {};
+        bool Never = false;
+        bool Widens = false;
+    };
+
+    // Whether every field of a is at least the same field of b.
+    template<typename TArith>
+    static bool NoBorrow(uint64_t a, uint64_t b, TArith guard)
+    {
+        return (((TArith(a) | guard) - b) & guard) == guard;
     }
-    // Whether firing t (enabled) keeps every count within the width.
-    bool Fits(uint64_t marking, int t) const
+
+public:
+    // The test itself, with what it reads at hand (in registers while a
+    // state's transitions are tested), in 64-bit arithmetic when Narrow.
+    template<typename TArith>
+    class TTest
     {
-        return !Widens[t] && NoBorrow(Cap[2 * t], marking & Raised[2 * t], Guard[0])
-               && NoBorrow(Cap[2 * t + 1], marking & Raised[2 * t + 1], Guard[1]);
+    public:
+        bool IsEnabled(uint64_t marking, int t) const
+        {
+            const TEntry &e = Entries[t];
+            return !e.Never && NoBorrow(marking & Mask0, e.Need[0], Guard0)
+                   && NoBorrow(marking & Mask1, e.Need[1], Guard1);
+        }
+        // Whether firing t (enabled) keeps every count within the width.
+        bool Fits(uint64_t marking, int t) const
+        {
+            const TEntry &e = Entries[t];
+            return !e.Widens && NoBorrow(e.Cap[0], marking & e.Raised[0], Guard0)
+                   && NoBorrow(e.Cap[1], marking & e.Raised[1], Guard1);
+        }
+
+    private:
+        friend class TWordRule;
+        const TEntry *Entries = nullptr;
+        uint64_t Mask0 = 0, Mask1 = 0;
+        TArith Guard0 = 0, Guard1 = 0;
+    };
+    template<typename TArith>
+    TTest<TArith> Test() const
+    {
+        TTest<TArith> test;
+        test.Entries = Entries.data();
+        test.Mask0 = Mask[0];
+        test.Mask1 = Mask[1];
+        test.Guard0 = TArith(Guard[0]);
+        test.Guard1 = TArith(Guard[1]);
+        return test;
     }
 
 private:
-    // Whether every field of a is at least the same field of b.
-    static bool NoBorrow(uint64_t a, uint64_t b, TWide guard) { return (((TWide(a) | guard) - b) & guard) == guard; }
-
     bool Active = false;
+    bool IsNarrow = false;
     uint64_t Mask[2] = {};
+    uint64_t Room[2] = {};
     TWide Guard[2] = {};
-    // Per transition, for even places then odd ones: the weights it needs,
-    // how far the places it raises may be filled, and their masks.
-    std::vector<uint64_t> Need, Cap, Raised;
-    std::vector<uint8_t> Never, Widens;
+    std::vector<TEntry> Entries;
 };

@@ -150,6 +150,15 @@ void TAnalysisTest::smallNets_data()
         Transition(net, QStringLiteral("t1"), {{1, 9}}, {});
         return net;
     }) << false << 2LL << 1LL << "ynynny" << "" << "t1" << "t0";
+    // 64 one-bit counts fill a word: the last one's guard bit lies past it.
+    QTest::newRow("ring of 64 places") << TBuild([] {
+        TAnalysisNet net;
+        for (int k = 0; k < 64; ++k)
+            net.AddPlace(QStringLiteral("p%1").arg(k), k == 0 ? 1 : 0);
+        for (int k = 0; k < 64; ++k)
+            Transition(net, QStringLiteral("t%1").arg(k), {{k, 1}}, {{(k + 1) % 64, 1}});
+        return net;
+    }) << false << 64LL << 64LL << "yynyyy" << "" << "" << "";
     QTest::newRow("count at the 32-bit limit") << TBuild([] {
         TAnalysisNet net;
         net.AddPlace(QStringLiteral("p0"), INT32_MAX - 1);
