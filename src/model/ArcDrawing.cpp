@@ -1,7 +1,6 @@
 #include "Arc.h"
 #include "PetryNet.h"
 
-#include <QFontMetrics>
 #include <QPainter>
 
 #include <array>
@@ -124,11 +123,8 @@ void TArc::Draw(QPainter &canvas) const
     const QPoint k = seg.M - across;
     canvas.drawLine(seg.M + across, k);
 
-    canvas.setFont(ElementFont(Net->PlaceWidth / 2));
-    const QFontMetrics metrics(canvas.font());
-    const QString text = QString::number(Multiplicity);
-    const int w = metrics.horizontalAdvance(text);
-    const int h = metrics.height();
+    const int cell = Net->PlaceWidth / 2;
+    const auto [w, h] = MeasureCount(cell, Multiplicity);
     QPoint topLeft = gamma <= Pi / 2 ? QPoint(k.x() - w, k.y() - h) : QPoint(k.x(), k.y() - h);
     if (gamma < Pi / 4 || gamma > 3 * Pi / 4)
         topLeft.ry() += h / 2;
@@ -138,7 +134,7 @@ void TArc::Draw(QPainter &canvas) const
         topLeft.rx() -= w / 2;
     topLeft += QPoint(1, 1);
     canvas.fillRect(QRect(topLeft, QSize(w, h)), Qt::white);
-    canvas.drawText(topLeft.x(), topLeft.y() + metrics.ascent(), text);
+    DrawCount(canvas, cell, Multiplicity, topLeft);
 }
 
 void TArc::DrawDragFeedback(int dx, int dy, bool apply, QPainter &canvas)

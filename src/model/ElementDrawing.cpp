@@ -4,7 +4,9 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QHash>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QStaticText>
 
 // Painting of places and transitions. NodeRect's right and bottom edges lie
 // outside the node, and so do those of every rectangle below; QPainter with a
@@ -63,6 +65,59 @@ QFont ElementFont(int cellHeight)
     return font;
 }
 
+namespace {
+
+// Counts are drawn by the thousand in a repaint and take few values: each is
+// laid out once per cell height and kept, text and measures.
+struct TCountText
+{
+    QString Digits;
+    QStaticText Text;
+    TCountSize Size;
+    int Ascent = 0;
+};
+
+const TCountText &CountText(int cellHeight, qint32 n)
+{
+    thread_local QHash<quint64, TCountText> cache;
+    const quint64 key = (quint64(quint32(cellHeight)) << 32) | quint32(n);
+    if (auto it = cache.constFind(key); it != cache.constEnd())
+        return *it;
+    if (cache.size() >= 4096)
+        cache.clear();
+    const QFont font = ElementFont(cellHeight);
+    const QFontMetrics metrics(font);
+    TCountText count;
+    count.Digits = QString::number(n);
+    count.Text.setText(count.Digits);
+    count.Text.setTextFormat(Qt::PlainText);
+    count.Text.prepare(QTransform(), font);
+    count.Size = {metrics.horizontalAdvance(count.Digits), metrics.height()};
+    count.Ascent = metrics.ascent();
+    return *cache.insert(key, count);
+}
+
+} // namespace
+
+TCountSize MeasureCount(int cellHeight, qint32 n)
+{
+    return CountText(cellHeight, n).Size;
+}
+
+void DrawCount(QPainter &canvas, int cellHeight, qint32 n, QPoint topLeft)
+{
+    const TCountText &count = CountText(cellHeight, n);
+    canvas.setFont(ElementFont(cellHeight));
+    // On a picture drawn unscaled the text laid out once gives the very
+    // pixels drawText gives; other devices (vector pictures, printers) and
+    // scaled pictures get the text drawn as before.
+    const QPaintEngine *engine = canvas.paintEngine();
+    if (engine && engine->type() == QPaintEngine::Raster && canvas.deviceTransform().type() <= QTransform::TxTranslate)
+        canvas.drawStaticText(topLeft, count.Text);
+    else
+        canvas.drawText(topLeft.x(), topLeft.y() + count.Ascent, count.Digits);
+}
+
 void TPosition::Draw(QPainter &canvas) const
 {
     const QRect r = NodeRect();
@@ -79,15 +134,12 @@ void TPosition::Draw(QPainter &canvas) const
     }
 
     if (Tokens > 0) {
-        canvas.setFont(ElementFont(r.height() / 2));
-        const QFontMetrics metrics(canvas.font());
-        const QString text = QString::number(Tokens);
-        const int w = metrics.horizontalAdvance(text);
-        const int h = metrics.height();
+        const int cell = r.height() / 2;
+        const auto [w, h] = MeasureCount(cell, Tokens);
         const QPoint topLeft(r.left() + (r.width() - w) / 2, r.top() + h / 2);
         canvas.fillRect(QRect(topLeft, QSize(w, h)), body);
         canvas.setPen(Selected ? QColor(Qt::black) : QColor(Qt::white));
-        canvas.drawText(topLeft.x(), topLeft.y() + metrics.ascent(), text);
+        DrawCount(canvas, cell, Tokens, topLeft);
     }
 }
 

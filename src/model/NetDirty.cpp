@@ -116,6 +116,12 @@ void TPetryNet::ElementChanging(TNetElement *element)
             noteTransitionOf(arc);
 }
 
+void TPetryNet::ElementsChanging(qsizetype count)
+{
+    if (count > PendingLimit)
+        MarkAllDirty();
+}
+
 void TPetryNet::ElementVanishing(TNetElement *element)
 {
     if (DirtyWhole)

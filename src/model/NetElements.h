@@ -43,6 +43,16 @@ QString KindWord(quint8 kind);
 // cellHeight pixels high.
 QFont ElementFont(int cellHeight);
 
+// A count (tokens, a weight) in the element font of a cell of cellHeight.
+struct TCountSize
+{
+    int Width = 0;
+    int Height = 0;
+};
+TCountSize MeasureCount(int cellHeight, qint32 n);
+// Draws it with its cell's top left at topLeft, in the painter's pen.
+void DrawCount(QPainter &canvas, int cellHeight, qint32 n, QPoint topLeft);
+
 // An element's selection flag; reads as a bool. The net keeps count of its
 // selected elements as SetSelected changes them. A flag written directly (as
 // tests and benchmarks do) only makes every net take its count afresh at the

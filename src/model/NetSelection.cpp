@@ -303,6 +303,7 @@ bool TPetryNet::SelectInRect(const TSides &r)
 void TPetryNet::SelectAll()
 {
     EnsureSelection();
+    ElementsChanging(ElementCount() - SelectedCount());
     SelectedList.reserve(size_t(ElementCount()));
     for (TNetElement *e : Arcs)
         e->SetSelected(true);
@@ -319,6 +320,7 @@ void TPetryNet::ClearSelection()
     // unselected, so the list is dropped in one piece afterwards rather than
     // tidied again and again; entries are only ever appended meanwhile.
     EnsureSelection();
+    ElementsChanging(SelectedCount());
     const size_t listed = SelectedList.size();
     int told = 0;
     for (size_t i = 0; i < listed; ++i) {

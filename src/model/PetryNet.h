@@ -74,6 +74,9 @@ public:
     // Elements call this before their look changes in place (selection,
     // highlight, tokens, multiplicity, direction), so the canvas repaints it.
     void ElementChanging(TNetElement *element);
+    // Before count elements change their look at once: past what is worth
+    // following one by one, the whole picture counts as changed up front.
+    void ElementsChanging(qsizetype count);
     // Marks the document as having unsaved changes.
     void MarkChanged() { Saved = false; }
     void SetNetName(const QString &value);

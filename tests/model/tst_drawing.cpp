@@ -272,6 +272,22 @@ void TDrawingTest::tokenNumber()
     });
     QVERIFY(!inked.isNull());
     QVERIFY(box.contains(inked));
+    // The very pixels of the count drawn as plain text, on a picture and
+    // (a second, cached time) shifted by a translation.
+    QImage expected = empty;
+    PaintOnto(expected, [&](QPainter &c) {
+        c.setRenderHint(QPainter::TextAntialiasing, false);
+        c.fillRect(box, selected ? QColor(94, 174, 255) : QColor(0, 0, 255));
+        c.setFont(ElementFont(12));
+        c.setPen(selected ? Qt::black : Qt::white);
+        c.drawText(box.x(), box.y() + metrics.ascent(), text);
+    });
+    QCOMPARE(image, expected);
+    QCOMPARE(Paint([&](QPainter &c) {
+                 c.translate(7, -3);
+                 place->Draw(c);
+             }),
+             Paint([&](QPainter &c) { c.drawImage(7, -3, image); }));
 }
 
 void TDrawingTest::arrowHead_data()

@@ -303,7 +303,13 @@ void TCanvasController::RepaintCanvas()
 void TCanvasController::RedrawCanvas()
 {
     ComposeCanvas();
-    DocArea->update();
+    // The scroll bars' panels cover their part of the picture and did not
+    // change: they are not painted again.
+    QRegion shown(DocArea->rect());
+    for (const QWidget *panel : {DSBPanel, RSBPanel})
+        if (panel->isVisible())
+            shown -= panel->geometry();
+    DocArea->update(shown);
 }
 
 void TCanvasController::ComposeArea(const QRect &r)
