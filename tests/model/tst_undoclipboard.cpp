@@ -347,8 +347,8 @@ void TUndoClipboardTest::undoOfDeleteKeepsObjectsAndIndex()
             QCOMPARE(arcsOf(*net, static_cast<TStaticNetElement *>(net->Element(i))),
                      arcsOf(fresh, static_cast<TStaticNetElement *>(fresh.Element(i))));
         auto where = [](const TPetryNet &n, const TNetElement *e) { return e ? e->Kind * 1000 + n.IndexOfElement(e) : -1; };
-        for (int y = 0; y < 510; y += 5)
-            for (int x = 0; x < 710; x += 9)
+        for (int y = 0; y < 510; y += 7)
+            for (int x = 0; x < 710; x += 11)
                 QCOMPARE(where(*net, net->ElementAt(x, y)), where(fresh, fresh.ElementAt(x, y)));
         for (TPetryNet *n : {net.get(), &fresh})
             n->SelectInRect({100, 100, 400, 300});
