@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <vector>
@@ -88,6 +89,9 @@ private:
                      quint8 kind) const;
 
     TPnmlDocument &Doc;
+    // Per node, whether it is a place: the arcs look their ends' kinds up
+    // here, in a few kilobytes, instead of in the records.
+    std::vector<bool> NodeIsPlace;
     QList<TArcEnds> Ends;            // per arc, indices into Doc.Nodes
     QList<QPointF> Centres;          // per node
     QList<QSizeF> SourceSizes;       // per node: the size its own document drew it with
@@ -144,7 +148,7 @@ void TPnmlBuilder::ResolveArcs()
         TArcEnds e;
         e.Source = arc.SourceNode >= 0 ? arc.SourceNode : ResolveNode(arc.Source, TPnmlKind::Arc, arc.Id);
         e.Target = arc.TargetNode >= 0 ? arc.TargetNode : ResolveNode(arc.Target, TPnmlKind::Arc, arc.Id);
-        if (Doc.Nodes[e.Source].IsPlace == Doc.Nodes[e.Target].IsPlace)
+        if (NodeIsPlace[e.Source] == NodeIsPlace[e.Target])
             Refuse(QStringLiteral("%1 соединяет два узла одного вида; дуга должна соединять позицию и переход.").arg(owner()));
         if (!seen.Insert(e.Source, e.Target))
             Refuse(QStringLiteral("%1 повторяет другую дугу с теми же концами и направлением.").arg(owner()));
@@ -293,6 +297,9 @@ void TPnmlBuilder::ShiftOntoSheet()
 QByteArray TPnmlBuilder::Build(bool &laidOut)
 {
     laidOut = false;
+    NodeIsPlace.reserve(size_t(Doc.Nodes.size()));
+    for (const TPnmlNode &n : Doc.Nodes)
+        NodeIsPlace.push_back(n.IsPlace);
     // References must name nodes of their own kind; arcs may end at them.
     // In document order, so that the first offender is the one named.
     for (const QString &id : std::as_const(Doc.ReferenceOrder))
@@ -380,15 +387,12 @@ QByteArray TPnmlBuilder::Compose()
     // Nodes by kind, in document order; arcs name them by their index in their kind.
     QList<int> kindIndex(Doc.Nodes.size());
     for (const bool places : {true, false}) {
-        qint32 count = 0;
-        for (const TPnmlNode &n : Doc.Nodes)
-            count += n.IsPlace == places;
-        s.WriteInteger(count);
+        s.WriteInteger(qint32(std::count(NodeIsPlace.cbegin(), NodeIsPlace.cend(), places)));
         int k = 0;
         for (qsizetype i = 0; i < Doc.Nodes.size(); ++i) {
-            const TPnmlNode &n = Doc.Nodes[i];
-            if (n.IsPlace != places)
+            if (NodeIsPlace[size_t(i)] != places)
                 continue;
+            const TPnmlNode &n = Doc.Nodes[i];
             kindIndex[i] = k++;
             WriteHeader(s, n.Id, n.Own, n.HasName, n.Name, places ? KindPlace : KindTransition);
             s.WritePoint(ToNet(Centres[i], places ? TPnmlKind::Place : TPnmlKind::Transition, n.Id));
@@ -403,11 +407,11 @@ QByteArray TPnmlBuilder::Compose()
         const int start = reversed ? Ends[i].Target : Ends[i].Source;
         const int end = reversed ? Ends[i].Source : Ends[i].Target;
         WriteHeader(s, a.Id, a.Own, a.HasName, a.Name, KindArc);
-        s.WriteBoolean(!Doc.Nodes[Ends[i].Source].IsPlace);
+        s.WriteBoolean(!NodeIsPlace[Ends[i].Source]);
         s.WriteInteger(a.Weight);
-        s.WriteByte(Doc.Nodes[start].IsPlace ? KindPlace : KindTransition);
+        s.WriteByte(NodeIsPlace[start] ? KindPlace : KindTransition);
         s.WriteInteger(kindIndex[start]);
-        s.WriteByte(Doc.Nodes[end].IsPlace ? KindPlace : KindTransition);
+        s.WriteByte(NodeIsPlace[end] ? KindPlace : KindTransition);
         s.WriteInteger(kindIndex[end]);
         const QList<QPointF> &points = Bends[i];
         s.WriteInteger(qint32(points.size()));
