@@ -155,10 +155,23 @@ int64_t TReachability::EnabledAt(int64_t state, std::vector<int32_t> &cur, std::
 template<typename TTest>
 int64_t TReachability::EnabledInWord(const TTest &test, uint64_t word, std::vector<int32_t> &enabled) const
 {
-    enabled.clear();
     int64_t total = 0;
     const int places = Net.PlaceCount(), bits = Store.Bits();
     const uint64_t limit = uint64_t(Store.WidthLimit());
+    if (Rule.Scans()) {
+        const std::vector<int32_t> &order = Rule.Order();
+        enabled.resize(order.size());
+        size_t count = 0;
+        for (size_t k = 0; k < order.size(); ++k) {
+            enabled[count] = order[k];
+            count += test.IsEnabledAt(word, k);
+        }
+        enabled.resize(count);
+        for (int p = 0, shift = 0; p < places; ++p, shift += bits)
+            total += int64_t((word >> shift) & limit);
+        return total;
+    }
+    enabled.clear();
     const int32_t *start = Net.TriggerStarts();
     const int32_t *triggered = Net.Triggered(0);
     for (int p = 0, shift = 0; p < places; ++p, shift += bits) {

@@ -21,6 +21,12 @@ public:
     bool On() const { return Active; }
     // Whether every guard sits within the word (64-bit arithmetic will do).
     bool Narrow() const { return IsNarrow; }
+    // Transitions that may fire, in the order the per-place lists give them
+    // (then those without inputs), when so few that testing each of them in
+    // every state, without a branch, beats picking by place.
+    static constexpr size_t ScanLimit = 64;
+    bool Scans() const { return !ScanOrder.empty(); }
+    const std::vector<int32_t> &Order() const { return ScanOrder; }
     // Whether no count of the marking is so high that a firing could pass
     // the width: then no firing of it needs the Fits test.
     bool Roomy(uint64_t marking) const
@@ -34,6 +40,8 @@ public:
         Active = store.Words() == 1 && store.WidthLimit() <= INT32_MAX - net.MaxRaise();
         const int transitions = net.TransitionCount();
         Entries.assign(size_t(transitions), TEntry());
+        ScanOrder.clear();
+        ScanEntries.clear();
         if (!Active)
             return;
         const uint64_t limit = uint64_t(store.WidthLimit());
@@ -70,6 +78,12 @@ public:
                 Entries[t].Raised[p & 1] |= limit << store.ShiftOf(p);
             }
         }
+        ScanOrder.assign(net.Triggered(0), net.Triggered(0) + net.TriggerStarts()[net.PlaceCount()]);
+        ScanOrder.insert(ScanOrder.end(), net.SourceTransitions().begin(), net.SourceTransitions().end());
+        if (ScanOrder.size() > ScanLimit)
+            ScanOrder.clear();
+        for (int32_t t : ScanOrder)
+            ScanEntries.push_back(Entries[t]);
     }
 
 private:
@@ -106,6 +120,13 @@ public:
             return !e.Never && NoBorrow(marking & Mask0, e.Need[0], Guard0)
                    && NoBorrow(marking & Mask1, e.Need[1], Guard1);
         }
+        // The same for the k-th transition of Order(), without a branch.
+        bool IsEnabledAt(uint64_t marking, size_t k) const
+        {
+            const TEntry &e = Scanned[k];
+            return !e.Never & NoBorrow(marking & Mask0, e.Need[0], Guard0)
+                   & NoBorrow(marking & Mask1, e.Need[1], Guard1);
+        }
         // Whether firing t (enabled) keeps every count within the width.
         bool Fits(uint64_t marking, int t) const
         {
@@ -117,6 +138,7 @@ public:
     private:
         friend class TWordRule;
         const TEntry *Entries = nullptr;
+        const TEntry *Scanned = nullptr;
         uint64_t Mask0 = 0, Mask1 = 0;
         TArith Guard0 = 0, Guard1 = 0;
     };
@@ -125,6 +147,7 @@ public:
     {
         TTest<TArith> test;
         test.Entries = Entries.data();
+        test.Scanned = ScanEntries.data();
         test.Mask0 = Mask[0];
         test.Mask1 = Mask[1];
         test.Guard0 = TArith(Guard[0]);
@@ -139,4 +162,6 @@ private:
     uint64_t Room[2] = {};
     TWide Guard[2] = {};
     std::vector<TEntry> Entries;
+    std::vector<int32_t> ScanOrder;
+    std::vector<TEntry> ScanEntries;    // the entries of ScanOrder, in its order
 };

@@ -159,6 +159,17 @@ void TAnalysisTest::smallNets_data()
             Transition(net, QStringLiteral("t%1").arg(k), {{k, 1}}, {{(k + 1) % 64, 1}});
         return net;
     }) << false << 64LL << 64LL << "yynyyy" << "" << "" << "";
+    // One transition more than are tested together in every state: the
+    // candidates come from the places that hold tokens.
+    QTest::newRow("ring of 64 places with a shortcut") << TBuild([] {
+        TAnalysisNet net;
+        for (int k = 0; k < 64; ++k)
+            net.AddPlace(QStringLiteral("p%1").arg(k), k == 0 ? 1 : 0);
+        for (int k = 0; k < 64; ++k)
+            Transition(net, QStringLiteral("t%1").arg(k), {{k, 1}}, {{(k + 1) % 64, 1}});
+        Transition(net, QStringLiteral("skip"), {{0, 1}}, {{2, 1}});
+        return net;
+    }) << false << 64LL << 65LL << "yynyyy" << "" << "" << "";
     QTest::newRow("count at the 32-bit limit") << TBuild([] {
         TAnalysisNet net;
         net.AddPlace(QStringLiteral("p0"), INT32_MAX - 1);
