@@ -258,9 +258,10 @@ void BM_UndoDelete(benchmark::State &state)
 {
     auto net = BuildNet(int(state.range(0)));
     const bool many = state.range(1) != 0, redo = state.range(2) != 0;
-    int next = 0;
+    int next = 0, deleted = 0;
     for (auto _ : state) {
         state.PauseTiming();
+        const int before = net->ElementCount();
         if (many) {
             net->SelectInRect(TSides{0, 0, net->SheetWidth / 10, net->SheetHeight / 10});
         } else {
@@ -268,6 +269,7 @@ void BM_UndoDelete(benchmark::State &state)
             net->Place(next++ % net->PlaceCount())->SetSelected(true);
         }
         net->DeleteSelection();
+        deleted = before - net->ElementCount();
         benchmark::DoNotOptimize(net->ElementAt(0, 0));
         if (redo) {
             net->Undo();
@@ -281,6 +283,7 @@ void BM_UndoDelete(benchmark::State &state)
             net->Undo();
         state.ResumeTiming();
     }
+    state.counters["deleted"] = deleted;
 }
 BENCHMARK(BM_UndoDelete)
     ->ArgsProduct({{1000, 100000, 1000000}, {0, 1}, {0, 1}})
