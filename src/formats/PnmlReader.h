@@ -38,9 +38,11 @@ public:
         Xml.setDevice(&Source);
         // Editors write some 150 bytes or more an element with an id (name,
         // graphics, indentation; this program's own documents about 160): the
-        // table is sized for that, so it seldom grows while reading. Capacity
-        // that is never used costs address space, not memory.
-        Doc.Ids = TPnmlIds(bytes.size() / 128);
+        // table starts at twice the slots of one id per 200 bytes, which holds
+        // this program's documents without growing and stays no larger than
+        // they need. The lists' capacity that is never used costs address
+        // space, not memory.
+        Doc.Ids = TPnmlIds(bytes.size() / 200);
         Doc.Nodes.reserve(bytes.size() / 320);
         Doc.Arcs.reserve(bytes.size() / 320);
     }
