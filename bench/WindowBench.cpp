@@ -393,3 +393,37 @@ int main(int argc, char **argv)
     benchmark::Shutdown();
     return 0;
 }
+
+namespace {
+
+// A firing by click at the end of a run of depth states, each new: one
+// transition moves a token round a loop and adds one to a counting place,
+// so the state tree is one chain that grows by a state per firing.
+void BM_WindowFiringChain(benchmark::State &state)
+{
+    TWindow w(100);
+    TPetryNet &net = *w.Doc->GetNet();
+    net.LoadFromBytes(TPetryNet().SaveToBytes());
+    TPosition *loop = net.AddPlace(net.OriginX() + 100, net.OriginY() + 100);
+    TPosition *count = net.AddPlace(net.OriginX() + 300, net.OriginY() + 100);
+    TTransfer *t = net.AddTransition(net.OriginX() + 200, net.OriginY() + 200);
+    loop->Tokens = 1;
+    net.Arcs.append(TArc::CreateBetween(&net, loop, t));
+    net.Arcs.append(TArc::CreateBetween(&net, t, loop));
+    net.Arcs.append(TArc::CreateBetween(&net, t, count));
+    w.Doc->Execute(w.Doc->Commands().ActionModelingStart);
+    TWindow::Settle();
+    for (int i = 0; i < state.range(0); ++i) {
+        t->Fire();
+        if (i % 64 == 0)
+            TWindow::Settle();
+    }
+    TWindow::Settle();
+    for (auto _ : state)
+        w.Click(w.CentreOf(t));
+    state.counters["tokens"] = count->Tokens;
+    w.Report(state);
+}
+BENCHMARK(BM_WindowFiringChain)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+} // namespace

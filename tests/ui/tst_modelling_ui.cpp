@@ -151,6 +151,8 @@ private slots:
     void transfersInfoDrawing();
     void stateRowPixels_data();
     void stateRowPixels();
+    void stateBranchesAsBaseView_data();
+    void stateBranchesAsBaseView();
     void captionsFollowFirings();
     void closingWhileRunning();
 };
@@ -450,6 +452,50 @@ void TModellingUiTest::stateRowPixels()
     root->setExpanded(true);
     plain.setCurrentItem(child);
     QCOMPARE(tree->viewport()->grab().toImage(), plain.viewport()->grab().toImage());
+}
+
+void TModellingUiTest::stateBranchesAsBaseView_data()
+{
+    QTest::addColumn<QString>("current");
+    QTest::newRow("none") << QString();
+    QTest::newRow("deep leaf") << u"a2xy"_s;
+    QTest::newRow("collapsed parent") << u"a1"_s;
+    QTest::newRow("open parent with siblings") << u"a"_s;
+}
+
+// The state tree draws only each row's own expander, yet shows the very
+// pixels of the base view drawing the branches of every level.
+void TModellingUiTest::stateBranchesAsBaseView()
+{
+    QFETCH(QString, current);
+    struct TAllLevels : TStateTreeView
+    {
+        void drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const override
+        {
+            QTreeView::drawBranches(painter, rect, index);
+        }
+    };
+    TStateTreeView own;
+    TAllLevels base;
+    for (QTreeWidget *tree : {static_cast<QTreeWidget *>(&own), static_cast<QTreeWidget *>(&base)}) {
+        tree->resize(300, 200);
+        QHash<QString, QTreeWidgetItem *> items;
+        auto add = [&](QTreeWidgetItem *parent, const QString &name) {
+            auto *item = new QTreeWidgetItem(QStringList{name});
+            parent ? parent->addChild(item) : tree->addTopLevelItem(item);
+            return items[name] = item;
+        };
+        QTreeWidgetItem *root = add(nullptr, u"root"_s);
+        QTreeWidgetItem *a = add(root, u"a"_s);
+        add(add(a, u"a1"_s), u"a1x"_s);
+        add(add(add(a, u"a2"_s), u"a2x"_s), u"a2xy"_s);
+        add(root, u"b"_s);
+        tree->expandAll();
+        items[u"a1"_s]->setExpanded(false);
+        if (!current.isEmpty())
+            tree->setCurrentItem(items[current]);
+    }
+    QCOMPARE(own.viewport()->grab().toImage(), base.viewport()->grab().toImage());
 }
 
 // The count of enabled transitions and the firing path in the captions, kept

@@ -2,6 +2,7 @@
 
 #include "StateTree.h"
 
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -109,6 +110,49 @@ void TStateTreeView::ScrollToExpandedItem(QTreeWidgetItem *item)
     setState(ExpandingState);
     scrollToItem(item);
     setState(before);
+}
+
+void TStateTreeView::drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const
+{
+    // A row of a long run lies thousands of levels deep, and the base class
+    // asks the style for the branch of every level, walking up the parents.
+    // Without lines the style draws only the row's own expander, so that
+    // one alone is drawn here, with the options the base class gives it.
+    if (rootIsDecorated() || alternatingRowColors() || !index.parent().isValid()) {
+        QTreeWidget::drawBranches(painter, rect, index);
+        return;
+    }
+    const bool reverse = isRightToLeft();
+    const int indent = indentation();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = QRect(reverse ? rect.left() : rect.right() + 1 - indent, rect.top(), indent, rect.height());
+    QStyle::State state = QStyle::State_Item;
+    if (isEnabled())
+        state |= QStyle::State_Enabled;
+    if (hasFocus())
+        state |= QStyle::State_Active;
+    if (selectionModel() && selectionModel()->isSelected(index))
+        state |= QStyle::State_Selected;
+    if (index.row() < model()->rowCount(index.parent()) - 1)
+        state |= QStyle::State_Sibling;
+    if (model()->hasChildren(index))
+        state |= QStyle::State_Children;
+    if (isExpanded(index))
+        state |= QStyle::State_Open;
+    if (viewport()->underMouse()) {
+        const QPoint mouse = viewport()->mapFromGlobal(QCursor::pos());
+        const bool hoverRow = selectionBehavior() == SelectRows && option.showDecorationSelected &&
+                              indexAt(mouse).row() == index.row() && indexAt(mouse).parent() == index.parent();
+        if (hoverRow || option.rect.contains(mouse))
+            state |= QStyle::State_MouseOver;
+    }
+    option.state = state;
+    const QPoint origin = painter->brushOrigin();
+    if (verticalScrollMode() == ScrollPerPixel)
+        painter->setBrushOrigin(QPoint(0, verticalOffset()));
+    style()->drawPrimitive(QStyle::PE_IndicatorBranch, &option, painter, this);
+    painter->setBrushOrigin(origin);
 }
 
 namespace {

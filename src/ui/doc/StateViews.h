@@ -44,6 +44,9 @@ public:
     // view's own walk up the ancestors to expand them, as long as the tree
     // is deep, is left out.
     void ScrollToExpandedItem(QTreeWidgetItem *item);
+
+protected:
+    void drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const override;
 };
 
 // An owner-drawn list with fixed 16-pixel rows. Rows and the space below the
