@@ -3,6 +3,7 @@
 #include "BandCover.h"
 #include "NetStream.h"
 #include "PetryNet.h"
+#include "PetryNetPrivate.h"
 
 #include <QPolygon>
 
@@ -175,10 +176,7 @@ void TArc::ReadRecord(TNetMemoryStream &stream, const QList<TPosition *> &places
     if (seen) {
         const TStaticNetElement *place = startKind == KindPlace ? start : end;
         const TStaticNetElement *transition = startKind == KindPlace ? end : start;
-        const QPair<quintptr, quintptr> ends(quintptr(place) | quintptr(TransitionToPlace), quintptr(transition));
-        const qsizetype before = seen->size();
-        seen->insert(ends);
-        if (seen->size() == before)
+        if (!seen->Insert(quintptr(place) | quintptr(TransitionToPlace), quintptr(transition)))
             throw TNetStreamError("second arc with the same ends and direction");
     } else {
         for (const TArc *other : start->ArcList)

@@ -15,9 +15,8 @@ struct TSegment
     QPoint M;
 };
 
-// The ends and direction of every arc read so far: the place's address with
-// the direction in its lowest bit, and the transition's address.
-using TArcEndsSeen = QSet<QPair<quintptr, quintptr>>;
+// The ends and direction of every arc read so far (defined with the net's loader).
+class TArcEndsSeen;
 
 // An arc ("Дуга"): a weighted connection between one place and one transition,
 // drawn as a polyline from the StartNode centre through the bend points to the

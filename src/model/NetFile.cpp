@@ -90,11 +90,13 @@ bool TPetryNet::ParseElements(TNetMemoryStream &stream, TElementLists &lists)
 {
     try {
         const qint32 p = ReadCount(stream, MinPlaceRecord);
+        lists.Places.reserve(p);
         for (qint32 i = 0; i < p; ++i) {
             lists.Places.append(new TPosition(this));
             lists.Places.last()->LoadFromStream(stream);
         }
         const qint32 t = ReadCount(stream, MinTransitionRecord);
+        lists.Transitions.reserve(t);
         for (qint32 i = 0; i < t; ++i) {
             lists.Transitions.append(new TTransfer(this));
             lists.Transitions.last()->LoadFromStream(stream);
@@ -102,8 +104,7 @@ bool TPetryNet::ParseElements(TNetMemoryStream &stream, TElementLists &lists)
         const qint32 a = ReadCount(stream, MinArcRecord);
         // Duplicates are found in one table of ends, not by walking each
         // start's arcs (quadratic for a node with many arcs).
-        TArcEndsSeen seen;
-        seen.reserve(a);
+        TArcEndsSeen seen(a);
         lists.Arcs.reserve(a);
         for (qint32 i = 0; i < a; ++i)
             lists.Arcs.append(TArc::CreatePasted(this, stream, lists.Places, lists.Transitions, &seen));

@@ -107,6 +107,37 @@ QByteArray EncodeByConverter(const QString &text)
     return bytes;
 }
 
+// The character of every byte, taken once from the converter, as for the
+// encoder: loading a large document decodes a million short names. A byte the
+// converter does not turn into exactly one UTF-16 unit on its own is left to
+// the converter, so the table can never disagree with it.
+struct TDecodeTable
+{
+    std::array<char16_t, 256> Chars{};
+    std::array<bool, 256> ByConverter{};
+    bool AsciiAsIs = true; // bytes below 0x80 are their own characters
+};
+
+const TDecodeTable &DecodeTable()
+{
+    static const TDecodeTable table = [] {
+        TDecodeTable t;
+        QStringDecoder decoder("windows-1251");
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            const QString one = decoder.decode(QByteArrayView(&byte, 1));
+            if (one.size() == 1)
+                t.Chars[b] = one.at(0).unicode();
+            else
+                t.ByConverter[b] = true;
+            if (b < 0x80 && (t.ByConverter[b] || t.Chars[b] != b))
+                t.AsciiAsIs = false;
+        }
+        return t;
+    }();
+    return table;
+}
+
 } // namespace
 
 QByteArray EncodeCp1251(const QString &text)
@@ -119,7 +150,21 @@ QByteArray EncodeCp1251(const QString &text)
 
 QString DecodeCp1251(QByteArrayView bytes)
 {
-    return Decoder().decode(bytes);
+    if (bytes.isEmpty())
+        return {};
+    const TDecodeTable &table = DecodeTable();
+    const QLatin1StringView latin(bytes.data(), bytes.size());
+    if (table.AsciiAsIs && QtPrivate::isAscii(latin))
+        return QString(latin);
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t *p = reinterpret_cast<char16_t *>(text.data());
+    for (const char c : bytes) {
+        const quint8 b = quint8(c);
+        if (table.ByConverter[b])
+            return Decoder().decode(bytes);
+        *p++ = table.Chars[b];
+    }
+    return text;
 }
 
 TNetMemoryStream::TNetMemoryStream(QByteArray data)

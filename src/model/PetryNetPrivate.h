@@ -5,6 +5,8 @@
 #include "PetryNet.h"
 
 #include <algorithm>
+#include <bit>
+#include <vector>
 
 // Elements parsed from a stream but not yet part of the net; whatever is still
 // held here when the lists die is destroyed.
@@ -19,6 +21,62 @@ struct TPetryNet::TElementLists
     QList<TPosition *> Places;
     QList<TTransfer *> Transitions;
     QList<TArc *> Arcs;
+};
+
+// The ends and direction of every arc read so far: the place's address with
+// the direction in its lowest bit, and the transition's address. A flat table
+// probed linearly, one memory access per arc where a general set makes two or
+// more: loading a large document checks one pair per arc. It starts at the
+// size the arcs to come need (at most 65,536 of them, so that a damaged count
+// reserves little) and doubles when half full.
+class TArcEndsSeen
+{
+public:
+    explicit TArcEndsSeen(qsizetype count)
+        : Slots(std::bit_ceil(size_t(std::clamp<qsizetype>(count, 0, 1 << 16)) * 2 + 2))
+    {
+    }
+    // False when the pair is already there.
+    bool Insert(quintptr place, quintptr transition)
+    {
+        if (Used * 2 >= Slots.size())
+            Grow();
+        if (!Put(Slots, {place, transition}))
+            return false;
+        ++Used;
+        return true;
+    }
+
+private:
+    struct TSlot
+    {
+        quintptr Place = 0, Transition = 0; // no transition lives at 0: an empty slot
+    };
+    static bool Put(std::vector<TSlot> &table, TSlot s)
+    {
+        const size_t mask = table.size() - 1;
+        size_t i = size_t(((s.Place ^ (s.Transition >> 4) * 0x9E3779B97F4A7C15ull) * 0xC2B2AE3D27D4EB4Full) >> 32) & mask;
+        for (;; i = (i + 1) & mask) {
+            TSlot &slot = table[i];
+            if (slot.Transition == 0) {
+                slot = s;
+                return true;
+            }
+            if (slot.Transition == s.Transition && slot.Place == s.Place)
+                return false;
+        }
+    }
+    void Grow()
+    {
+        std::vector<TSlot> bigger(Slots.size() * 2);
+        for (const TSlot &s : Slots)
+            if (s.Transition != 0)
+                Put(bigger, s);
+        Slots = std::move(bigger);
+    }
+
+    std::vector<TSlot> Slots;
+    size_t Used = 0;
 };
 
 // Position of an element in a list of one of its kinds, compared as a plain

@@ -1,5 +1,7 @@
 #include "NetStream.h"
+#include "PetryNetPrivate.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -18,6 +20,8 @@ private slots:
     void readPastEndFails();
     void cp1251();
     void everyCharacterAsTheConverterHasIt();
+    void everyByteAsTheConverterReadsIt();
+    void arcEndsSeenOnce();
 };
 
 void TNetStreamTest::encodings_data()
@@ -146,6 +150,42 @@ void TNetStreamTest::everyCharacterAsTheConverterHasIt()
         QCOMPARE(s.Data().mid(2).toHex(), body.toHex());
         QCOMPARE(quint8(s.Data().at(0)), quint8(body.size()));
         QCOMPARE(EncodeCp1251(text).toHex(), body.toHex());
+    }
+}
+
+void TNetStreamTest::everyByteAsTheConverterReadsIt()
+{
+    // The decoding table must give what the converter gives, for every byte
+    // alone and amid ASCII and Cyrillic text, and for texts of many bytes.
+    QStringDecoder decoder("windows-1251");
+    QByteArray all;
+    for (int b = 0; b < 256; ++b) {
+        all.append(char(b));
+        for (const QByteArray &text : {QByteArray(1, char(b)), "ab" + QByteArray(1, char(b)) + "\xC1"}) {
+            const QString expected = decoder.decode(text);
+            QCOMPARE(DecodeCp1251(text), expected);
+            QCOMPARE(DecodeCp1251(text).size(), expected.size());
+        }
+    }
+    for (const QByteArray &text : {all, QByteArray("Place 12"), QByteArray(), QByteArray(300, 'x') + all})
+        QCOMPARE(DecodeCp1251(text), decoder.decode(text));
+}
+
+void TNetStreamTest::arcEndsSeenOnce()
+{
+    // Far more pairs than the table starts with, so it grows while holding
+    // them: each pair is new once, in either direction, and never again.
+    TArcEndsSeen seen(3);
+    const quintptr node = 0x10000;
+    for (quintptr i = 0; i < 200000; ++i) {
+        const quintptr place = node + (i % 997) * 64, transition = node + (i / 997) * 64 + 32;
+        QVERIFY(seen.Insert(place, transition));
+        QVERIFY(seen.Insert(place | 1, transition));
+    }
+    for (quintptr i = 0; i < 200000; i += 7) {
+        const quintptr place = node + (i % 997) * 64, transition = node + (i / 997) * 64 + 32;
+        QVERIFY(!seen.Insert(place, transition));
+        QVERIFY(!seen.Insert(place | 1, transition));
     }
 }
 
