@@ -174,9 +174,8 @@ void TArc::ReadRecord(TNetMemoryStream &stream, const QList<TPosition *> &places
     if (startKind == endKind)
         throw TNetStreamError("arc joins two nodes of one kind");
     if (seen) {
-        const TStaticNetElement *place = startKind == KindPlace ? start : end;
-        const TStaticNetElement *transition = startKind == KindPlace ? end : start;
-        if (!seen->Insert(quintptr(place) | quintptr(TransitionToPlace), quintptr(transition)))
+        const bool fromPlace = startKind == KindPlace;
+        if (!seen->Insert(fromPlace ? startIndex : endIndex, fromPlace ? endIndex : startIndex, TransitionToPlace))
             throw TNetStreamError("second arc with the same ends and direction");
     } else {
         for (const TArc *other : start->ArcList)

@@ -23,12 +23,12 @@ struct TPetryNet::TElementLists
     QList<TArc *> Arcs;
 };
 
-// The ends and direction of every arc read so far: the place's address with
-// the direction in its lowest bit, and the transition's address. A flat table
-// probed linearly, one memory access per arc where a general set makes two or
-// more: loading a large document checks one pair per arc. It starts at the
-// size the arcs to come need (at most 65,536 of them, so that a damaged count
-// reserves little) and doubles when half full.
+// The ends and direction of every arc read so far, as one number each: the
+// place's and the transition's index in their lists and the direction. A flat
+// table probed linearly, one memory access per arc where a general set makes
+// two or more: loading a large document checks one pair per arc. It starts at
+// the size the arcs to come need (at most 65,536 of them, so that a damaged
+// count reserves little) and doubles when half full.
 class TArcEndsSeen
 {
 public:
@@ -36,46 +36,41 @@ public:
         : Slots(std::bit_ceil(size_t(std::clamp<qsizetype>(count, 0, 1 << 16)) * 2 + 2))
     {
     }
-    // False when the pair is already there.
-    bool Insert(quintptr place, quintptr transition)
+    // False when the pair is already there. Indices are those of existing nodes.
+    bool Insert(qint32 place, qint32 transition, bool toPlace)
     {
         if (Used * 2 >= Slots.size())
             Grow();
-        if (!Put(Slots, {place, transition}))
+        // 0 marks an empty slot.
+        if (!Put(Slots, ((quint64(quint32(place)) << 32) | (quint64(quint32(transition)) << 1) | quint64(toPlace)) + 1))
             return false;
         ++Used;
         return true;
     }
 
 private:
-    struct TSlot
-    {
-        quintptr Place = 0, Transition = 0; // no transition lives at 0: an empty slot
-    };
-    static bool Put(std::vector<TSlot> &table, TSlot s)
+    static bool Put(std::vector<quint64> &table, quint64 key)
     {
         const size_t mask = table.size() - 1;
-        size_t i = size_t(((s.Place ^ (s.Transition >> 4) * 0x9E3779B97F4A7C15ull) * 0xC2B2AE3D27D4EB4Full) >> 32) & mask;
-        for (;; i = (i + 1) & mask) {
-            TSlot &slot = table[i];
-            if (slot.Transition == 0) {
-                slot = s;
+        for (size_t i = size_t((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;; i = (i + 1) & mask) {
+            if (table[i] == 0) {
+                table[i] = key;
                 return true;
             }
-            if (slot.Transition == s.Transition && slot.Place == s.Place)
+            if (table[i] == key)
                 return false;
         }
     }
     void Grow()
     {
-        std::vector<TSlot> bigger(Slots.size() * 2);
-        for (const TSlot &s : Slots)
-            if (s.Transition != 0)
-                Put(bigger, s);
+        std::vector<quint64> bigger(Slots.size() * 2);
+        for (const quint64 key : Slots)
+            if (key != 0)
+                Put(bigger, key);
         Slots = std::move(bigger);
     }
 
-    std::vector<TSlot> Slots;
+    std::vector<quint64> Slots;
     size_t Used = 0;
 };
 
