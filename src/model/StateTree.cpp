@@ -58,6 +58,13 @@ TNetStateTreeNode::~TNetStateTreeNode()
     }
 }
 
+int TNetStateTreeNode::CheckpointSpacing() const
+{
+    // A copy costs as much as a node's share of the walk it saves: on
+    // average a few bytes per node, however large the net.
+    return std::max(64, (Places + Transitions) / 4);
+}
+
 qint32 TNetStateTreeNode::Tokens(int k) const
 {
     if (k < 0 || k >= Places)
@@ -67,6 +74,8 @@ qint32 TNetStateTreeNode::Tokens(int k) const
         const auto it = FindPlace(node->ChangedPlaces, k);
         if (it != node->ChangedPlaces.end() && it->first == k)
             return it->second;
+        if (node->Saved)
+            return node->Saved->Marking.at(k);
     }
     return node->RootMarking.at(k);
 }
@@ -81,6 +90,7 @@ void TNetStateTreeNode::SetTokens(int k, qint32 n)
         RootMarking[k] = n;
         return;
     }
+    Saved.reset();
     const auto it = FindPlace(ChangedPlaces, k);
     if (it != ChangedPlaces.end() && it->first == k)
         it->second = n;
@@ -95,21 +105,30 @@ void TNetStateTreeNode::NoteChange(int k, qint32 before, qint32 after)
     const auto it = FindPlace(ChangedPlaces, k);
     if (it != ChangedPlaces.end() && it->first == k)
         return;
+    Saved.reset();
     ChangedPlaces.insert(it, {k, after});
     Hash += MarkingTerm(k, after) - MarkingTerm(k, before);
 }
 
 QVector<qint32> TNetStateTreeNode::Marking() const
 {
-    // The path's nodes from the root down, each writing its changes over.
+    // The path's nodes from the root (or the nearest copy) down, each
+    // writing its changes over; copies are left at the spaced depths passed.
     std::vector<const TNetStateTreeNode *> chain;
     const TNetStateTreeNode *node = this;
-    for (; node->Parent; node = node->Parent)
+    for (; node->Parent && !node->Saved; node = node->Parent)
         chain.push_back(node);
-    QVector<qint32> marking = node->RootMarking;
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
-        for (const auto &[k, n] : (*it)->ChangedPlaces)
-            marking[k] = n;
+    QVector<qint32> marking = node->Saved ? node->Saved->Marking : node->RootMarking;
+    QVector<qint32> counts = node->Saved ? node->Saved->Counts : QVector<qint32>(Transitions, 0);
+    const int spacing = CheckpointSpacing();
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        const TNetStateTreeNode *n = *it;
+        for (const auto &[k, tokens] : n->ChangedPlaces)
+            marking[k] = tokens;
+        ++counts[n->Transition];
+        if (n->Depth % spacing == 0)
+            n->Saved.reset(new TCheckpoint{marking, counts});
+    }
     return marking;
 }
 
@@ -127,17 +146,24 @@ qint32 TNetStateTreeNode::FireCount(int t) const
 {
     if (t < 0 || t >= Transitions)
         return 0;
-    for (const TNetStateTreeNode *node = this; node->Parent; node = node->Parent)
+    for (const TNetStateTreeNode *node = this; node->Parent; node = node->Parent) {
         if (node->Transition == t)
             return node->TransitionFireCount;
+        if (node->Saved)
+            return node->Saved->Counts.at(t);
+    }
     return 0;
 }
 
 QVector<qint32> TNetStateTreeNode::FireCounts() const
 {
-    QVector<qint32> counts(Transitions, 0);
-    for (const TNetStateTreeNode *node = this; node->Parent; node = node->Parent)
-        ++counts[node->Transition];
+    const TNetStateTreeNode *node = this;
+    std::vector<qint32> fired;
+    for (; node->Parent && !node->Saved; node = node->Parent)
+        fired.push_back(node->Transition);
+    QVector<qint32> counts = node->Saved ? node->Saved->Counts : QVector<qint32>(Transitions, 0);
+    for (const qint32 t : fired)
+        ++counts[t];
     return counts;
 }
 

@@ -12,7 +12,8 @@
 // every other node holds only the places whose counts its firing changed, so
 // recording a firing costs as much as the transition's arcs, however large
 // the net. A whole marking, the fire counts and the path are rebuilt from
-// the chain of parents when asked for. A node owns its children, at most one
+// the chain of parents when asked for; a whole marking rebuilt keeps copies
+// at nodes spaced along the chain, where later walks up stop. A node owns its children, at most one
 // per transition, kept sorted by the index of the fired transition so that
 // one is found by binary search.
 class TNetStateTreeNode
@@ -65,4 +66,13 @@ private:
     std::vector<std::pair<qint32, qint32>> ChangedPlaces;      // others': place, count
     qint32 TransitionFireCount = 0; // how often Transition has fired up to here
     quint64 Hash = 0;               // sum of every place's term, see MarkingTerm
+    // The whole marking and fire counts of a node at a depth divisible by
+    // CheckpointSpacing, kept once a rebuild passes it.
+    struct TCheckpoint
+    {
+        QVector<qint32> Marking;
+        QVector<qint32> Counts;
+    };
+    mutable std::unique_ptr<TCheckpoint> Saved;
+    int CheckpointSpacing() const;
 };

@@ -265,8 +265,12 @@ void TModellingTest::snapshotsWhileModelling()
 void TModellingTest::randomRunsKeepTreeInStep_data()
 {
     QTest::addColumn<int>("arcs");
-    QTest::newRow("sparse") << 10;
-    QTest::newRow("dense, places on both sides") << 40;
+    QTest::addColumn<int>("steps");
+    QTest::addColumn<int>("jumpEvery"); // one step in so many jumps back
+    QTest::addColumn<bool>("source");   // a transition that only adds keeps runs going
+    QTest::newRow("sparse") << 10 << 60 << 5 << false;
+    QTest::newRow("dense, places on both sides") << 40 << 60 << 5 << false;
+    QTest::newRow("long runs, past the stored copies") << 10 << 400 << 60 << true;
 }
 
 void TModellingTest::randomRunsKeepTreeInStep()
@@ -275,24 +279,36 @@ void TModellingTest::randomRunsKeepTreeInStep()
     // its changes, yet the current one always shows the places' marking, is
     // told apart from others by it, and counts its path's firings.
     QFETCH(int, arcs);
+    QFETCH(int, steps);
+    QFETCH(int, jumpEvery);
+    QFETCH(bool, source);
     for (quint32 seed = 1; seed <= 20; ++seed) {
         auto net = MakeNet();
         FillRandomNet(*net, seed, 8, 5, arcs);
+        if (source) {
+            TPosition *p = net->Places[int(seed % 8)];
+            TTransfer *t = net->AddTransition(600, 400);
+            p->Tokens += 1;
+            Connect(*net, p, t);
+            Connect(*net, t, p, 2);
+        }
         net->StartModelling();
         QRandomGenerator rng(seed);
         QList<TNetStateTreeNode *> seen{net->RootState.get()};
-        for (int step = 0; step < 60; ++step) {
-            if (rng.bounded(5) == 0) {
+        for (int step = 0; step < steps; ++step) {
+            if (rng.bounded(jumpEvery) == 0) {
                 net->GoToState(seen[int(rng.bounded(seen.size()))]);
             } else {
                 QList<TTransfer *> enabled;
                 for (TTransfer *t : net->Transitions)
                     if (t->IsEnabled())
                         enabled.append(t);
-                if (enabled.isEmpty())
-                    continue;
-                enabled[int(rng.bounded(enabled.size()))]->Fire();
-                seen.append(net->CurrentState);
+                if (enabled.isEmpty()) {
+                    net->GoToState(seen[int(rng.bounded(seen.size()))]);
+                } else {
+                    enabled[int(rng.bounded(enabled.size()))]->Fire();
+                    seen.append(net->CurrentState);
+                }
             }
             const TNetStateTreeNode *state = net->CurrentState;
             QCOMPARE(state->Marking(), Marking(*net));
@@ -303,8 +319,12 @@ void TModellingTest::randomRunsKeepTreeInStep()
             QCOMPARE(path.size(), state->Depth);
             const QVector<qint32> counts = state->FireCounts();
             QCOMPARE(std::accumulate(counts.begin(), counts.end(), 0), state->Depth);
-            for (int t = 0; t < net->TransitionCount(); ++t)
+            for (int t = 0; t < net->TransitionCount(); ++t) {
                 QCOMPARE(state->FireCount(t), counts[t]);
+                QCOMPARE(counts[t], path.count(t));
+            }
+            for (int k = 0; k < net->PlaceCount(); ++k)
+                QCOMPARE(state->Tokens(k), net->Place(k)->Tokens);
         }
     }
 }

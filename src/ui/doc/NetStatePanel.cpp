@@ -149,8 +149,7 @@ void TNetStatePanel::ShowCurrentState()
                 break;
         }
         AncestorCollapsed = false;
-        StateTree->setCurrentItem(item);
-        StateTree->ScrollToExpandedItem(item);
+        StateTree->SetCurrentExpandedItem(item);
         StateTree->setUpdatesEnabled(true);
     }
     FillTransfersInfo(node, true);

@@ -103,11 +103,13 @@ TStateTreeView::TStateTreeView(QWidget *parent)
     setPalette(p);
 }
 
-void TStateTreeView::ScrollToExpandedItem(QTreeWidgetItem *item)
+void TStateTreeView::SetCurrentExpandedItem(QTreeWidgetItem *item)
 {
-    // The view expands the ancestors only while it is in no other state.
+    // The view expands the ancestors only while it is in no other state,
+    // also when it scrolls to a new current item by itself.
     const State before = state();
     setState(ExpandingState);
+    setCurrentItem(item);
     scrollToItem(item);
     setState(before);
 }

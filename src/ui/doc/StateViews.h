@@ -40,13 +40,16 @@ class TStateTreeView : public QTreeWidget
 public:
     explicit TStateTreeView(QWidget *parent = nullptr);
     TStateTreeItem *StateItem(QTreeWidgetItem *item) const { return static_cast<TStateTreeItem *>(item); }
-    // Scrolls item into view when every ancestor of it is expanded: the
-    // view's own walk up the ancestors to expand them, as long as the tree
-    // is deep, is left out.
-    void ScrollToExpandedItem(QTreeWidgetItem *item);
+    // Makes item current and scrolls it into view when every ancestor of it
+    // is expanded: the view's own walk up the ancestors to expand them, as
+    // long as the tree is deep, is left out.
+    void SetCurrentExpandedItem(QTreeWidgetItem *item);
 
 protected:
     void drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const override;
+    // The base class walks up from the last row, as deep as the tree, to
+    // fetch more data, which a tree of items never has.
+    void verticalScrollbarValueChanged(int value) override { QAbstractItemView::verticalScrollbarValueChanged(value); }
 };
 
 // An owner-drawn list with fixed 16-pixel rows. Rows and the space below the
