@@ -375,6 +375,10 @@ QRect TPetryNet::GestureFeedbackRect() const
         r |= QRect(QPoint(RubberLine.X1, RubberLine.Y1), QPoint(RubberLine.X2, RubberLine.Y2))
                  .normalized()
                  .adjusted(-24, -24, 24, 24);
+        // Source and target are drawn highlighted, and plain again, on the way.
+        r |= PaintedRect(ArcSource);
+        if (ArcTarget)
+            r |= PaintedRect(ArcTarget);
     }
     if (!Dragging)
         return r;
