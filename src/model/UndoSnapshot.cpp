@@ -128,6 +128,30 @@ TNodeRecords TakeTokenRecords(const QList<TPosition *> &places, const TNodeRecor
     return out ? TNodeRecords(out) : previous;
 }
 
+// The fields a record holds, written into the element without a word to the net.
+void WriteHeader(TNetElement &e, const TElementRecord &r)
+{
+    e.Name = r.Name;
+    e.Description = r.Description;
+    e.HasDescription = r.HasDescription;
+}
+
+void WriteBody(TStaticNetElement &e, const TNodeRecord &r)
+{
+    e.X = r.X;
+    e.Y = r.Y;
+    e.Highlighted = false;
+    if (e.Kind == KindPlace)
+        static_cast<TPosition &>(e).Tokens = r.Tokens;
+}
+
+void WriteBody(TArc &e, const TArcRecord &r)
+{
+    e.Multiplicity = r.Multiplicity;
+    e.TransitionToPlace = r.TransitionToPlace;
+    e.BendPoints = r.BendPoints;
+}
+
 // The element's name, description and selection as its record has them.
 void RestoreHeader(TPetryNet &net, TNetElement &e, const TElementRecord &r, bool &told)
 {
@@ -135,9 +159,7 @@ void RestoreHeader(TPetryNet &net, TNetElement &e, const TElementRecord &r, bool
         if (!told)
             net.ElementMoving(&e);
         told = true;
-        e.Name = r.Name;
-        e.Description = r.Description;
-        e.HasDescription = r.HasDescription;
+        WriteHeader(e, r);
     }
     if (e.Selected)
         e.SetSelected(false);
@@ -152,11 +174,7 @@ void RestoreRecord(TPetryNet &net, TStaticNetElement &e, const TNodeRecord &r)
     if (e.X != r.X || e.Y != r.Y || tokens != r.Tokens || e.Highlighted) {
         net.ElementMoving(&e);
         told = true;
-        e.X = r.X;
-        e.Y = r.Y;
-        e.Highlighted = false;
-        if (e.Kind == KindPlace)
-            static_cast<TPosition &>(e).Tokens = r.Tokens;
+        WriteBody(e, r);
     }
     RestoreHeader(net, e, r, told);
 }
@@ -167,33 +185,21 @@ void RestoreRecord(TPetryNet &net, TArc &e, const TArcRecord &r)
     if (e.Multiplicity != r.Multiplicity || e.TransitionToPlace != r.TransitionToPlace || e.BendPoints != r.BendPoints) {
         net.ElementMoving(&e);
         told = true;
-        e.Multiplicity = r.Multiplicity;
-        e.TransitionToPlace = r.TransitionToPlace;
-        e.BendPoints = r.BendPoints;
+        WriteBody(e, r);
     }
     RestoreHeader(net, e, r, told);
 }
 
 void SetRecord(TStaticNetElement &e, const TNodeRecord &r)
 {
-    e.Name = r.Name;
-    e.Description = r.Description;
-    e.HasDescription = r.HasDescription;
-    e.X = r.X;
-    e.Y = r.Y;
-    e.Highlighted = false;
-    if (e.Kind == KindPlace)
-        static_cast<TPosition &>(e).Tokens = r.Tokens;
+    WriteHeader(e, r);
+    WriteBody(e, r);
 }
 
 void SetRecord(TArc &e, const TArcRecord &r)
 {
-    e.Name = r.Name;
-    e.Description = r.Description;
-    e.HasDescription = r.HasDescription;
-    e.Multiplicity = r.Multiplicity;
-    e.TransitionToPlace = r.TransitionToPlace;
-    e.BendPoints = r.BendPoints;
+    WriteHeader(e, r);
+    WriteBody(e, r);
 }
 
 namespace {
