@@ -2,9 +2,7 @@
 #include "Pnml.h"
 #include "PnmlDocument.h"
 
-#include "NetStream.h"
-#include "PetryNet.h"
-#include "PetryNetPrivate.h"
+#include "NetContent.h"
 
 #include <QHash>
 #include <QSet>
@@ -32,12 +30,6 @@ QString Quoted(QStringView s)
     return QStringLiteral("«") + s.toString() + QStringLiteral("»");
 }
 
-// A view of the document's texts as the string the stream writes, without a copy.
-QString Borrowed(QStringView s)
-{
-    return QString::fromRawData(s.data(), s.size());
-}
-
 struct TRefusal
 {
     QString Reason;
@@ -57,7 +49,8 @@ public:
         }
     }
 
-    QByteArray Build(bool &laidOut);
+    // False when the net's sizes are beyond what a document holds.
+    bool Build(TPetryNet &net, bool &laidOut);
 
 private:
     struct TArcEnds
@@ -84,9 +77,7 @@ private:
     {
         return std::fabs(p.x() - centre.x()) <= size.width() / 2 + 2 && std::fabs(p.y() - centre.y()) <= size.height() / 2 + 2;
     }
-    QByteArray Compose();
-    void WriteHeader(TNetMemoryStream &s, QStringView id, qint32 own, bool hasName, QStringView name,
-                     quint8 kind) const;
+    bool Construct(TPetryNet &net);
 
     TPnmlDocument &Doc;
     // Per node, whether it is a place: the arcs look their ends' kinds up
@@ -294,7 +285,7 @@ void TPnmlBuilder::ShiftOntoSheet()
             p += shift;
 }
 
-QByteArray TPnmlBuilder::Build(bool &laidOut)
+bool TPnmlBuilder::Build(TPetryNet &net, bool &laidOut)
 {
     laidOut = false;
     NodeIsPlace.reserve(size_t(Doc.Nodes.size()));
@@ -323,19 +314,7 @@ QByteArray TPnmlBuilder::Build(bool &laidOut)
     } else {
         PlaceForeignNodes(laidOut);
     }
-    return Compose();
-}
-
-// Name, description and kind: the start of every element record.
-void TPnmlBuilder::WriteHeader(TNetMemoryStream &s, QStringView id, qint32 own, bool hasName,
-                               QStringView name, quint8 kind) const
-{
-    static const TPnmlOwnElement none;
-    const TPnmlOwnElement &e = own >= 0 ? Doc.OwnElements[own] : none;
-    s.WriteString(e.HasName ? e.Name : Borrowed(hasName ? name : id));
-    s.WriteInteger(e.HasDescription ? 1 : 0);
-    s.WriteString(e.Description);
-    s.WriteByte(kind);
+    return Construct(net);
 }
 
 QPoint ToNet(QPointF p, TPnmlKind kind, QStringView id)
@@ -346,20 +325,10 @@ QPoint ToNet(QPointF p, TPnmlKind kind, QStringView id)
     return q;
 }
 
-// The document file's bytes for the net, so that the model's own loader
-// checks and builds it exactly as it does a .qvx document.
-QByteArray TPnmlBuilder::Compose()
+// Builds the net's elements straight from the records, with the texts kept as
+// the document file keeps them; a refusal on the way leaves the net as it was.
+bool TPnmlBuilder::Construct(TPetryNet &net)
 {
-    // Room for every record with a short name, so the stream seldom grows.
-    QByteArray room;
-    room.reserve(1024 + Doc.Nodes.size() * 32 + Doc.Arcs.size() * 48);
-    TNetMemoryStream s(std::move(room));
-    s.WriteInteger(FileMagic);
-    s.WriteString(QString::fromLatin1(FileTag));
-    s.WriteString(Doc.HasNetName ? Doc.NetName : !Doc.NetId.isEmpty() ? Doc.NetId : QStringLiteral("Сеть Петри"));
-    s.WriteString(Doc.Own.Author);
-    s.WriteString(Doc.Own.Description);
-
     double right = 0, bottom = 0;
     for (qsizetype i = 0; i < Centres.size(); ++i) {
         const QSizeF size = ModelSize(Doc.Nodes[i]);
@@ -371,54 +340,50 @@ QByteArray TPnmlBuilder::Compose()
             right = std::max(right, p.x());
             bottom = std::max(bottom, p.y());
         }
-    qint32 width = Doc.Own.SheetWidth, height = Doc.Own.SheetHeight;
+    TNetSizes sizes{Doc.Own.SheetWidth, Doc.Own.SheetHeight, Sizes.PlaceWidth, Sizes.PlaceHeight,
+                    Sizes.TransitionWidth, Sizes.TransitionHeight};
     if (!Doc.Own.Present) {
-        width = qint32(std::min<double>(MaxCoordinate, std::max<double>(DefaultSheetWidth, std::ceil(right) + SheetMargin)));
-        height = qint32(std::min<double>(MaxCoordinate, std::max<double>(DefaultSheetHeight, std::ceil(bottom) + SheetMargin)));
+        sizes.SheetWidth = qint32(std::min<double>(MaxCoordinate, std::max<double>(DefaultSheetWidth, std::ceil(right) + SheetMargin)));
+        sizes.SheetHeight = qint32(std::min<double>(MaxCoordinate, std::max<double>(DefaultSheetHeight, std::ceil(bottom) + SheetMargin)));
     }
-    s.WriteInteger(width);
-    s.WriteInteger(height);
-    s.WriteInteger(Sizes.PlaceWidth);
-    s.WriteInteger(Sizes.PlaceHeight);
-    s.WriteInteger(Sizes.TransitionWidth);
-    s.WriteInteger(Sizes.TransitionHeight);
-    s.WriteString(QString::fromLatin1(ContentTag));
 
-    // Nodes by kind, in document order; arcs name them by their index in their kind.
-    QList<int> kindIndex(Doc.Nodes.size());
-    for (const bool places : {true, false}) {
-        s.WriteInteger(qint32(std::count(NodeIsPlace.cbegin(), NodeIsPlace.cend(), places)));
-        int k = 0;
+    static const TPnmlOwnElement none;
+    auto own = [&](qint32 index) -> const TPnmlOwnElement & { return index >= 0 ? Doc.OwnElements[index] : none; };
+    auto name = [](const TPnmlOwnElement &e, bool hasName, QStringView label, QStringView id) -> QStringView {
+        return e.HasName ? QStringView(e.Name) : hasName ? label : id;
+    };
+    const qsizetype places = std::count(NodeIsPlace.cbegin(), NodeIsPlace.cend(), true);
+    TNetContentBuilder content(net, places, Doc.Nodes.size() - places, Doc.Arcs.size());
+    // Places first, then transitions, each in document order.
+    std::vector<TStaticNetElement *> made(size_t(Doc.Nodes.size()));
+    for (const bool placesNow : {true, false}) {
         for (qsizetype i = 0; i < Doc.Nodes.size(); ++i) {
-            if (NodeIsPlace[size_t(i)] != places)
+            if (NodeIsPlace[size_t(i)] != placesNow)
                 continue;
             const TPnmlNode &n = Doc.Nodes[i];
-            kindIndex[i] = k++;
-            WriteHeader(s, n.Id, n.Own, n.HasName, n.Name, places ? KindPlace : KindTransition);
-            s.WritePoint(ToNet(Centres[i], places ? TPnmlKind::Place : TPnmlKind::Transition, n.Id));
-            if (places)
-                s.WriteInteger(n.Tokens);
+            const TPnmlOwnElement &e = own(n.Own);
+            const QPoint centre = ToNet(Centres[i], placesNow ? TPnmlKind::Place : TPnmlKind::Transition, n.Id);
+            const QStringView text = name(e, n.HasName, n.Name, n.Id);
+            made[size_t(i)] = placesNow ? static_cast<TStaticNetElement *>(content.AddPlace(text, e.HasDescription, e.Description, centre, n.Tokens))
+                                        : content.AddTransition(text, e.HasDescription, e.Description, centre);
         }
     }
-    s.WriteInteger(qint32(Doc.Arcs.size()));
     for (qsizetype i = 0; i < Doc.Arcs.size(); ++i) {
         const TPnmlArc &a = Doc.Arcs[i];
-        const bool reversed = a.Own >= 0 && Doc.OwnElements[a.Own].DrawnFromTarget;
+        const TPnmlOwnElement &e = own(a.Own);
+        const bool reversed = e.DrawnFromTarget;
         const int start = reversed ? Ends[i].Target : Ends[i].Source;
         const int end = reversed ? Ends[i].Source : Ends[i].Target;
-        WriteHeader(s, a.Id, a.Own, a.HasName, a.Name, KindArc);
-        s.WriteBoolean(!NodeIsPlace[Ends[i].Source]);
-        s.WriteInteger(a.Weight);
-        s.WriteByte(NodeIsPlace[start] ? KindPlace : KindTransition);
-        s.WriteInteger(kindIndex[start]);
-        s.WriteByte(NodeIsPlace[end] ? KindPlace : KindTransition);
-        s.WriteInteger(kindIndex[end]);
         const QList<QPointF> &points = Bends[i];
-        s.WriteInteger(qint32(points.size()));
+        QList<QPoint> bends;
+        bends.reserve(points.size());
         for (qsizetype k = 0; k < points.size(); ++k)
-            s.WritePoint(ToNet(points[reversed ? points.size() - 1 - k : k], TPnmlKind::Arc, a.Id));
+            bends.append(ToNet(points[reversed ? points.size() - 1 - k : k], TPnmlKind::Arc, a.Id));
+        content.AddArc(name(e, a.HasName, a.Name, a.Id), e.HasDescription, e.Description, made[size_t(start)],
+                       made[size_t(end)], !NodeIsPlace[size_t(Ends[i].Source)], a.Weight, std::move(bends));
     }
-    return s.Data();
+    return content.Install(Doc.HasNetName ? QStringView(Doc.NetName) : !Doc.NetId.isEmpty() ? QStringView(Doc.NetId) : u"Сеть Петри",
+                           Doc.Own.Author, Doc.Own.Description, sizes);
 }
 
 } // namespace
@@ -437,13 +402,13 @@ bool ImportPnml(const QByteArray &bytes, TPetryNet &net, QString *error, bool *l
     if (!reason.isEmpty())
         return fail(reason);
     bool layout = false;
-    QByteArray document;
+    bool built = false;
     try {
-        document = TPnmlBuilder(doc, net).Build(layout);
+        built = TPnmlBuilder(doc, net).Build(net, layout);
     } catch (const TRefusal &r) {
         return fail(r.Reason);
     }
-    if (!net.LoadFromBytes(document))
+    if (!built)
         return fail(QStringLiteral("Размеры листа или узлов сети вне допустимого диапазона."));
     if (laidOut)
         *laidOut = layout;

@@ -86,6 +86,7 @@ public:
 
 private:
     friend class TPetryNet; // writes records with endpoint indices it has computed
+    friend class TNetContentBuilder;
     explicit TArc(TPetryNet *net);
     void ReadRecord(TNetMemoryStream &stream, const QList<TPosition *> &places,
                     const QList<TTransfer *> &transitions, TArcEndsSeen *seen = nullptr);

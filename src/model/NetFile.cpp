@@ -25,26 +25,28 @@ qint32 ReadCount(TNetMemoryStream &stream, qint64 minRecord)
     return n;
 }
 
-qint32 ReadSize(TNetMemoryStream &stream, qint32 low, qint32 high)
-{
-    const qint32 v = stream.ReadInteger();
-    if (v < low || v > high)
-        throw TNetStreamError("size out of range");
-    return v;
-}
-
 } // namespace
 
 TNetSizes TNetSizes::Read(TNetMemoryStream &stream)
 {
-        TNetSizes s;
-        s.SheetWidth = ReadSize(stream, 0, MaxCoordinate);
-        s.SheetHeight = ReadSize(stream, 0, MaxCoordinate);
-        s.PlaceWidth = ReadSize(stream, 1, MaxNodeSize);
-        s.PlaceHeight = ReadSize(stream, 1, MaxNodeSize);
-        s.TransitionWidth = ReadSize(stream, 1, MaxNodeSize);
-        s.TransitionHeight = ReadSize(stream, 1, MaxNodeSize);
-        return s;
+    TNetSizes s;
+    s.SheetWidth = stream.ReadInteger();
+    s.SheetHeight = stream.ReadInteger();
+    s.PlaceWidth = stream.ReadInteger();
+    s.PlaceHeight = stream.ReadInteger();
+    s.TransitionWidth = stream.ReadInteger();
+    s.TransitionHeight = stream.ReadInteger();
+    if (!s.InRange())
+        throw TNetStreamError("size out of range");
+    return s;
+}
+
+bool TNetSizes::InRange() const
+{
+    auto within = [](qint32 v, qint32 low, qint32 high) { return v >= low && v <= high; };
+    return within(SheetWidth, 0, MaxCoordinate) && within(SheetHeight, 0, MaxCoordinate)
+           && within(PlaceWidth, 1, MaxNodeSize) && within(PlaceHeight, 1, MaxNodeSize)
+           && within(TransitionWidth, 1, MaxNodeSize) && within(TransitionHeight, 1, MaxNodeSize);
 }
 
 void WriteNetSizes(const TPetryNet &net, TNetMemoryStream &stream)

@@ -3,7 +3,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstring>
 
 namespace {
@@ -165,6 +167,27 @@ QString DecodeCp1251(QByteArrayView bytes)
         *p++ = table.Chars[b];
     }
     return text;
+}
+
+QString StoredText(QStringView text)
+{
+    // Nearly every text comes back unchanged: each character has its byte,
+    // and that byte is the same character again.
+    static const std::bitset<65536> same = [] {
+        std::bitset<65536> s;
+        const TCodeTable &codes = CodeTable();
+        const TDecodeTable &chars = DecodeTable();
+        for (int c = 0; c < 65536; ++c) {
+            const qint16 b = codes[c];
+            s[c] = b >= 0 && !chars.ByConverter[b] && chars.Chars[b] == c;
+        }
+        return s;
+    }();
+    if (text.size() < 65536 && std::all_of(text.begin(), text.end(), [](QChar c) { return same[c.unicode()]; }))
+        return text.toString();
+    QByteArray bytes = EncodeCp1251(text.toString());
+    bytes.truncate(bytes.size() % 65536);
+    return DecodeCp1251(bytes);
 }
 
 TNetMemoryStream::TNetMemoryStream(QByteArray data)

@@ -18,6 +18,10 @@ public:
 // that page is stored as '?', so the stream stays well formed.
 QByteArray EncodeCp1251(const QString &text);
 QString DecodeCp1251(QByteArrayView bytes);
+// The text as a stream gives it back once written: characters the page lacks
+// become '?' (or their nearest letter), and a text of 65,536 bytes or more
+// keeps only what its wrapped count says.
+QString StoredText(QStringView text);
 
 // The in-memory byte stream through which every element record, undo snapshot,
 // clipboard content and document is written and read. Little-endian, no framing.

@@ -318,6 +318,8 @@ private:
     bool RestoreSnapshot(const TSnapshotPtr &snapshot, const TSnapshotPtr &current);
     bool RestoreInPlace(const TSnapshotPtr &snapshot, const TSnapshotPtr &current);
 
+    friend class TNetContentBuilder; // installs the elements of an import
+
     // Elements taken out of the lists that an undo may bring back: parked
     // with holder, the snapshot of the state they leave, or destroyed at once
     // without one. Nodes come after their arcs.

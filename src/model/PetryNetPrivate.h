@@ -114,6 +114,7 @@ struct TNetSizes
 {
     qint32 SheetWidth = 0, SheetHeight = 0, PlaceWidth = 0, PlaceHeight = 0, TransitionWidth = 0, TransitionHeight = 0;
     static TNetSizes Read(TNetMemoryStream &stream);
+    bool InRange() const;
 };
 void WriteNetSizes(const TPetryNet &net, TNetMemoryStream &stream);
 void ApplyNetSizes(TPetryNet &net, const TNetSizes &sizes);

@@ -90,6 +90,14 @@ void TNetStreamTest::longStrings()
     QCOMPARE(s.ReadString(), max);
     QCOMPARE(s.ReadString(), QString());
     QCOMPARE(s.ReadInteger(), 42);
+    // What a text comes back as, without a stream: the same wrapped count.
+    for (const QString &text : {max, QString(65536, QLatin1Char('y')), QString(70000, u'Б') + u"名"_s}) {
+        TNetMemoryStream t;
+        t.WriteString(text);
+        t.SetPosition(0);
+        QCOMPARE(StoredText(text), t.ReadString());
+    }
+    QCOMPARE(StoredText(QString(70000, u'Б') + u"名"_s).size(), 70001 - 65536);
 }
 
 void TNetStreamTest::readPastEndFails_data()
@@ -150,6 +158,7 @@ void TNetStreamTest::everyCharacterAsTheConverterHasIt()
         QCOMPARE(s.Data().mid(2).toHex(), body.toHex());
         QCOMPARE(quint8(s.Data().at(0)), quint8(body.size()));
         QCOMPARE(EncodeCp1251(text).toHex(), body.toHex());
+        QCOMPARE(StoredText(text), DecodeCp1251(body));
     }
 }
 
