@@ -4,9 +4,9 @@
 // the formats library (PnmlRead.cpp implements it).
 
 #include "PnmlDocument.h"
+#include "PnmlSource.h"
 #include "PnmlValues.h"
 
-#include <QBuffer>
 #include <QXmlStreamReader>
 
 // Thrown by the reader to stop at the first fault, with its Russian reason.
@@ -28,13 +28,12 @@ class TPnmlReader
 {
 public:
     TPnmlReader(const QByteArray &bytes, TPnmlDocument &doc)
-        : Doc(doc)
+        : Source(bytes)
+        , Doc(doc)
     {
         // Through a device the reader decodes the document a few kilobytes at
         // a time instead of into one string twice its size: fewer fresh pages,
         // and the text it parses stays in the cache.
-        Source.setData(bytes);
-        Source.open(QIODevice::ReadOnly);
         Xml.setDevice(&Source);
         // Editors write some 150 bytes or more an element with an id (name,
         // graphics, indentation; this program's own documents about 160): the
@@ -102,7 +101,7 @@ private:
             SkipElement();
     }
 
-    QBuffer Source;
+    TPnmlSource Source;
     QXmlStreamReader Xml;
     TPnmlDocument &Doc;
     int Depth = 0;

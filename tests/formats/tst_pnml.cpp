@@ -232,6 +232,16 @@ void TestPnml::dialects_data()
         << 1 << "p" << 0 << 1 << QPoint(100, 60) << 0;
     QTest::newRow("name outside Windows-1251")
         << OnePage(Pair(QStringLiteral("<name><text>名</text></name>")) + arc) << 1 << "?" << 0 << 1 << QPoint(100, 60) << 0;
+    // How the document starts: the declaration, its encoding, a byte order mark.
+    const QString named = QString::fromUtf8(OnePage(Pair(QStringLiteral("<name><text>Альфа</text></name>")) + arc));
+    QTest::newRow("declaration over two lines, Windows-1251")
+        << QByteArray("<?xml version=\"1.0\"\n encoding=\"windows-1251\"?>\n") + EncodeCp1251(named) << 1 << "Альфа" << 0 << 1
+        << QPoint(100, 60) << 0;
+    QTest::newRow("byte order mark, no declaration")
+        << QByteArray("\xEF\xBB\xBF") + named.toUtf8() << 1 << "Альфа" << 0 << 1 << QPoint(100, 60) << 0;
+    const QString utf16 = QStringLiteral("\uFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?>") + named;
+    QTest::newRow("UTF-16") << QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2) << 1
+                            << "Альфа" << 0 << 1 << QPoint(100, 60) << 0;
     QTest::newRow("no graphics: laid out")
         << OnePage(QStringLiteral("<place id=\"p\"/><transition id=\"t\"/><place id=\"q\"/>"
                                   "<arc id=\"a\" source=\"p\" target=\"t\"/><arc id=\"b\" source=\"t\" target=\"q\"/>"))
@@ -307,6 +317,11 @@ void TestPnml::refusals_data()
     QTest::newRow("no net") << QByteArray("<pnml/>") << "не содержит сети";
     QTest::newRow("two nets") << QByteArray("<pnml><net id=\"a\"/><net id=\"b\"/></pnml>") << "больше одной сети";
     QTest::newRow("missing id") << OnePage(QStringLiteral("<place/>")) << "Позиция в строке 1 не имеет идентификатора";
+    QTest::newRow("missing id, lines counted after the declaration")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + OnePage(QStringLiteral("\n\n<place/>"))
+        << "Позиция в строке 4 не имеет идентификатора";
+    QTest::newRow("malformed XML after the declaration")
+        << QByteArray("<?xml version=\"1.0\"?>\n<pnml>\n<net id=\"n\"><place id=\"p\"></net></pnml>") << "Ошибка XML в строке 3";
     QTest::newRow("duplicate id") << OnePage(Pair() + Node("place", "t", 1, 1)) << "Идентификатор «t» встречается в документе дважды";
     QTest::newRow("duplicate id before a fault inside its element")
         << OnePage(Pair() + Node("place", "t", 1, 1, QStringLiteral("<initialMarking><text>-1</text></initialMarking>")))
