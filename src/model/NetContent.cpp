@@ -18,15 +18,23 @@ void TNetContentBuilder::SetTexts(TNetElement *element, QStringView name, bool h
     element->Description = StoredText(description);
 }
 
+template <class TNode>
+TNode *TNetContentBuilder::AddNode(QList<TNode *> &list, QStringView name, bool hasDescription,
+                                   QStringView description, QPoint centre)
+{
+    Q_ASSERT(InCoordinateRange(centre));
+    auto *node = new TNode(&Net);
+    list.append(node);
+    SetTexts(node, name, hasDescription, description);
+    node->X = centre.x();
+    node->Y = centre.y();
+    return node;
+}
+
 TPosition *TNetContentBuilder::AddPlace(QStringView name, bool hasDescription, QStringView description,
                                         QPoint centre, qint32 tokens)
 {
-    Q_ASSERT(InCoordinateRange(centre));
-    auto *place = new TPosition(&Net);
-    Lists->Places.append(place);
-    SetTexts(place, name, hasDescription, description);
-    place->X = centre.x();
-    place->Y = centre.y();
+    TPosition *place = AddNode(Lists->Places, name, hasDescription, description, centre);
     place->Tokens = tokens;
     return place;
 }
@@ -34,13 +42,7 @@ TPosition *TNetContentBuilder::AddPlace(QStringView name, bool hasDescription, Q
 TTransfer *TNetContentBuilder::AddTransition(QStringView name, bool hasDescription, QStringView description,
                                              QPoint centre)
 {
-    Q_ASSERT(InCoordinateRange(centre));
-    auto *transition = new TTransfer(&Net);
-    Lists->Transitions.append(transition);
-    SetTexts(transition, name, hasDescription, description);
-    transition->X = centre.x();
-    transition->Y = centre.y();
-    return transition;
+    return AddNode(Lists->Transitions, name, hasDescription, description, centre);
 }
 
 TArc *TNetContentBuilder::AddArc(QStringView name, bool hasDescription, QStringView description,

@@ -29,6 +29,8 @@ public:
 
 private:
     void SetTexts(TNetElement *element, QStringView name, bool hasDescription, QStringView description);
+    template <class TNode>
+    TNode *AddNode(QList<TNode *> &list, QStringView name, bool hasDescription, QStringView description, QPoint centre);
 
     TPetryNet &Net;
     std::unique_ptr<TPetryNet::TElementLists> Lists;
